@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Sets everything up, builds, and runs the usual analysis on the great ape skulls in
+# examples/apes, writing every result into out/apes and printing the report.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+build/src/tessaly-batch analyze examples/apes/apes.txt examples/apes/apes-groups.txt \
+  --out out/apes --jackknife 100,0.1 --seed 1

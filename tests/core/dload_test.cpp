@@ -1,0 +1,87 @@
+#include "core/dload.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "core/error.h"
+
+namespace tessaly {
+namespace {
+
+class DloadTest : public ::testing::Test {
+ protected:
+  std::string write(const std::string& text) {
+    auto path = std::filesystem::temp_directory_path() /
+                ("dload_" + std::to_string(counter_++) + "_" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt");
+    std::ofstream(path, std::ios::binary) << text;
+    paths_.push_back(path);
+    return path.string();
+  }
+  void TearDown() override {
+    for (auto& p : paths_) std::filesystem::remove(p);
+  }
+  std::vector<std::filesystem::path> paths_;
+  int counter_ = 0;
+};
+
+TEST_F(DloadTest, ReadsRowsSeparatedByBlanksTabsAndCommas) {
+  Matrix x = dload(write("1 2 3\n4,5,6\n7\t8  9\n"));
+  ASSERT_EQ(x.rows(), 3);
+  ASSERT_EQ(x.cols(), 3);
+  EXPECT_EQ(x(1, 1), 5);
+  EXPECT_EQ(x(2, 2), 9);
+}
+
+TEST_F(DloadTest, StopsAtFirstEmptyLineAfterTheFirst) {
+  Matrix x = dload(write("1 2\n3 4\n\n5 6\n"));
+  EXPECT_EQ(x.rows(), 2);
+  EXPECT_EQ(dload(write("1 2\r\n3 4\r\n\r\n5 6\r\n")).rows(), 2);
+}
+
+TEST_F(DloadTest, KeepsLastLineWithoutLineEnd) {
+  Matrix x = dload(write("1\n2\n3"));
+  ASSERT_EQ(x.rows(), 3);
+  EXPECT_EQ(x(2, 0), 3);
+}
+
+TEST_F(DloadTest, ReadsExponentsSignsAndNonFinite) {
+  Matrix x = dload(write("1e3 -2.5 +4 NaN Inf\n"));
+  EXPECT_EQ(x(0, 0), 1000);
+  EXPECT_EQ(x(0, 1), -2.5);
+  EXPECT_EQ(x(0, 2), 4);
+  EXPECT_TRUE(std::isnan(x(0, 3)));
+  EXPECT_TRUE(std::isinf(x(0, 4)));
+}
+
+TEST_F(DloadTest, MissingFileGivesMinusOne) {
+  bool opened = true;
+  Matrix x = dload("/nonexistent/folder/file.txt", &opened);
+  EXPECT_FALSE(opened);
+  ASSERT_EQ(x.size(), 1);
+  EXPECT_EQ(x(0, 0), -1);
+}
+
+TEST_F(DloadTest, BadLinesAreErrorsNamingFileAndLine) {
+  std::string ragged = write("1 2 3\n4 5\n");
+  try {
+    dload(ragged);
+    FAIL();
+  } catch (const Error& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot read " + ragged + ", line 2: 2 numbers where line 1 has 3");
+  }
+  std::string word = write("1 2\n3 x4\n");
+  try {
+    dload(word);
+    FAIL();
+  } catch (const Error& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot read " + word + ", line 2: \"x4\" is not a number");
+  }
+  EXPECT_THROW(dload(write("")), Error);
+  EXPECT_THROW(dload(write("\n1 2\n")), Error);
+}
+
+}  // namespace
+}  // namespace tessaly
