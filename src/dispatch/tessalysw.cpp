@@ -1,0 +1,96 @@
+#include <functional>
+#include <utility>
+
+#include "dispatch/actions.h"
+#include "shell/platform/platform.h"
+
+namespace tessaly::dispatch {
+
+namespace {
+
+using Branch = std::function<void(const platform::Value&)>;
+
+template <void (*F)()>
+Branch plain() {
+  return [](const platform::Value&) { F(); };
+}
+
+// The actions in the order they are tested.
+const std::vector<std::pair<std::string, Branch>>& branches() {
+  static const std::vector<std::pair<std::string, Branch>> table = {
+      {"LoadData", plain<LoadData>()},
+      {"LoadUData", plain<LoadUData>()},
+      {"LoadUGroup", plain<LoadUGroup>()},
+      {"LoadReference", plain<LoadReference>()},
+      {"LoadGroupList", plain<LoadGroupList>()},
+      {"JackKnife", plain<JackKnife>()},
+      {"ShowGrouping", plain<ShowGrouping>()},
+      {"SaveGroupListCVA", plain<SaveGroupListCVA>()},
+      {"SaveGroupListUNCVA", plain<SaveGroupListUNCVA>()},
+      {"SaveUnknownCVAScores", plain<SaveUnknownCVAScores>()},
+      {"RunAssignmentTest", plain<RunAssignmentTest>()},
+      {"RunDetailedAssignment", plain<RunDetailedAssignment>()},
+      {"WriteGrouping", plain<WriteGrouping>()},
+      {"ShowProcrustes", plain<ShowProcrustes>()},
+      {"ShowBC", plain<ShowBC>()},
+      {"ShowSBR", plain<ShowSBR>()},
+      {"ShowPCAAxis", plain<ShowPCAAxis>()},
+      {"ShowPCADeformation", ShowPCADeformation},
+      {"PlaceM1", plain<PlaceM1>()},
+      {"PlaceM2", plain<PlaceM2>()},
+      {"RestoreMarkers", plain<RestoreMarkers>()},
+      {"ShowMarker1PCA", ShowMarker1PCA},
+      {"ShowMarker2PCA", ShowMarker2PCA},
+      {"ShowMarkerDif", ShowMarkerDif},
+      {"UpXAxis", plain<UpXAxis>()},
+      {"DownXAxis", plain<DownXAxis>()},
+      {"UpYAxis", plain<UpYAxis>()},
+      {"DownYAxis", plain<DownYAxis>()},
+      {"UpDisplay", plain<UpDisplay>()},
+      {"DownDisplay", plain<DownDisplay>()},
+      {"SavePCA", plain<SavePCA>()},
+      {"SaveCVAAxes", plain<SaveCVAAxes>()},
+      {"SaveEigen", plain<SaveEigen>()},
+      {"SavePCMatrix", plain<SavePCMatrix>()},
+      {"ScreePlot", plain<ScreePlot>()},
+      {"ScreePercentages", plain<ScreePercentages>()},
+      {"CheckSig", plain<CheckSig>()},
+      {"WriteSig", plain<WriteSig>()},
+      {"SaveWarp", plain<SaveWarp>()},
+      {"SaveRef", plain<SaveRef>()},
+      {"SetPlotDensity", SetPlotDensity},
+      {"ArrowHeads", plain<ArrowHeads>()},
+      {"NoArrowHeads", plain<NoArrowHeads>()},
+      {"SetReferenceSymbol", SetReferenceSymbol},
+      {"SetLineFormat1", SetLineFormat1},
+      {"SetLineWidth", SetLineWidth},
+      {"CodeLoad", plain<CodeLoad>()},
+      {"SetBWCode", plain<SetBWCode>()},
+      {"ShowSymbolCodes", plain<ShowSymbolCodes>()},
+      {"ClearData", plain<ClearData>()},
+  };
+  return table;
+}
+
+}  // namespace
+
+const std::vector<std::string>& actionNames() {
+  static const std::vector<std::string> names = [] {
+    std::vector<std::string> out;
+    for (const auto& [name, branch] : branches()) out.push_back(name);
+    return out;
+  }();
+  return names;
+}
+
+void Tessalysw(const std::string& action, const platform::Value& fpass) {
+  for (const auto& [name, branch] : branches()) {
+    if (name == action) {
+      branch(fpass);
+      return;
+    }
+  }
+  platform::dialogs().message("Fell through Loop!", "");
+}
+
+}  // namespace tessaly::dispatch
