@@ -1,0 +1,342 @@
+#include "stats/manova.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <unordered_map>
+
+#include "core/error.h"
+#include "stats/distributions.h"
+
+namespace tessaly::stats {
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// Names of numeric group values, written as a column of numbers is written: whole numbers
+// without a decimal point; otherwise one common number of significant digits, enough for the
+// largest magnitude plus four decimals.
+std::vector<std::string> numericNames(const std::vector<double>& values) {
+  bool allWhole = true;
+  double largest = 0;
+  for (double v : values) {
+    if (!std::isfinite(v)) continue;
+    largest = std::max(largest, std::fabs(v));
+    if (v != std::floor(v) || std::fabs(v) >= 9e18) allWhole = false;
+  }
+  int digits = 0;
+  if (!allWhole) {
+    digits = std::max(static_cast<int>(std::ceil(std::log10(largest))), 1) + 4;
+  }
+  std::vector<std::string> names;
+  names.reserve(values.size());
+  char buffer[64];
+  for (double v : values) {
+    if (std::isnan(v)) {
+      names.emplace_back("NaN");
+    } else if (std::isinf(v)) {
+      names.emplace_back(v > 0 ? "Inf" : "-Inf");
+    } else if (allWhole) {
+      std::snprintf(buffer, sizeof buffer, "%lld", static_cast<long long>(v));
+      names.emplace_back(buffer);
+    } else {
+      std::snprintf(buffer, sizeof buffer, "%.*g", digits, v);
+      names.emplace_back(buffer);
+    }
+  }
+  return names;
+}
+
+// Removes the missing group, if any: the group named "" or, failing that, the group named
+// "NaN". Its members get NaN and the group numbers above it move down by one.
+void dropMissingGroup(GroupIndex& index) {
+  auto missing = std::find(index.gn.begin(), index.gn.end(), std::string());
+  if (missing == index.gn.end()) missing = std::find(index.gn.begin(), index.gn.end(), "NaN");
+  if (missing == index.gn.end()) return;
+  const double number = static_cast<double>(missing - index.gn.begin()) + 1;
+  index.gn.erase(missing);
+  for (Eigen::Index i = 0; i < index.g.rows(); ++i) {
+    double& gi = index.g(i, 0);
+    if (gi == number)
+      gi = kNaN;
+    else if (gi > number)
+      gi -= 1;
+  }
+}
+
+// The codes of a numeric grouping as a plain list (a row or a column, read in element order).
+std::vector<double> codeList(const Matrix& s) {
+  return std::vector<double>(s.data(), s.data() + s.size());
+}
+
+ManovaResult manovaCore(const Matrix& Xin, const GroupIndex& groupsIn, double alpha);
+
+// Input checks shared by the numeric and text groupings.
+double checkedAlpha(const Matrix& alpha) {
+  if (alpha.size() != 1) throw Error("Significance level must be a scalar.");
+  const double a = alpha(0, 0);
+  // A NaN level satisfies neither bound and is refused like any level outside (0, 1).
+  if (!(a > 0 && a < 1)) throw Error("Significance level must satisfy 0 < ALPHA < 1.");
+  return a;
+}
+
+}  // namespace
+
+GroupIndex grp2idx(const Matrix& s) {
+  const std::vector<double> codes = codeList(s);
+  GroupIndex index;
+  index.g.resize(static_cast<Eigen::Index>(codes.size()), 1);
+  std::vector<double> distinct;
+  std::unordered_map<double, double> numberOf;
+  double nanNumber = 0;  // all NaN codes form one group
+  for (size_t i = 0; i < codes.size(); ++i) {
+    const double c = codes[i];
+    double number;
+    if (std::isnan(c)) {
+      if (nanNumber == 0) {
+        distinct.push_back(c);
+        nanNumber = static_cast<double>(distinct.size());
+      }
+      number = nanNumber;
+    } else {
+      // +0 and -0 are one value.
+      const double key = c == 0 ? 0.0 : c;
+      auto [it, added] = numberOf.try_emplace(key, static_cast<double>(distinct.size()) + 1);
+      if (added) distinct.push_back(c);
+      number = it->second;
+    }
+    index.g(static_cast<Eigen::Index>(i), 0) = number;
+  }
+  index.gn = numericNames(distinct);
+  dropMissingGroup(index);
+  return index;
+}
+
+GroupIndex grp2idx(const std::vector<std::string>& s) {
+  GroupIndex index;
+  index.g.resize(static_cast<Eigen::Index>(s.size()), 1);
+  std::unordered_map<std::string, double> numberOf;
+  for (size_t i = 0; i < s.size(); ++i) {
+    auto [it, added] = numberOf.try_emplace(s[i], static_cast<double>(index.gn.size()) + 1);
+    if (added) index.gn.push_back(s[i]);
+    index.g(static_cast<Eigen::Index>(i), 0) = it->second;
+  }
+  dropMissingGroup(index);
+  return index;
+}
+
+ManovaResult manova1(const Matrix& X, const Matrix& group) {
+  return manova1(X, group, 0.05);
+}
+
+ManovaResult manova1(const Matrix& X, const Matrix& group, double alpha) {
+  return manova1(X, group, scalar(alpha));
+}
+
+ManovaResult manova1(const Matrix& X, const Matrix& group, const Matrix& alpha) {
+  const double a = checkedAlpha(alpha);
+  // A row of codes is read as a column; anything else must be one code per row of X.
+  const bool isVector = group.rows() == 1 || group.cols() == 1;
+  if (!isVector || group.size() != X.rows()) {
+    throw Error("Dimensions of X and GROUP must match.");
+  }
+  // Rows of X with a missing value are dropped before the groups are numbered, so that the
+  // group numbers count only the groups that keep members.
+  std::vector<double> codes = codeList(group);
+  std::vector<double> kept;
+  for (Eigen::Index i = 0; i < X.rows(); ++i) {
+    kept.push_back(X.row(i).hasNaN() ? kNaN : codes[static_cast<size_t>(i)]);
+  }
+  // NaN codes (missing rows or missing groups) become the missing group "NaN" of grp2idx.
+  Matrix keptCodes = Eigen::Map<Matrix>(kept.data(), static_cast<Eigen::Index>(kept.size()), 1);
+  return manovaCore(X, grp2idx(keptCodes), a);
+}
+
+ManovaResult manova1(const Matrix& X, const std::vector<std::string>& group) {
+  return manova1(X, group, scalar(0.05));
+}
+
+ManovaResult manova1(const Matrix& X, const std::vector<std::string>& group, const Matrix& alpha) {
+  const double a = checkedAlpha(alpha);
+  if (static_cast<Eigen::Index>(group.size()) != X.rows()) {
+    throw Error("Dimensions of X and GROUP must match.");
+  }
+  std::vector<std::string> kept;
+  std::vector<bool> dropped;
+  for (Eigen::Index i = 0; i < X.rows(); ++i) {
+    const bool missing = X.row(i).hasNaN();
+    dropped.push_back(missing);
+    if (!missing) kept.push_back(group[static_cast<size_t>(i)]);
+  }
+  GroupIndex keptGroups = grp2idx(kept);
+  GroupIndex groups;
+  groups.gn = keptGroups.gn;
+  groups.g = Matrix::Constant(X.rows(), 1, kNaN);
+  for (Eigen::Index i = 0, k = 0; i < X.rows(); ++i) {
+    if (!dropped[static_cast<size_t>(i)]) groups.g(i, 0) = keptGroups.g(k++, 0);
+  }
+  return manovaCore(X, groups, a);
+}
+
+namespace {
+
+// A Cholesky factor whose pivot is at the level of round-off relative to its variable's sum of
+// squares belongs to a matrix that is singular to working precision (for instance a variable
+// that is an exact combination of others): the factorisation then succeeds or fails by chance.
+bool pivotsAboveRoundOff(const Eigen::LLT<Matrix>& chol, const Matrix& W) {
+  const double tolerance = 16 * static_cast<double>(W.rows()) * Eigen::NumTraits<double>::epsilon();
+  const Matrix& L = chol.matrixLLT();
+  for (Eigen::Index j = 0; j < W.rows(); ++j) {
+    if (!(L(j, j) * L(j, j) > tolerance * W(j, j))) return false;
+  }
+  return true;
+}
+
+// The analysis proper, once every row has a group number (NaN for rows left out).
+ManovaResult manovaCore(const Matrix& Xin, const GroupIndex& groups, double alpha) {
+  const Eigen::Index nIn = Xin.rows();
+  const Eigen::Index m = Xin.cols();
+  std::vector<Eigen::Index> rows;  // input rows that take part
+  for (Eigen::Index i = 0; i < nIn; ++i) {
+    if (!std::isnan(groups.g(i, 0))) rows.push_back(i);
+  }
+  const auto n = static_cast<Eigen::Index>(rows.size());
+  const int g = static_cast<int>(groups.gn.size());
+
+  Matrix X(n, m);
+  std::vector<int> groupOf(static_cast<size_t>(n));
+  for (Eigen::Index k = 0; k < n; ++k) {
+    X.row(k) = Xin.row(rows[static_cast<size_t>(k)]);
+    groupOf[static_cast<size_t>(k)] = static_cast<int>(groups.g(rows[static_cast<size_t>(k)], 0));
+  }
+  if (n > 0) X.rowwise() -= X.colwise().mean();
+
+  Matrix T = Matrix::Zero(m, m);
+  T.selfadjointView<Eigen::Lower>().rankUpdate(X.transpose());
+  T = T.selfadjointView<Eigen::Lower>();
+
+  // Within-group SSCP: each group centred on its own mean. A group of one row adds nothing.
+  std::vector<std::vector<Eigen::Index>> members(static_cast<size_t>(g));
+  for (Eigen::Index k = 0; k < n; ++k) members[static_cast<size_t>(groupOf[k] - 1)].push_back(k);
+  Matrix W = Matrix::Zero(m, m);
+  for (const auto& list : members) {
+    if (list.size() < 2) continue;
+    Matrix Z(static_cast<Eigen::Index>(list.size()), m);
+    for (size_t k = 0; k < list.size(); ++k) Z.row(static_cast<Eigen::Index>(k)) = X.row(list[k]);
+    Z.rowwise() -= Z.colwise().mean();
+    W.selfadjointView<Eigen::Lower>().rankUpdate(Z.transpose());
+  }
+  W = W.selfadjointView<Eigen::Lower>();
+  const Matrix B = T - W;
+
+  // W = R'R; the canonical problem B c = e W c becomes the symmetric S v = e v with
+  // S = R'^-1 B R^-1 and c = R^-1 v.
+  Eigen::LLT<Matrix> chol(W);
+  if (chol.info() != Eigen::Success || !W.allFinite() || !pivotsAboveRoundOff(chol, W)) {
+    throw Error("The within-group sum of squares and cross products matrix is singular.");
+  }
+  const auto L = chol.matrixL();  // L = R'
+  Matrix LB = L.solve(B);
+  Matrix S = L.solve(LB.transpose());
+  S = (S + S.transpose()).eval() / 2;
+
+  ColVector e(0);
+  Matrix C(0, 0);
+  if (m > 0) {
+    Eigen::SelfAdjointEigenSolver<Matrix> eig(S);
+    e = eig.eigenvalues();  // increasing
+    C = chol.matrixU().solve(eig.eigenvectors());
+  }
+  // The solver returns increasing eigenvalues; a stable sort keeps that promise explicit.
+  std::vector<Eigen::Index> order(static_cast<size_t>(m));
+  for (Eigen::Index j = 0; j < m; ++j) order[static_cast<size_t>(j)] = j;
+  std::stable_sort(order.begin(), order.end(),
+                   [&](Eigen::Index a, Eigen::Index b) { return e(a) < e(b); });
+  {
+    ColVector sorted(m);
+    Matrix sortedC(m, m);
+    for (Eigen::Index j = 0; j < m; ++j) {
+      sorted(j) = e(order[static_cast<size_t>(j)]);
+      sortedC.col(j) = C.col(order[static_cast<size_t>(j)]);
+    }
+    e = sorted;
+    C = sortedC;
+  }
+  if (m > 0 && e(0) <= -1) throw Error("Error computing Bartlett's statistic.");
+
+  // Wilks' lambda of dimension j (from 0): product of 1/(1 + e) over the m - j smallest.
+  const Eigen::Index r = std::max<Eigen::Index>(std::min<Eigen::Index>(g - 1, m), 0);
+  ColVector cumulative(m);
+  double product = 1;
+  for (Eigen::Index k = 0; k < m; ++k) {
+    product *= 1 + e(k);
+    cumulative(k) = product;
+  }
+  ManovaResult result;
+  ManovaStats& st = result.stats;
+  st.lambda.resize(r, 1);
+  st.chisq.resize(r, 1);
+  st.chisqdf.resize(r, 1);
+  const double bartlett = static_cast<double>(n) - 1 - static_cast<double>(g + m) / 2;
+  for (Eigen::Index i = 0; i < r; ++i) {
+    st.lambda(i, 0) = 1 / cumulative(m - 1 - i);
+    st.chisq(i, 0) = -bartlett * std::log(st.lambda(i, 0));
+    st.chisqdf(i, 0) = static_cast<double>((m - i) * (g - 1 - i));
+  }
+  result.p = (Matrix::Ones(r, 1) - chi2cdf(st.chisq, st.chisqdf)).eval();
+  double d = static_cast<double>(r);
+  for (Eigen::Index i = 0; i < r; ++i) {
+    if (result.p(i, 0) > alpha) {
+      d = static_cast<double>(i);
+      break;
+    }
+  }
+  result.d = scalar(d);
+
+  st.W = W;
+  st.B = B;
+  st.T = T;
+  st.dfW = static_cast<double>(n - g);
+  st.dfB = static_cast<double>(g - 1);
+  st.dfT = static_cast<double>(n - 1);
+  st.eigenval = e.reverse();
+  st.eigenvec = C.rowwise().reverse();
+  // Scale each canonical variate to unit pooled within-group variance, and fix its sign so
+  // that its coefficients sum to a non-negative number.
+  for (Eigen::Index j = 0; j < m; ++j) {
+    auto c = st.eigenvec.col(j);
+    double vs = c.dot(W * c) / static_cast<double>(n - g);
+    if (!(vs > 0)) vs = 1;
+    c /= std::sqrt(vs);
+    if (c.sum() < 0) c = -c;
+  }
+
+  const Matrix canon = X * st.eigenvec;
+  Matrix gmean = Matrix::Zero(g, m);
+  for (int j = 0; j < g; ++j) {
+    const auto& list = members[static_cast<size_t>(j)];
+    for (Eigen::Index k : list) gmean.row(j) += canon.row(k);
+    if (!list.empty()) gmean.row(j) /= static_cast<double>(list.size());
+  }
+  st.canon = Matrix::Constant(nIn, m, kNaN);
+  st.mdist = Matrix::Constant(nIn, 1, kNaN);
+  for (Eigen::Index k = 0; k < n; ++k) {
+    const Eigen::Index i = rows[static_cast<size_t>(k)];
+    st.canon.row(i) = canon.row(k);
+    st.mdist(i, 0) = (canon.row(k) - gmean.row(groupOf[static_cast<size_t>(k)] - 1)).squaredNorm();
+  }
+  st.gmdist = Matrix::Zero(g, g);
+  for (int a = 0; a < g; ++a) {
+    for (int b = a + 1; b < g; ++b) {
+      st.gmdist(a, b) = st.gmdist(b, a) = (gmean.row(a) - gmean.row(b)).squaredNorm();
+    }
+  }
+  st.gnames = groups.gn;
+  return result;
+}
+
+}  // namespace
+
+}  // namespace tessaly::stats
