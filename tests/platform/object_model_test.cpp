@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "core/error.h"
 
 namespace tessaly::platform {
@@ -53,6 +55,172 @@ TEST(ObjectModel, ListenersHearChangesButNotNoOps) {
   m.unsubscribe(id);
   m.set(fig, "Pointer", "arrow");
   EXPECT_EQ(heard, 1);
+}
+
+}  // namespace
+}  // namespace tessaly::platform
+
+namespace tessaly::platform {
+namespace {
+
+TEST(ObjectModel, DefaultsAreSharedAndSettingBackToDefaultIsClean) {
+  ObjectModel m;
+  Handle fig = m.create("figure", ObjectModel::kRoot);
+  Handle axes = m.create("axes", fig);
+  Handle a = m.create("line", axes);
+  Handle b = m.create("line", axes, {{"color", RowVector{{1, 0, 0}}}});
+  // One line's colour does not leak into another's or into the defaults.
+  EXPECT_EQ(m.get(a, "Color").matrix(), RowVector({{0, 0, 1}}).eval());
+  EXPECT_EQ(m.get(b, "COLOR").matrix(), RowVector({{1, 0, 0}}).eval());
+  EXPECT_EQ(m.create("line", axes), b + 1);
+  m.set(b, "Color", RowVector{{0, 0, 1}});
+  EXPECT_EQ(m.get(b, "Color"), m.get(a, "Color"));
+  EXPECT_EQ(m.propertyNames(a), m.propertyNames(b));
+  EXPECT_TRUE(m.hasProperty(a, "markerfacecolor"));
+  EXPECT_FALSE(m.hasProperty(a, "String"));
+  EXPECT_THROW(m.get(a, "String"), Error);
+  EXPECT_THROW(m.set(a, "Type", "text"), Error);
+}
+
+TEST(ObjectModel, HandlesThatAreNotObjects) {
+  ObjectModel m;
+  Handle fig = m.create("figure", ObjectModel::kRoot);
+  EXPECT_TRUE(m.isHandle(fig));
+  EXPECT_FALSE(m.isHandle(fig + 0.5));
+  EXPECT_FALSE(m.isHandle(-1));
+  EXPECT_FALSE(m.isHandle(std::numeric_limits<double>::quiet_NaN()));
+  EXPECT_FALSE(m.isHandle(1e12));
+  m.remove(fig);
+  EXPECT_FALSE(m.isHandle(fig));
+  EXPECT_THROW(m.get(fig, "Tag"), Error);
+  m.remove(fig);  // already gone: nothing happens
+  EXPECT_THROW(m.create("line", ObjectModel::kRoot), Error);
+  EXPECT_THROW(m.create("figure", m.create("figure", ObjectModel::kRoot)), Error);
+  EXPECT_THROW(m.create("spline", ObjectModel::kRoot), Error);
+}
+
+TEST(ObjectModel, FailedCreateLeavesNothingBehind) {
+  ObjectModel m;
+  Handle fig = m.create("figure", ObjectModel::kRoot);
+  int heard = 0;
+  m.subscribe([&](const Change&) { ++heard; });
+  size_t before = m.objectCount();
+  EXPECT_THROW(m.create("uicontrol", fig, {{"Tag", "Ghost"}, {"NoSuchThing", 1.0}}), Error);
+  EXPECT_EQ(m.objectCount(), before);
+  EXPECT_EQ(m.childCount(fig), 0u);
+  EXPECT_TRUE(m.findobj("Tag", "Ghost").empty());
+  EXPECT_EQ(heard, 0);
+}
+
+TEST(ObjectModel, CreatedIsAnnouncedOnceWithEveryPropertyInPlace) {
+  ObjectModel m;
+  Handle fig = m.create("figure", ObjectModel::kRoot);
+  std::vector<Change::Kind> kinds;
+  std::string tagSeen;
+  m.subscribe([&](const Change& c) {
+    kinds.push_back(c.kind);
+    if (c.kind == Change::Kind::Created) tagSeen = m.get(c.handle, "Tag").text();
+  });
+  Handle box = m.create("uicontrol", fig, {{"Tag", "FileBox"}, {"String", "x"}});
+  EXPECT_EQ(kinds, std::vector<Change::Kind>{Change::Kind::Created});
+  EXPECT_EQ(tagSeen, "FileBox");
+  kinds.clear();
+  m.remove(fig);
+  ASSERT_EQ(kinds.size(), 2u);  // the control, then its window
+  EXPECT_EQ(kinds[0], Change::Kind::Deleted);
+  EXPECT_FALSE(m.isHandle(box));
+}
+
+TEST(ObjectModel, FindobjByTagFollowsRenamesDeletesAndTreeOrder) {
+  ObjectModel m;
+  Handle fig = m.create("figure", ObjectModel::kRoot);
+  Handle panelAxes = m.create("axes", fig);
+  Handle a = m.create("uicontrol", fig, {{"Tag", "XBox"}});
+  Handle inAxes = m.create("line", panelAxes, {{"Tag", "XBox"}});
+  Handle b = m.create("uicontrol", fig, {{"Tag", "XBox"}});
+  // findall order: the newest child first, each object before what lies below it.
+  std::vector<Handle> expected;
+  for (Handle h : m.findall())
+    if (m.get(h, "Tag") == Value("XBox")) expected.push_back(h);
+  EXPECT_EQ(m.findobj("tag", "XBox"), expected);
+  EXPECT_EQ(expected, (std::vector<Handle>{b, a, inAxes}));
+
+  m.set(a, "Tag", "YBox");
+  EXPECT_EQ(m.findobj("Tag", "XBox"), (std::vector<Handle>{b, inAxes}));
+  EXPECT_EQ(m.findobj("Tag", "YBox"), std::vector<Handle>{a});
+  m.remove(panelAxes);
+  EXPECT_EQ(m.findobj("Tag", "XBox"), std::vector<Handle>{b});
+  m.set(b, "Tag", "");
+  EXPECT_TRUE(m.findobj("Tag", "XBox").empty());
+  // Tags are compared exactly.
+  EXPECT_TRUE(m.findobj("Tag", "ybox").empty());
+  // A search by another property walks the tree and agrees with the index.
+  EXPECT_EQ(m.findobj("Style", "pushbutton"), (std::vector<Handle>{b, a}));
+  EXPECT_EQ(m.findobj("Tag", ""), (std::vector<Handle>{ObjectModel::kRoot, fig, b}));
+}
+
+TEST(ObjectModel, RestackingAndMovingChildren) {
+  ObjectModel m;
+  Handle fig = m.create("figure", ObjectModel::kRoot);
+  Handle a = m.create("axes", fig), b = m.create("axes", fig);
+  Handle line = m.create("line", a, {{"Tag", "L"}});
+  m.set(fig, "Children", Matrix(RowVector{{a, b}}.transpose()));
+  EXPECT_EQ(m.children(fig), (std::vector<Handle>{a, b}));
+  EXPECT_THROW(m.set(fig, "Children", Matrix(RowVector{{a, a}}.transpose())), Error);
+  EXPECT_THROW(m.set(fig, "Children", scalar(a)), Error);
+  m.set(line, "Parent", b);
+  EXPECT_EQ(m.children(a), std::vector<Handle>{});
+  EXPECT_EQ(m.children(b), std::vector<Handle>{line});
+  EXPECT_EQ(m.findobj("Tag", "L"), std::vector<Handle>{line});
+  EXPECT_THROW(m.set(b, "Parent", b), Error);
+  EXPECT_THROW(m.set(line, "Parent", ObjectModel::kRoot), Error);
+  m.remove(b);
+  EXPECT_FALSE(m.isHandle(line));
+  EXPECT_EQ(m.childCount(fig), 1u);
+}
+
+TEST(ObjectModel, ClosingTheCurrentFigureMakesTheNewestOtherOneCurrent) {
+  ObjectModel m;
+  Handle first = m.gcf();
+  Handle second = m.create("figure", ObjectModel::kRoot);
+  Handle third = m.create("figure", ObjectModel::kRoot);
+  m.setCurrentFigure(second);
+  m.remove(second);
+  EXPECT_EQ(m.currentFigure(), third);
+  Handle a1 = m.create("axes", third), a2 = m.create("axes", third);
+  m.setCurrentAxes(a1);
+  m.remove(a1);
+  EXPECT_EQ(m.currentAxes(), a2);
+  EXPECT_EQ(m.gca(), a2);
+  m.remove(third);
+  EXPECT_EQ(m.currentFigure(), first);
+}
+
+TEST(ObjectModel, ChangingUnitsConvertsThePosition) {
+  ObjectModel m;
+  Handle fig =
+      m.create("figure", ObjectModel::kRoot, {{"Position", RowVector{{100, 130, 800, 650}}}});
+  m.set(fig, "Units", "characters");
+  EXPECT_TRUE(m.get(fig, "Position").matrix().isApprox(RowVector{{20, 10, 160, 50}}));
+  Handle axes = m.create("axes", fig, {{"Position", RowVector{{0.5, 0.2, 0.25, 0.5}}}});
+  m.set(axes, "units", "pixels");
+  EXPECT_TRUE(m.get(axes, "Position").matrix().isApprox(RowVector{{400, 130, 200, 325}}));
+  m.set(axes, "Units", "normalized");
+  EXPECT_TRUE(m.get(axes, "Position").matrix().isApprox(RowVector{{0.5, 0.2, 0.25, 0.5}}));
+  EXPECT_THROW(m.set(axes, "Units", "furlongs"), Error);
+  EXPECT_EQ(m.get(axes, "Units").text(), "normalized");
+}
+
+TEST(ObjectModel, AppDataBelongsToEachObject) {
+  ObjectModel m;
+  Handle fig = m.create("figure", ObjectModel::kRoot);
+  EXPECT_FALSE(m.hasAppData(fig, "state"));
+  EXPECT_TRUE(m.getAppData(fig, "state").isEmpty());
+  m.setAppData(fig, "state", 3.0);
+  EXPECT_EQ(m.getAppData(fig, "state").number(), 3.0);
+  EXPECT_FALSE(m.hasAppData(ObjectModel::kRoot, "state"));
+  m.removeAppData(fig, "state");
+  EXPECT_FALSE(m.hasAppData(fig, "state"));
 }
 
 }  // namespace

@@ -3,10 +3,20 @@
 // axes, line, text, patch, uicontrol and uimenu objects, each a numeric handle with a parent,
 // children and named properties. Property names are case-insensitive. Every change is
 // announced to the listeners, so a front end (windows, renderer) can follow the model.
+//
+// Built for plots of hundreds of thousands of objects (one line per landmark point): objects
+// sit in a vector indexed by handle, each type's defaults live in one shared table and an
+// object stores only the properties that differ from them, property names are interned to
+// small integer ids, Tags are indexed, and removing an object costs only what it removes.
+#include <boost/container/small_vector.hpp>
+#include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "shell/platform/value.h"
@@ -15,81 +25,170 @@ namespace tessaly::platform {
 
 using Handle = double;
 using PropertyList = std::vector<std::pair<std::string, Value>>;
+using PropertyId = int;
+// Properties named by interned id (see propertyId below): what fast paths build.
+using PropertyIdList = std::vector<std::pair<PropertyId, Value>>;
 
 struct Change {
-  enum class Kind { Created, Property, Deleted };
+  // Raised: a figure was brought to the front (`figure(h)`); a window face shows it on top.
+  enum class Kind { Created, Property, Deleted, Raised };
   Kind kind;
   Handle handle;
   std::string property;  // lower case; empty unless kind is Property
 };
 
+// A property name interned to a small integer; -1 for a name no object type has.
+PropertyId propertyId(std::string_view name);
+// The lower-case name of an interned property.
+const std::string& propertyName(PropertyId id);
+
 class ObjectModel {
  public:
   ObjectModel();
+  ~ObjectModel();
+  ObjectModel(const ObjectModel&) = delete;
+  ObjectModel& operator=(const ObjectModel&) = delete;
 
   static constexpr Handle kRoot = 0;
 
   // A new object of a type ("figure", "axes", "line", "text", "patch", "uicontrol",
-  // "uimenu") under parent, with the type's default properties and then props.
+  // "uimenu") under parent, with the type's default properties and then props. The listeners
+  // hear one Created change once the object holds all of props; a bad property leaves no
+  // object behind.
   Handle create(const std::string& type, Handle parent, const PropertyList& props = {});
+  // The same with interned names; the values are moved out of props (whose storage the
+  // caller may reuse). Ids that are not the type's properties are an Error.
+  Handle create(const std::string& type, Handle parent, PropertyIdList&& props);
   bool isHandle(Handle h) const;
   void remove(Handle h);  // the object and all below it
 
   // "Type", "Parent" and "Children" (newest first) are read like any property. An unknown
-  // object or property is an Error.
+  // object or property is an Error. An axes' "XLim" and "YLim" read the limits shown (see
+  // axis.h), whatever their mode.
   Value get(Handle h, std::string_view name) const;
+  Value get(Handle h, PropertyId id) const;
+  // The stored value itself, without copying and without the computed limits: what the
+  // renderer reads for every object it draws.
+  const Value& peek(Handle h, PropertyId id) const;
+  // Setting a value equal to the present one changes nothing and notifies nothing. Setting
+  // "Parent" moves the object (it becomes its new parent's newest child); setting
+  // "Children" to a reordering of the children restacks them; "Type" cannot be set. Setting
+  // "XLim"/"YLim" makes that limit manual; setting "Units" of a figure, axes or uicontrol
+  // converts its "Position" to the new units.
   void set(Handle h, std::string_view name, const Value& value);
+  void set(Handle h, PropertyId id, const Value& value);
   void set(Handle h, const PropertyList& props);
   bool hasProperty(Handle h, std::string_view name) const;
-  // Names of the object's stored properties, lower case.
+  // Names of every property the object has, lower case, in the type's order.
   std::vector<std::string> propertyNames(Handle h) const;
 
   const std::string& type(Handle h) const;
   Handle parent(Handle h) const;
   std::vector<Handle> children(Handle h) const;  // newest first
+  size_t childCount(Handle h) const;
   // The figure an object belongs to, or nothing (-1) when it is not inside one.
   Handle figureOf(Handle h) const;
+  // Live objects, the root included.
+  size_t objectCount() const { return live_; }
 
   // h and every object below it, depth first, h first, children newest first.
   std::vector<Handle> findall(Handle h = kRoot) const;
-  // Objects whose property equals value (texts compared exactly), searched from the root.
+  // Objects whose property equals value (texts compared exactly), searched from the root, in
+  // findall order. A search by a non-empty Tag uses the Tag index and walks nothing.
   std::vector<Handle> findobj(std::string_view name, const Value& value) const;
 
   void setAppData(Handle h, const std::string& name, const Value& value);
   Value getAppData(Handle h, const std::string& name) const;  // empty when not set
   bool hasAppData(Handle h, const std::string& name) const;
+  void removeAppData(Handle h, const std::string& name);
 
   // Current figure and axes, made when there are none (as plotting does).
   Handle gcf();
   Handle gca();
   // The current figure, or -1 when there is none; never makes one.
   Handle currentFigure() const;
+  // The current axes of the current figure, or -1; never makes one.
+  Handle currentAxes() const;
   void setCurrentFigure(Handle figure);
   void setCurrentAxes(Handle axes);  // also makes its figure current
+  // Tells the listeners to bring a figure to the front.
+  void raise(Handle figure);
 
   using Listener = std::function<void(const Change&)>;
   int subscribe(Listener listener);
   void unsubscribe(int id);
 
  private:
+  using Index = std::uint32_t;
+  static constexpr Index kNone = 0xffffffffu;
   struct Object {
-    std::string type;
-    Handle parent = -1;
-    std::vector<Handle> children;  // oldest first
-    std::map<std::string, Value> properties;
-    std::map<std::string, Value> appdata;
+    std::uint8_t type = 0;
+    bool alive = false;
+    Index parent = kNone;
+    Index firstChild = kNone, lastChild = kNone;  // oldest, newest
+    Index prevSibling = kNone, nextSibling = kNone;
+    Index childCount = 0;
+    std::uint64_t stamp = 0;  // order among siblings: larger is newer
+    // Properties that differ from the type's defaults; a plotted point has about six.
+    boost::container::small_vector<std::pair<PropertyId, Value>, 6> own;
+    std::unique_ptr<std::map<std::string, Value>> appdata;
   };
-  const Object& object(Handle h) const;
-  Object& object(Handle h);
-  void notify(const Change& change);
 
-  std::map<Handle, Object> objects_;
-  Handle nextHandle_ = 1;
+  Index index(Handle h) const;  // Error for a handle that is not a live object
+  const Object& object(Handle h) const { return objects_[index(h)]; }
+  Object& object(Handle h) { return objects_[index(h)]; }
+  const Value* find(const Object& obj, PropertyId id) const;
+  PropertyId checkedId(const Object& obj, std::string_view name) const;
+  void store(Index i, PropertyId id, Value value);
+  void link(Index child, Index parent);
+  void unlink(Index child);
+  void removeTree(Index i);
+  void indexTag(Index i, const Value& tag, bool add);
+  void forgetCurrent(Index i);
+  bool setSpecial(Handle h, PropertyId id, const Value& value);
+  Index currentOf(Index holder, PropertyId id, std::uint8_t type) const;
+  void convertUnits(Handle h, const Value& units);
+  bool treeOrderLess(Index a, Index b) const;
+  void notify(Change::Kind kind, Handle h, PropertyId id = -1);
+
+  // Objects indexed by handle, in fixed blocks so that growing never moves an object.
+  class Store {
+   public:
+    Object& operator[](Index i) { return blocks_[i >> kShift][i & kMask]; }
+    const Object& operator[](Index i) const { return blocks_[i >> kShift][i & kMask]; }
+    size_t size() const { return size_; }
+    Object& emplace_back() {
+      if (size_ == blocks_.size() << kShift)
+        blocks_.push_back(std::make_unique<Object[]>(size_t{1} << kShift));
+      return (*this)[static_cast<Index>(size_++)];
+    }
+
+   private:
+    static constexpr unsigned kShift = 12;
+    static constexpr Index kMask = (Index{1} << kShift) - 1;
+    std::vector<std::unique_ptr<Object[]>> blocks_;
+    size_t size_ = 0;
+  };
+  Store objects_;
+  size_t live_ = 0;
+  Index creating_ = kNone;  // the object create() is filling in
+  std::uint64_t nextStamp_ = 1;
+  std::unordered_map<std::string, std::vector<Index>> tags_;
   std::map<int, Listener> listeners_;
   int nextListener_ = 1;
 };
 
 // Lower case of a property name, as the model stores it.
 std::string propertyKey(std::string_view name);
+
+// Size in pixels of one unit of a position measured in units ("pixels", "points", "inches",
+// "centimeters", "characters"; "normalized" is relative to the parent and not handled here):
+// horizontal and vertical factors. An Error for an unknown unit.
+std::pair<double, double> pixelsPerUnit(const std::string& units);
+
+// The box of a figure, axes or uicontrol, [left bottom width height], in pixels; for the root,
+// its ScreenSize. "normalized" units are fractions of the enclosing figure (of the screen for
+// a figure).
+RowVector pixelPosition(const ObjectModel& m, Handle h);
 
 }  // namespace tessaly::platform

@@ -2,6 +2,8 @@
 
 #include <iostream>
 
+#include "shell/platform/console.h"
+
 namespace tessaly::platform {
 
 namespace {
@@ -12,8 +14,7 @@ class NoDialogs : public Dialogs {
  public:
   std::optional<FileChoice> getFile(const std::string&, const std::string&) override { return {}; }
   std::optional<FileChoice> putFile(const std::string&, const std::string&) override { return {}; }
-  std::optional<std::vector<std::string>> input(const std::vector<std::string>&,
-                                                const std::string&,
+  std::optional<std::vector<std::string>> input(const std::vector<std::string>&, const std::string&,
                                                 const std::vector<std::string>&) override {
     return {};
   }
@@ -21,9 +22,7 @@ class NoDialogs : public Dialogs {
                        const std::vector<std::string>&) override {
     return {};
   }
-  void message(const std::string& text, const std::string&) override {
-    std::cerr << text << '\n';
-  }
+  void message(const std::string& text, const std::string&) override { std::cerr << text << '\n'; }
   std::optional<Pick> pick(double) override { return {}; }
 };
 
@@ -51,7 +50,9 @@ std::unique_ptr<Platform>& instance() {
 Platform::Platform()
     : dialogs_(&noDialogs), clipboard_(&noClipboard), console_(&errorStreamConsole) {}
 
-void Platform::setDialogs(Dialogs* dialogs) { dialogs_ = dialogs ? dialogs : &noDialogs; }
+void Platform::setDialogs(Dialogs* dialogs) {
+  dialogs_ = dialogs ? dialogs : &noDialogs;
+}
 
 void Platform::setClipboard(Clipboard* clipboard) {
   clipboard_ = clipboard ? clipboard : &noClipboard;
@@ -59,9 +60,14 @@ void Platform::setClipboard(Clipboard* clipboard) {
 
 void Platform::setConsole(Console* console) {
   console_ = console ? console : &errorStreamConsole;
+  // Diagnostics follow the installed console (which is standard error until a face installs
+  // its own).
+  routeDiagnosticsToConsole();
 }
 
-Platform& platform() { return *instance(); }
+Platform& platform() {
+  return *instance();
+}
 
 void resetPlatform() {
   Platform& old = platform();

@@ -30,6 +30,7 @@ class Value {
   Value(double x) : data_(scalar(x)) {}
   Value(int x) : data_(scalar(x)) {}
   Value(const Matrix& m) : data_(m) {}
+  Value(Matrix&& m) : data_(std::move(m)) {}
   template <typename Derived>
   Value(const Eigen::MatrixBase<Derived>& m) : data_(Matrix(m)) {}
   Value(const char* text) : data_(std::string(text)) {}

@@ -1,0 +1,13 @@
+#include "plotlib/plotting.h"
+#include "shell/platform/platform.h"
+
+namespace tessaly::plotlib {
+
+// The title of the current axes.
+int title(const std::string& text) {
+  platform::ObjectModel& m = platform::model();
+  m.set(m.gca(), "Title", text);
+  return 1;
+}
+
+}  // namespace tessaly::plotlib

@@ -1,0 +1,173 @@
+#include "shell/platform/axis.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "core/error.h"
+#include "shell/platform/platform.h"
+
+namespace tessaly::platform {
+
+namespace {
+
+struct Ids {
+  PropertyId xdata = propertyId("XData"), ydata = propertyId("YData"),
+             position = propertyId("Position"), visible = propertyId("Visible"),
+             xlim = propertyId("XLim"), ylim = propertyId("YLim"),
+             xlimmode = propertyId("XLimMode"), ylimmode = propertyId("YLimMode"),
+             aspect = propertyId("DataAspectRatio"), aspectMode = propertyId("DataAspectRatioMode"),
+             units = propertyId("Units");
+};
+
+const Ids& ids() {
+  static const Ids i;
+  return i;
+}
+
+bool isWord(const Value& v, const char* word) {
+  return v.isText() && propertyKey(v.text()) == word;
+}
+
+struct Extent {
+  double lo = std::numeric_limits<double>::infinity();
+  double hi = -std::numeric_limits<double>::infinity();
+  void add(double v) {
+    if (!std::isfinite(v)) return;
+    lo = std::min(lo, v);
+    hi = std::max(hi, v);
+  }
+  void add(const Matrix& m) {
+    for (Eigen::Index k = 0; k < m.size(); ++k) add(m.data()[k]);
+  }
+  bool empty() const { return lo > hi; }
+};
+
+// Data limits of one direction: the extent of the data, [0 1] without data, and one unit
+// either side of data that do not spread.
+RowVector fit(const Extent& e) {
+  if (e.empty()) return RowVector{{0, 1}};
+  if (e.lo == e.hi) return RowVector{{e.lo - 1, e.hi + 1}};
+  return RowVector{{e.lo, e.hi}};
+}
+
+// Widens one range about its centre so that one data unit has the same length in pixels on
+// both axes (scaled by the data aspect ratio), for a box of w by h pixels.
+void equalise(RowVector& limits, double w, double h, const Matrix& aspect) {
+  if (!(w > 0 && h > 0)) return;
+  double ax = aspect.size() >= 2 && aspect(0) > 0 ? aspect(0) : 1;
+  double ay = aspect.size() >= 2 && aspect(1) > 0 ? aspect(1) : 1;
+  double dx = (limits(1) - limits(0)) / ax, dy = (limits(3) - limits(2)) / ay;
+  double perPixelX = dx / w, perPixelY = dy / h;
+  if (perPixelX > perPixelY) {
+    double half = perPixelX * h * ay / 2, centre = (limits(2) + limits(3)) / 2;
+    limits(2) = centre - half;
+    limits(3) = centre + half;
+  } else if (perPixelY > perPixelX) {
+    double half = perPixelY * w * ax / 2, centre = (limits(0) + limits(1)) / 2;
+    limits(0) = centre - half;
+    limits(1) = centre + half;
+  }
+}
+
+}  // namespace
+
+RowVector shownLimits(const ObjectModel& m, Handle axes) {
+  const Ids& id = ids();
+  if (m.type(axes) != "axes") throw Error("Limits belong to an axes.");
+  bool autoX = isWord(m.peek(axes, id.xlimmode), "auto");
+  bool autoY = isWord(m.peek(axes, id.ylimmode), "auto");
+  RowVector limits(4);
+  if (autoX || autoY) {
+    Extent ex, ey;
+    for (Handle child : m.children(axes)) {
+      if (isWord(m.peek(child, id.visible), "off")) continue;
+      const std::string& type = m.type(child);
+      if (type == "line" || type == "patch") {
+        const Matrix& xs = m.peek(child, id.xdata).matrix();
+        const Matrix& ys = m.peek(child, id.ydata).matrix();
+        if (xs.size() == ys.size()) {
+          // Only points drawn count: both coordinates finite.
+          for (Eigen::Index k = 0; k < xs.size(); ++k)
+            if (std::isfinite(xs.data()[k]) && std::isfinite(ys.data()[k])) {
+              ex.add(xs.data()[k]);
+              ey.add(ys.data()[k]);
+            }
+        } else {
+          ex.add(xs);
+          ey.add(ys);
+        }
+      } else if (type == "text") {
+        const Value& pos = m.peek(child, id.position);
+        if (pos.isNumeric() && pos.matrix().size() >= 2) {
+          ex.add(pos.matrix()(0));
+          ey.add(pos.matrix()(1));
+        }
+      }
+    }
+    limits.head(2) = fit(ex);
+    limits.tail(2) = fit(ey);
+  }
+  if (!autoX) limits.head(2) = m.peek(axes, id.xlim).matrix().reshaped().transpose();
+  if (!autoY) limits.tail(2) = m.peek(axes, id.ylim).matrix().reshaped().transpose();
+  if (isWord(m.peek(axes, id.aspectMode), "manual")) {
+    RowVector box = pixelPosition(m, axes);
+    equalise(limits, box(2), box(3), m.peek(axes, id.aspect).matrix());
+  }
+  return limits;
+}
+
+RowVector axis(Handle axes) {
+  return shownLimits(model(), axes);
+}
+
+void axis(Handle axes, const RowVector& limits) {
+  if (limits.size() != 4 && limits.size() != 6)
+    throw Error("Axis limits are four numbers: [xmin xmax ymin ymax].");
+  if (!(limits(0) < limits(1)) || !(limits(2) < limits(3)))
+    throw Error("Axis limits must be increasing: [xmin xmax ymin ymax].");
+  ObjectModel& m = model();
+  if (m.type(axes) != "axes") throw Error("Limits belong to an axes.");
+  m.set(axes, ids().xlim, RowVector{{limits(0), limits(1)}});
+  m.set(axes, ids().ylim, RowVector{{limits(2), limits(3)}});
+}
+
+void axis(Handle axes, const std::string& mode) {
+  ObjectModel& m = model();
+  const Ids& id = ids();
+  if (m.type(axes) != "axes") throw Error("Limits belong to an axes.");
+  std::string word = propertyKey(mode);
+  if (word == "auto") {
+    m.set(axes, id.xlimmode, "auto");
+    m.set(axes, id.ylimmode, "auto");
+  } else if (word == "manual") {
+    // Freeze the limits now shown.
+    RowVector shown = shownLimits(m, axes);
+    axis(axes, shown);
+  } else if (word == "tight") {
+    m.set(axes, id.xlimmode, "auto");
+    m.set(axes, id.ylimmode, "auto");
+    axis(axes, shownLimits(m, axes));
+  } else if (word == "equal") {
+    m.set(axes, id.aspect, RowVector{{1, 1, 1}});
+    m.set(axes, id.aspectMode, "manual");
+  } else if (word == "normal") {
+    m.set(axes, id.aspectMode, "auto");
+  } else if (word == "on" || word == "off") {
+    m.set(axes, id.visible, word);
+  } else {
+    throw Error("Unknown axis setting \"" + mode + "\".");
+  }
+}
+
+RowVector axis() {
+  return axis(model().gca());
+}
+void axis(const RowVector& limits) {
+  axis(model().gca(), limits);
+}
+void axis(const std::string& mode) {
+  axis(model().gca(), mode);
+}
+
+}  // namespace tessaly::platform

@@ -1,0 +1,48 @@
+#pragma once
+// Drawing into the current axes: plot, text and hold. Every plotted object is a line or text
+// object of the object tree; the renderer draws whatever the tree holds.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/matrix.h"
+#include "shell/platform/object_model.h"
+
+namespace tessaly::platform {
+
+// Lines through (x, y) in the current axes, one per column (or per row when only that fits)
+// of a matrix argument; x and y vectors of one length give one line. spec is a line spec
+// ("ko", "k-", "b--", ...; see linespec.h); props are set afterwards and win over the spec.
+// With hold off (axes "NextPlot" "replace") the axes are cleared first. Returns the lines.
+// Mismatched sizes are an Error and draw nothing.
+std::vector<Handle> plot(const Matrix& x, const Matrix& y, std::string_view spec = "",
+                         const PropertyList& props = {});
+std::vector<Handle> plot(const Matrix& x, const Matrix& y, const PropertyList& props);
+// One point or one segment list, the common case: same as above with 1-by-1 x and y.
+Handle plot(double x, double y, std::string_view spec = "", const PropertyList& props = {});
+// The same into a given axes.
+std::vector<Handle> plot(Handle axes, const Matrix& x, const Matrix& y, std::string_view spec = "",
+                         const PropertyList& props = {});
+
+// A text object at (x, y) in data units of the current axes. Not affected by hold.
+Handle text(double x, double y, const std::string& string, const PropertyList& props = {});
+// One text per point; strings holds one text for all or one per point.
+std::vector<Handle> text(const Matrix& x, const Matrix& y, const std::vector<std::string>& strings,
+                         const PropertyList& props = {});
+
+// hold("on"): later plots add to the axes; hold("off"): a new plot replaces what is there.
+// The words are read without regard to case; anything else is an Error.
+void hold(const std::string& onOff);
+void hold(Handle axes, const std::string& onOff);
+// Whether the current axes hold their plots (without making axes).
+bool ishold();
+
+// What a plot with hold off does before it draws: removes the plot objects (lines, texts,
+// patches) of the axes and sets the limits and aspect back to automatic.
+void resetAxes(Handle axes);
+// What every drawing routine does first: resetAxes when the axes do not hold their plots.
+void preparePlot(Handle axes);
+// The colour a line gets from the axes' "ColorOrder" when nothing names one: entry k, cycling.
+RowVector orderColor(Handle axes, size_t k = 0);
+
+}  // namespace tessaly::platform

@@ -1,0 +1,110 @@
+#include "shell/platform/axis.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "core/error.h"
+#include "shell/platform/platform.h"
+#include "shell/platform/plot.h"
+#include "shell/platform/verbs.h"
+
+namespace tessaly::platform {
+namespace {
+
+// A window of 800 by 600 pixels whose axes take the middle 80 % each way: a box of 640 by 480.
+class Axis : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    resetPlatform();
+    Handle fig = figure();
+    set(fig, "Position", RowVector{{1, 1, 800, 600}});
+    axes = model().create("axes", fig, {{"Position", RowVector{{0.1, 0.1, 0.8, 0.8}}}});
+    model().setCurrentAxes(axes);
+    hold("on");
+  }
+  Handle axes = -1;
+};
+
+TEST_F(Axis, AutomaticLimitsFitLinesTextsAndPatches) {
+  EXPECT_EQ(axis(), RowVector({{0, 1, 0, 1}}).eval());  // nothing drawn
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  plot(RowVector{{1, nan, 3}}, RowVector{{2, 5, nan}});
+  text(-1, 4, "label");
+  model().create("patch", axes, {{"XData", RowVector{{0, 2}}}, {"YData", RowVector{{-3, 0}}}});
+  model().create("line", axes, {{"XData", 100.0}, {"YData", 100.0}, {"Visible", "off"}});
+  // Only (1, 2) of the line is a drawn point; the text and the patch add the rest.
+  EXPECT_EQ(axis(), RowVector({{-1, 2, -3, 4}}).eval());
+  EXPECT_EQ(get(axes, "XLim").matrix(), RowVector({{-1, 2}}).eval());
+  EXPECT_EQ(get(axes, "YLim").matrix(), RowVector({{-3, 4}}).eval());
+}
+
+TEST_F(Axis, ASinglePointGetsAUnitEitherSide) {
+  plot(2.0, 5.0, "ko");
+  EXPECT_EQ(axis(), RowVector({{1, 3, 4, 6}}).eval());
+}
+
+TEST_F(Axis, EqualWidensTheNarrowerRangeAboutItsCentre) {
+  plot(RowVector{{0, 4}}, RowVector{{0, 1}});
+  axis("auto");
+  axis("equal");
+  // 4 units over 640 pixels is 1/160 per pixel; 480 pixels of y then hold 3 units about 0.5.
+  EXPECT_TRUE(axis().isApprox(RowVector{{0, 4, -1, 2}}));
+  EXPECT_TRUE(get(axes, "YLim").matrix().isApprox(RowVector{{-1, 2}}));
+  // Tall data widen x instead: 6 units over 480 pixels leave 8 units for 640 pixels.
+  plot(RowVector{{1, 1}}, RowVector{{-2, 4}});
+  EXPECT_TRUE(axis().isApprox(RowVector{{-2, 6, -2, 4}}));
+  axis("normal");
+  EXPECT_TRUE(axis().isApprox(RowVector{{0, 4, -2, 4}}));
+}
+
+TEST_F(Axis, EqualFollowsTheBoxWhenTheWindowChanges) {
+  plot(RowVector{{0, 4}}, RowVector{{0, 4}});
+  axis("equal");
+  set(gcf(), "Position", RowVector{{1, 1, 400, 800}});  // box 320 by 640
+  EXPECT_TRUE(axis().isApprox(RowVector{{0, 4, -2, 6}}));
+  set(axes, "Units", "pixels");
+  set(axes, "Position", RowVector{{0, 0, 100, 100}});
+  EXPECT_TRUE(axis().isApprox(RowVector{{0, 4, 0, 4}}));
+}
+
+TEST_F(Axis, ManualLimitsStayUntilAuto) {
+  plot(RowVector{{0, 10}}, RowVector{{0, 20}});
+  axis(RowVector{{-1, 1, -2, 2}});
+  EXPECT_EQ(get(axes, "XLimMode").text(), "manual");
+  plot(RowVector{{50}}, RowVector{{50}});
+  EXPECT_EQ(axis(), RowVector({{-1, 1, -2, 2}}).eval());
+  axis("auto");
+  EXPECT_EQ(axis(), RowVector({{0, 50, 0, 50}}).eval());
+  // Widening the limits read by one unit on every side, as the display actions do.
+  axis(RowVector(axis() + RowVector{{-1, 1, -1, 1}}));
+  EXPECT_EQ(axis(), RowVector({{-1, 51, -1, 51}}).eval());
+  set(axes, "XLim", RowVector{{2, 3}});
+  EXPECT_EQ(axis(), RowVector({{2, 3, -1, 51}}).eval());
+  axis("manual");
+  EXPECT_EQ(get(axes, "YLimMode").text(), "manual");
+}
+
+TEST_F(Axis, BadLimitsAndWordsAreRefused) {
+  EXPECT_THROW(axis(RowVector{{1, 0, 0, 1}}), Error);
+  EXPECT_THROW(axis(RowVector{{0, 1, 0}}), Error);
+  EXPECT_THROW(axis("sideways"), Error);
+  EXPECT_THROW(set(axes, "YLim", RowVector{{3, 3}}), Error);
+  EXPECT_EQ(get(axes, "XLimMode").text(), "auto");
+}
+
+TEST_F(Axis, AutoAndEqualOnlySetModes) {
+  int heard = 0;
+  model().subscribe([&](const Change&) { ++heard; });
+  axis("auto");
+  axis("equal");
+  int afterFirst = heard;
+  for (int k = 0; k < 5; ++k) {
+    axis("auto");
+    axis("equal");
+  }
+  EXPECT_EQ(heard, afterFirst);  // the same modes again change nothing
+}
+
+}  // namespace
+}  // namespace tessaly::platform
