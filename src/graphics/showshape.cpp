@@ -1,0 +1,116 @@
+#include "graphics/showshape.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <numbers>
+#include <sstream>
+
+#include "core/diagnostics.h"
+#include "core/error.h"
+#include "core/format.h"
+#include "shape/configuration.h"
+#include "shell/platform/axis.h"
+#include "shell/platform/plot.h"
+#include "shell/platform/verbs.h"
+
+namespace tessaly::graphics {
+
+namespace pf = tessaly::platform;
+
+namespace {
+
+// The symbol letters in the order the group code table numbers them.
+const std::string kSymbolList = ".ox+*sdv^<>ph";
+
+// One finite number and nothing else, read in the C locale.
+std::optional<double> singleNumber(const std::string& text) {
+  std::istringstream in(text);
+  in.imbue(std::locale::classic());
+  double value;
+  if (!(in >> value)) return std::nullopt;
+  in >> std::ws;
+  if (!in.eof() || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+int landmarksDrawn(const Matrix& x) {
+  return x.cols() > 0 ? static_cast<int>((x.cols() - 1) / 2) : 0;
+}
+
+// Draws landmark j of every row of x, one plot object each, then fits the axes to equal units.
+template <typename PlotPoint>
+void drawLandmarks(const Matrix& x, std::optional<double> theta, PlotPoint plotPoint) {
+  pf::hold("on");
+  int k = landmarksDrawn(x);
+  for (Eigen::Index i = 0; i < x.rows(); ++i) {
+    Matrix row = x.row(i);
+    if (theta && k > 0) row = rotateConfiguration(row, *theta);
+    for (int j = 0; j < k; ++j) plotPoint(row(0, 2 * j), row(0, 2 * j + 1));
+  }
+  pf::axis("auto");
+  pf::axis("equal");
+}
+
+}  // namespace
+
+Matrix defaultStyleRow() {
+  return RowVector{{0, 1, 0, 1, 6, 1}};
+}
+
+double referenceAngle() {
+  std::vector<pf::Handle> boxes = pf::findobj("Tag", "RefAngleBox");
+  if (boxes.empty()) return 0;
+  pf::Value text;
+  try {
+    text = pf::get(boxes.front(), "String");
+  } catch (const Error&) {
+    return 0;
+  }
+  if (!text.isText()) return 0;
+  std::optional<double> degrees = singleNumber(text.text());
+  if (!degrees) return 0;
+  diagnostic("theta = " + num2str(*degrees) + "\n");
+  return std::numbers::pi * *degrees / 180;
+}
+
+Matrix rotateConfiguration(const Matrix& row, double theta) {
+  Matrix r(2, 2);
+  r << std::cos(theta), -std::sin(theta), std::sin(theta), std::cos(theta);
+  Matrix turned = r * shape::vertxy(row);
+  return shape::xyfromvert(turned.transpose(), row(0, row.cols() - 1));
+}
+
+double showshape(const Matrix& x, const std::string& xform) {
+  drawLandmarks(x, std::nullopt, [&](double px, double py) {
+    pf::plot(px, py, xform, {{"MarkerSize", 3.0}});
+  });
+  return 1;
+}
+
+double showshape_rot(const Matrix& x, const std::string& xform, std::optional<double> theta) {
+  double angle = theta ? *theta : referenceAngle();
+  drawLandmarks(x, angle, [&](double px, double py) {
+    pf::plot(px, py, xform, {{"MarkerSize", 3.0}});
+  });
+  return 1;
+}
+
+double showshapec(const Matrix& x, const Matrix& xform, std::optional<double> theta) {
+  if (xform.size() < 6) throw Error("Index exceeds matrix dimensions.");
+  double m = xform(3);
+  if (!(m >= 1 && m == std::floor(m)))
+    throw Error("Subscript indices must either be real positive integers or logicals.");
+  if (m > static_cast<double>(kSymbolList.size())) throw Error("Index exceeds matrix dimensions.");
+  RowVector color{{xform(0), xform(1), xform(2)}};
+  pf::Value face = xform(5) != 0 ? pf::Value(color) : pf::Value("None");
+  pf::PropertyList style = {{"MarkerSize", xform(4)},
+                            {"Marker", std::string(1, kSymbolList[static_cast<size_t>(m) - 1])},
+                            {"Color", color},
+                            {"MarkerFaceColor", face}};
+  double angle = theta ? *theta : referenceAngle();
+  drawLandmarks(x, angle, [&](double px, double py) { pf::plot(px, py, "", style); });
+  return 1;
+}
+
+}  // namespace tessaly::graphics

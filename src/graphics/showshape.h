@@ -1,0 +1,41 @@
+#pragma once
+// Landmark configurations as point markers in the current axes, one plot object per landmark:
+// as they are (showshape), turned by the reference rotation angle (showshape_rot), or turned
+// and drawn with a full style row of the group code table (showshapec). Each returns 1.
+//
+// Input rows are configuration rows x1 y1 ... xk yk cs; with n columns (n-1)/2 landmarks
+// (rounded down) are drawn, so the trailing centroid size never is.
+#include <optional>
+#include <string>
+
+#include "core/matrix.h"
+
+namespace tessaly::graphics {
+
+// Points with a line spec (colour and marker letter), "MarkerSize" 3.
+double showshape(const Matrix& x, const std::string& xform = "k.");
+
+// As showshape after turning each configuration counter-clockwise by theta radians about the
+// coordinate origin. Without theta the angle (degrees) is read from the "RefAngleBox" control.
+double showshape_rot(const Matrix& x, const std::string& xform = "k.",
+                     std::optional<double> theta = std::nullopt);
+
+// The default style row of showshapec: green points of size 6, filled.
+Matrix defaultStyleRow();
+
+// As showshape_rot, with a style row [r g b m s f]: colour, 1-based position m in
+// ".ox+*sdv^<>ph", size s in points and a fill flag f (non-zero fills with the colour).
+// A marker position outside 1..13 or a row shorter than six numbers is an Error.
+double showshapec(const Matrix& x, const Matrix& xform = defaultStyleRow(),
+                  std::optional<double> theta = std::nullopt);
+
+// The reference rotation angle in radians as the "RefAngleBox" control gives it (degrees),
+// echoed to the diagnostic console; 0, and no echo, when there is no such control or its
+// text is not one finite number.
+double referenceAngle();
+
+// The configuration row turned counter-clockwise by theta about the origin; the trailing
+// value (centroid size) is carried unchanged.
+Matrix rotateConfiguration(const Matrix& row, double theta);
+
+}  // namespace tessaly::graphics

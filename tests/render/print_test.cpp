@@ -1,0 +1,186 @@
+#include "shell/render/print.h"
+
+#include <cairo.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "core/error.h"
+#include "shell/platform/platform.h"
+
+namespace tessaly::render {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::Handle;
+
+std::string slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class ClipboardSpy : public platform::Clipboard {
+ public:
+  void setPicture(const std::string& p, const std::string& s) override {
+    png = p;
+    svg = s;
+    ++calls;
+  }
+  std::string png, svg;
+  int calls = 0;
+};
+
+// A 200-by-200 white figure whose axes fill it, showing 0..10 both ways: data (x, y) is at
+// pixel (20x, 200 - 20y). A red filled square at (2.5, 7.5), a blue one at (7.5, 2.5) and a
+// green control in the lower right corner.
+class PrintTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::resetPlatform();
+    platform::platform().setClipboard(&clipboard);
+    auto& m = platform::model();
+    fig = m.create("figure", platform::ObjectModel::kRoot,
+                   {{"Position", RowVector{{0, 0, 200, 200}}}, {"Color", RowVector{{1, 1, 1}}}});
+    axes = m.create("axes", fig,
+                    {{"Position", RowVector{{0, 0, 1, 1}}},
+                     {"XLim", RowVector{{0, 10}}},
+                     {"YLim", RowVector{{0, 10}}}});
+    auto square = [&](double x, double y, RowVector c) {
+      m.create("line", axes,
+               {{"XData", x},
+                {"YData", y},
+                {"LineStyle", "none"},
+                {"Marker", "s"},
+                {"MarkerSize", 12.0},
+                {"Color", c},
+                {"MarkerFaceColor", c}});
+    };
+    square(2.5, 7.5, RowVector{{1, 0, 0}});
+    square(7.5, 2.5, RowVector{{0, 0, 1}});
+    m.create(
+        "uicontrol", fig,
+        {{"Position", RowVector{{160, 10, 30, 20}}}, {"BackgroundColor", RowVector{{0, 1, 0}}}});
+    dir = fs::temp_directory_path() / ("tessaly-print-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+  }
+  void TearDown() override {
+    platform::platform().setClipboard(nullptr);
+    fs::remove_all(dir);
+  }
+
+  // Colour of a pixel of a PNG file as 0xRRGGBB.
+  static unsigned pixel(const fs::path& png, int x, int y) {
+    cairo_surface_t* s = cairo_image_surface_create_from_png(png.c_str());
+    EXPECT_EQ(cairo_surface_status(s), CAIRO_STATUS_SUCCESS);
+    auto* data = cairo_image_surface_get_data(s);
+    int stride = cairo_image_surface_get_stride(s);
+    unsigned v = *reinterpret_cast<const uint32_t*>(data + y * stride + 4 * x) & 0xffffffu;
+    cairo_surface_destroy(s);
+    return v;
+  }
+
+  ClipboardSpy clipboard;
+  Handle fig = -1, axes = -1;
+  fs::path dir;
+};
+
+TEST_F(PrintTest, PngPutsMarkersAtTheirPixels) {
+  fs::path png = dir / "plot.png";
+  print(fig, {"-dpng", png.string()});
+  EXPECT_EQ(pixel(png, 50, 50), 0xff0000u);
+  EXPECT_EQ(pixel(png, 150, 150), 0x0000ffu);
+  EXPECT_EQ(pixel(png, 100, 100), 0xffffffu);
+  EXPECT_EQ(pixel(png, 175, 180), 0x00ff00u);  // the control
+  // Marker size: 12 points are 16 pixels, so 7 pixels off centre is in, 10 out.
+  EXPECT_EQ(pixel(png, 57, 50), 0xff0000u);
+  EXPECT_EQ(pixel(png, 60, 50), 0xffffffu);
+}
+
+TEST_F(PrintTest, NoUiLeavesControlsOut) {
+  fs::path png = dir / "noui.png";
+  print(fig, {"-noui", png.string()});  // format from the extension
+  EXPECT_EQ(pixel(png, 175, 180), 0xffffffu);
+  EXPECT_EQ(pixel(png, 50, 50), 0xff0000u);
+}
+
+TEST_F(PrintTest, EpsIsEncapsulatedWithABoundingBox) {
+  // Axes in the middle half of the figure: the box closes around them and their labels.
+  platform::model().set(axes, "Position", RowVector{{0.25, 0.25, 0.5, 0.5}});
+  fs::path eps = dir / "plot.EPS";
+  print(fig, {"-noui", "-depsc", eps.string()});
+  std::string text = slurp(eps);
+  ASSERT_EQ(text.rfind("%!PS-Adobe-3.0 EPSF-3.0", 0), 0u) << text.substr(0, 40);
+  std::smatch match;
+  std::regex box(R"(%%BoundingBox: (-?\d+) (-?\d+) (-?\d+) (-?\d+))");
+  ASSERT_TRUE(std::regex_search(text, match, box));
+  int x0 = std::stoi(match[1]), y0 = std::stoi(match[2]);
+  int x1 = std::stoi(match[3]), y1 = std::stoi(match[4]);
+  // 200 pixels are 150 points; the axes box is 75 points square, from 37.5 to 112.5.
+  EXPECT_GT(x0, 0);
+  EXPECT_LE(x0, 37);
+  EXPECT_GT(y0, 0);
+  EXPECT_LE(y0, 37);
+  EXPECT_GE(x1, 113);
+  EXPECT_LT(x1, 150);
+  EXPECT_GE(y1, 113);
+  EXPECT_LT(y1, 150);
+  EXPECT_NE(text.find("%%EOF"), std::string::npos);
+  EXPECT_FALSE(fs::exists(eps.string() + ".part"));
+}
+
+TEST_F(PrintTest, SvgAndPdfFilesAreWritten) {
+  print(fig, {"-dsvg", (dir / "a.svg").string()});
+  print(fig, {(dir / "b.pdf").string()});
+  std::string svg = slurp(dir / "a.svg"), pdf = slurp(dir / "b.pdf");
+  EXPECT_NE(svg.find("<svg"), std::string::npos);
+  EXPECT_NE(svg.find("width=\"150"), std::string::npos);
+  EXPECT_EQ(pdf.rfind("%PDF-", 0), 0u);
+  EXPECT_GT(pdf.size(), 500u);
+}
+
+TEST_F(PrintTest, MetaHandsPngAndSvgToTheClipboard) {
+  print(fig, {"-noui", "-dmeta"});
+  ASSERT_EQ(clipboard.calls, 1);
+  EXPECT_EQ(clipboard.png.substr(1, 3), "PNG");
+  EXPECT_NE(clipboard.svg.find("<svg"), std::string::npos);
+}
+
+TEST_F(PrintTest, BadRequestsAreErrorsAndLeaveOldFilesAlone) {
+  EXPECT_THROW(print(fig, {"-dgif", (dir / "x.gif").string()}), Error);
+  EXPECT_THROW(print(fig, {"-depsc"}), Error);
+  EXPECT_THROW(print(fig, {(dir / "x.tiff").string()}), Error);
+  EXPECT_THROW(print(axes, {"-dpng", (dir / "x.png").string()}), Error);
+  try {
+    print(fig, {"-dpng", (dir / "missing" / "x.png").string()});
+    FAIL() << "wrote into a folder that does not exist";
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find("x.png"), std::string::npos);
+  }
+  // A failed print leaves an earlier picture of the same name as it was.
+  fs::path kept = dir / "kept.png";
+  { std::ofstream(kept) << "old"; }
+  EXPECT_THROW(print(fig, {"-dwhat", kept.string()}), Error);
+  EXPECT_EQ(slurp(kept), "old");
+}
+
+TEST_F(PrintTest, ImageFollowsTheScreenLook) {
+  platform::model().set(fig, "Color", RowVector{{0.5, 0.5, 0.5}});
+  platform::model().set(axes, "Position", RowVector{{0.5, 0.5, 0.5, 0.5}});
+  Image image = renderImage(platform::model(), fig);
+  ASSERT_EQ(image.width, 200);
+  ASSERT_EQ(image.height, 200);
+  // The figure colour, not the white of a hard copy.
+  std::uint32_t grey = image.at(20, 180);
+  for (int shift : {0, 8, 16}) EXPECT_NEAR(double((grey >> shift) & 0xff), 127.5, 1) << shift;
+  Image big = renderImage(platform::model(), fig, {}, 2);
+  EXPECT_EQ(big.width, 400);
+}
+
+}  // namespace
+}  // namespace tessaly::render
