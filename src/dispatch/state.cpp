@@ -7,7 +7,9 @@ AnalysisState& analysisState() {
   return state;
 }
 
-void resetAnalysisState() { analysisState() = AnalysisState(); }
+void resetAnalysisState() {
+  analysisState() = AnalysisState();
+}
 
 const std::vector<std::string>& defaultColorList() {
   static const std::vector<std::string> list = {"ko", "bx", "rp", "ms", "c+", "g*", "y>",
@@ -15,6 +17,8 @@ const std::vector<std::string>& defaultColorList() {
   return list;
 }
 
-bool isTrue(const Matrix& m) { return m.size() > 0 && (m.array() != 0).all(); }
+bool isTrue(const Matrix& m) {
+  return m.size() > 0 && (m.array() != 0).all();
+}
 
 }  // namespace tessaly::dispatch

@@ -1,6 +1,7 @@
 #include <functional>
 #include <utility>
 
+#include "core/error.h"
 #include "dispatch/actions.h"
 #include "shell/platform/platform.h"
 
@@ -72,6 +73,11 @@ const std::vector<std::pair<std::string, Branch>>& branches() {
   return table;
 }
 
+void reportError(const std::string& text) {
+  platform::console().write(text + "\n");
+  platform::dialogs().message(text, "Tessaly Error");
+}
+
 }  // namespace
 
 const std::vector<std::string>& actionNames() {
@@ -86,7 +92,15 @@ const std::vector<std::string>& actionNames() {
 void Tessalysw(const std::string& action, const platform::Value& fpass) {
   for (const auto& [name, branch] : branches()) {
     if (name == action) {
-      branch(fpass);
+      // An action that stops at an error is reported here, once: on the console and in a
+      // message box. What the action stored before the error stays, and the caller goes on.
+      try {
+        branch(fpass);
+      } catch (const Error& e) {
+        reportError(e.what());
+      } catch (const std::exception& e) {
+        reportError(std::string("The action ") + action + " stopped: " + e.what());
+      }
       return;
     }
   }

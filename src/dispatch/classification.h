@@ -1,0 +1,20 @@
+#pragma once
+// Texts shared by the classification actions: the significance label of a distance to a group
+// mean and the table of given against assigned groups.
+#include <string>
+
+#include "core/matrix.h"
+
+namespace tessaly::dispatch {
+
+// The significance of a distance dist from the mean of ordinal group a (1-based), judged by
+// row a of the within-group range table drange (columns 1-3: the 0.001-, 0.01- and 0.05-level
+// distances): "p<0.001", "0.01>p>0.001", "0.05>p>0.01" or "p>0.05". The comparisons are
+// strict, so a distance equal to a limit gets the milder label.
+std::string significanceLabel(const Matrix& drange, double a, double dist);
+
+// The grouping table: the given groups along the rows, the assigned groups along the columns,
+// both labelled with the group codes symgroup (1-by-g); zmatrix (g-by-g) holds the counts.
+std::string groupingTable(const Matrix& symgroup, const Matrix& zmatrix);
+
+}  // namespace tessaly::dispatch

@@ -1,0 +1,155 @@
+// "LoadGroupList": the group codes are read and the whole canonical variates analysis is run.
+#include <cmath>
+#include <limits>
+
+#include "core/error.h"
+#include "core/format.h"
+#include "dispatch/actions.h"
+#include "dispatch/common.h"
+#include "dispatch/state.h"
+#include "shell/platform/platform.h"
+#include "stats/manova.h"
+
+namespace tessaly::dispatch {
+
+namespace {
+
+// p-values below the spacing of doubles at 1 are not resolved by the chi-square tail and are
+// reported as "p<" this value.
+constexpr double kEps = std::numeric_limits<double>::epsilon();
+
+// Takes a row of codes as a column; anything else than a vector is refused.
+Matrix asCodeColumn(const Matrix& codes, const std::string& what) {
+  if (codes.cols() == 1) return codes;
+  if (codes.rows() == 1) return codes.transpose();
+  throw Error(formatText("The %s must hold one group code per line; the file has %d columns",
+                         {what, static_cast<double>(codes.cols())}));
+}
+
+}  // namespace
+
+Matrix unitColumns(const Matrix& v) {
+  Matrix out = v;
+  for (Eigen::Index j = 0; j < out.cols(); ++j) out.col(j) /= out.col(j).norm();
+  return out;
+}
+
+Matrix centredShapeScores(const Matrix& scores, const Matrix& pwscores, Eigen::Index s) {
+  if (pwscores.rows() == 0 || pwscores.cols() < s || s < 1)
+    throw Error("There are no partial warp scores of the specimens: run the CVA first");
+  if (scores.cols() < s)
+    throw Error(formatText("The scores have %d columns where %d shape variables are needed",
+                           {static_cast<double>(scores.cols()), static_cast<double>(s)}));
+  // One number, the mean of the last shape variable over the specimens, is taken from every
+  // element (not a separate mean per column).
+  double c = pwscores.col(s - 1).mean();
+  return scores.leftCols(s).array() - c;
+}
+
+std::string cvaReport(const Matrix& d, const Matrix& p, const stats::ManovaStats& v) {
+  std::string report = formatText("%s \n \n %s \n \n", {std::string("Results from CVA/Manova")});
+  int dims = d.size() ? static_cast<int>(d(0)) : 0;
+  for (int i = 1; i <= dims; ++i) {
+    auto at = [i](const Matrix& m) { return m(i - 1); };
+    double pi = at(p);
+    if (pi < kEps)
+      report += formatText("\nAxis %i Lambda= %3.4f chisq=%3.4f df=%i p<%3.6g",
+                           {double(i), at(v.lambda), at(v.chisq), at(v.chisqdf), kEps});
+    else
+      report += formatText("\nAxis %i Lambda= %3.4f chisq=%3.4f df=%i p=%3.6g",
+                           {double(i), at(v.lambda), at(v.chisq), at(v.chisqdf), pi});
+  }
+  return report;
+}
+
+std::string cvaSummary(const Matrix& d, const Matrix& p) {
+  double dims = d.size() ? d(0) : 0;
+  std::string text =
+      formatText("There were %3.0f distinct canonical variates, the p-scores were ", {dims});
+  for (int i = 1; i <= static_cast<int>(dims); ++i) {
+    double pi = p(i - 1);
+    text += pi < kEps ? formatText(" <%1.6g, ", {kEps}) : formatText(" %1.6g, ", {pi});
+  }
+  return text;
+}
+
+void checkGroupCodes(const Matrix& codes, const std::string& what) {
+  for (Eigen::Index i = 0; i < codes.size(); ++i) {
+    double g = codes(i);
+    if (!(std::isfinite(g) && g >= 1 && g == std::floor(g)))
+      throw Error(formatText("Line %d of the %s holds %s, which is not a positive whole number",
+                             {static_cast<double>(i + 1), what, num2str(g)}));
+    checkGroupCode(g);
+  }
+}
+
+void LoadGroupList() {
+  auto& model = platform::model();
+  const platform::Handle remembered = model.currentFigure();
+  auto loaded = mfload(1);
+  if (!loaded) return;
+
+  auto& s = analysisState();
+  const Eigen::Index m = s.DATA.rows(), n = s.DATA.cols();
+  if (m == 0 || n < 7)
+    throw Error("Load a landmark data file of at least three landmarks before the group list");
+
+  // The list is checked against the data before anything changes, so that a wrong list
+  // leaves the earlier analysis as it was.
+  Matrix codes = asCodeColumn(loaded->data, "group list");
+  if (codes.rows() != m) {
+    platform::dialogs().message(
+        formatText("Error: The data has %i entries, the group list has %i",
+                   {static_cast<double>(m), static_cast<double>(codes.rows())}),
+        "");
+    return;
+  }
+  checkGroupCodes(codes, "group list");
+
+  s.GLIST = std::move(codes);
+  s.FNAME1 = loaded->fname;
+
+  cla();
+  setEnable("LoadReference", "Off");
+  BusyPointer busy(remembered);
+
+  setString("GroupBox",
+            formatText("File: %s \n %3.0f Specimens \n", {s.FNAME1, static_cast<double>(m)}));
+
+  // The reference: the consensus of the data, or the loaded configuration centred and scaled
+  // to unit centroid size.
+  if (!isTrue(s.referencetype))
+    s.reference = consensusOf(s.DATA);
+  else
+    s.reference = normalisedReference(s.reference, n);
+
+  s.DATA = superimpose(s.DATA, s.reference);
+  plotRows(s.DATA, s.GLIST);
+  symbolFill();
+
+  s.pwscores = partialWarpScores(s.reference, s.DATA);
+  const Eigen::Index npw = s.pwscores.cols();
+
+  stats::ManovaResult result = stats::manova1(s.pwscores.leftCols(npw - 1), s.GLIST, 0.05);
+  s.d = result.d;
+  s.p = result.p;
+  s.vstats = std::move(result.stats);
+  s.hasVstats = true;
+
+  s.Vmatrix = unitColumns(s.vstats.eigenvec);
+  s.CVAScores = centredShapeScores(s.pwscores, s.pwscores, n - 5) * s.Vmatrix;
+  s.Dmatrix = s.vstats.eigenval;
+
+  setResults(platform::Value(cvaReport(s.d, s.p, s.vstats)));
+  platform::dialogs().message(cvaSummary(s.d, s.p), "CVA Complete");
+
+  s.NumCVA = s.d;
+  setString("XBox", "1");
+  setString("YBox", "2");
+  if (s.Dmatrix.size() < 2)
+    throw Error("The canonical analysis gave fewer than two eigenvalues to show");
+  setString("XBoxExp", formatText("%1.4f", {s.Dmatrix(0)}));
+  setString("YBoxExp", formatText("%1.4f", {s.Dmatrix(1)}));
+}
+
+}  // namespace tessaly::dispatch

@@ -1,0 +1,170 @@
+// Plot settings chosen from the menus: grid density, arrow heads, reference symbol, grid line
+// style and width, and the group code table.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/dload.h"
+#include "core/error.h"
+#include "core/format.h"
+#include "dispatch/actions.h"
+#include "dispatch/common.h"
+#include "dispatch/state.h"
+#include "shell/platform/axis.h"
+#include "shell/platform/platform.h"
+
+namespace tessaly::dispatch {
+
+namespace {
+
+// The value a menu entry passes: a number, or a text holding one.
+double numberArgument(const platform::Value& fpass, const char* action) {
+  if (fpass.isNumeric() && fpass.matrix().size() > 0) return fpass.number();
+  if (fpass.isText()) {
+    std::vector<double> numbers;
+    std::string bad;
+    if (parseNumberLine(fpass.text(), numbers, bad) && numbers.size() == 1) return numbers[0];
+  }
+  throw Error(std::string("The action ") + action + " needs a number");
+}
+
+std::string textArgument(const platform::Value& fpass, const char* action) {
+  if (fpass.isText()) return fpass.text();
+  throw Error(std::string("The action ") + action + " needs a line style text");
+}
+
+// Checks the entry whose value equals the choice and unchecks the others.
+template <typename T>
+void checkOne(const std::vector<std::pair<const char*, T>>& entries, const T& chosen) {
+  for (const auto& [tag, value] : entries) setChecked(tag, value == chosen);
+}
+
+// The black-and-white table: colour grey level, marker position, size, fill, one row per code.
+Matrix blackAndWhiteTable() {
+  const double rows[12][4] = {{0.08, 2, 8, 1}, {0, 3, 8, 1},     {0, 13, 8, 1},    {0, 6, 8, 1},
+                              {0, 5, 8, 1},    {0, 9, 8, 0},     {0, 8, 8, 1},     {0, 7, 8, 0},
+                              {0, 2, 8, 0},    {0.67, 11, 8, 1}, {0.74, 12, 8, 1}, {0.8, 1, 8, 1}};
+  Matrix table(12, 6);
+  for (int i = 0; i < 12; ++i)
+    table.row(i) << rows[i][0], rows[i][0], rows[i][0], rows[i][1], rows[i][2], rows[i][3];
+  return table;
+}
+
+}  // namespace
+
+const Matrix& bwCodeTable() {
+  static const Matrix table = blackAndWhiteTable();
+  return table;
+}
+
+void SetPlotDensity(const platform::Value& fpass) {
+  double density = numberArgument(fpass, "SetPlotDensity");
+  checkOne<double>({{"Density10", 10}, {"Density20", 20}, {"Density30", 30}, {"Density50", 50}},
+                   density);
+  analysisState().vplotdensity = scalar(density);
+}
+
+void ArrowHeads() {
+  setChecked("ArrowHeads", true);
+  setChecked("NoArrowHeads", false);
+  analysisState().vaheads = scalar(1);
+}
+
+void NoArrowHeads() {
+  setChecked("ArrowHeads", false);
+  setChecked("NoArrowHeads", true);
+  analysisState().vaheads = scalar(0);
+}
+
+void SetReferenceSymbol(const platform::Value& fpass) {
+  std::string symbol = textArgument(fpass, "SetReferenceSymbol");
+  checkOne<std::string>(
+      {{"RefSquare", "ks"}, {"RefDiamond", "kd"}, {"RefCircle", "ko"}, {"RefPlus", "k+"}}, symbol);
+  analysisState().vrefsymbol = symbol;
+}
+
+void SetLineFormat1(const platform::Value& fpass) {
+  std::string format = textArgument(fpass, "SetLineFormat1");
+  checkOne<std::string>({{"Line1Red", "r"}, {"Line1Black", "k"}, {"Line1Dotted", "k:"}}, format);
+  analysisState().vlineformat1 = format;
+}
+
+void SetLineWidth(const platform::Value& fpass) {
+  double weight = numberArgument(fpass, "SetLineWidth");
+  checkOne<double>(
+      {{"Weight5", 5}, {"Weight10", 10}, {"Weight15", 15}, {"Weight20", 20}, {"Weigth25", 25}},
+      weight);
+  auto& s = analysisState();
+  s.vlinewidth = scalar(weight / 10);
+  // The lines already drawn take the new width at once.
+  lineThickness(weight / 10);
+}
+
+void CodeLoad() {
+  auto loaded = mfload(1);
+  // A cancelled dialog or a file that cannot be read changes nothing.
+  if (!loaded) return;
+  auto& s = analysisState();
+  s.altcode = scalar(1);
+  if (loaded->data.cols() == 6) {
+    s.codearray = std::move(loaded->data);
+  } else {
+    platform::dialogs().message(
+        "The file loaded does not have the correct dimensions to be a Group Code File, Please "
+        "try another file",
+        "");
+  }
+}
+
+void SetBWCode() {
+  auto& s = analysisState();
+  // An unset altcode counts as off, so the first use switches the table on.
+  if (!isTrue(s.altcode)) {
+    s.altcode = scalar(1);
+    s.codearray = bwCodeTable();
+    setLabel("BWButton", "Return to Default Symbols");
+  } else {
+    s.altcode = scalar(0);
+    setLabel("BWButton", "Use BW Symbols");
+  }
+}
+
+void ShowSymbolCodes() {
+  auto& s = analysisState();
+  const bool codes = isTrue(s.altcode);
+  if (codes && s.codearray.rows() > 0 && s.codearray.cols() < 6)
+    throw Error("The group code table does not have the six columns of a style row");
+  if (!codes && s.ColorList.empty())
+    throw Error("There are no plot symbols: load a landmark data file first");
+  if (codes)
+    for (Eigen::Index i = 0; i < s.codearray.rows(); ++i) markerLetter(s.codearray(i, 3));
+  cla();
+  if (codes) {
+    for (Eigen::Index i = 0; i < s.codearray.rows(); ++i) {
+      const auto row = s.codearray.row(i);
+      plotPoint(0.1, static_cast<double>(i + 1), "",
+                {{"MarkerSize", row(4)},
+                 {"Marker", markerLetter(row(3))},
+                 {"Color", Matrix(row.leftCols(3))},
+                 {"MarkerFaceColor", "None"}});
+      hold(true);
+      textAt(0.5, static_cast<double>(i + 1), num2str(static_cast<double>(i + 1)));
+    }
+  } else {
+    for (size_t i = 0; i < s.ColorList.size(); ++i) {
+      plotPoint(0.1, static_cast<double>(i + 1), s.ColorList[i]);
+      hold(true);
+      textAt(0.5, static_cast<double>(i + 1), num2str(static_cast<double>(i + 1)));
+    }
+  }
+  // Equal units, the limits widened by one unit on every side, equal units again.
+  platform::axis("equal");
+  RowVector limits = platform::axis();
+  RowVector widen(4);
+  widen << -1, 1, -1, 1;
+  platform::axis(RowVector(limits + widen));
+  platform::axis("equal");
+  hold(false);
+}
+
+}  // namespace tessaly::dispatch

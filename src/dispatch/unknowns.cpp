@@ -1,0 +1,105 @@
+// A loaded reference configuration, and the unknown specimens: superimposed on the reference
+// of the CVA run, scored on its canonical axes and drawn with the specimens.
+#include <algorithm>
+
+#include "core/error.h"
+#include "core/format.h"
+#include "dispatch/actions.h"
+#include "dispatch/common.h"
+#include "dispatch/state.h"
+#include "shell/platform/platform.h"
+
+namespace tessaly::dispatch {
+
+void LoadUGroup() {
+  auto& model = platform::model();
+  const platform::Handle remembered = model.currentFigure();
+  auto loaded = mfload(1);
+  if (!loaded) return;
+
+  auto& s = analysisState();
+  const Eigen::Index m = s.UDATA.rows(), n = s.UDATA.cols();
+
+  // Everything the scoring needs is checked before anything changes, so that a wrong file or
+  // a missing step leaves the analysis as it was.
+  if (s.Vmatrix.size() == 0 || s.reference.size() == 0 || s.pwscores.size() == 0 || !s.hasVstats)
+    throw Error("Run the CVA (load a group list) before loading the codes of unknown specimens");
+  if (m == 0) throw Error("Load a file of unknown specimens before their codes");
+  if (n != s.reference.cols())
+    throw Error(formatText(
+        "The unknown specimens have %d landmarks where the reference has %d",
+        {(static_cast<double>(n) - 1) / 2, (static_cast<double>(s.reference.cols()) - 1) / 2}));
+  Matrix codes = loaded->data;
+  if (codes.cols() != 1 && codes.rows() == 1) codes.transposeInPlace();
+  if (codes.cols() != 1 || codes.rows() != m)
+    throw Error(formatText("Error: The unknown data has %i entries, the group list has %i",
+                           {static_cast<double>(m), static_cast<double>(codes.size())}));
+  checkGroupCodes(codes, "codes of unknowns");
+  checkGroupCodes(s.GLIST.topRows(std::min(s.GLIST.rows(), s.DATA.rows())), "group list");
+  if (s.GLIST.rows() < s.DATA.rows())
+    throw Error("The group list is shorter than the data: load the group list again");
+
+  // Superimposition and scores, computed before they are stored.
+  Matrix udata = superimpose(s.UDATA, s.reference);
+  Matrix tempdata = superimpose(s.DATA, s.reference);
+  Matrix upw = partialWarpScores(s.reference, udata);
+  Matrix centred = centredShapeScores(upw, s.pwscores, n - 5);
+  if (centred.cols() != s.Vmatrix.rows() || centred.cols() != s.vstats.eigenvec.rows())
+    throw Error("The unknown specimens do not have the shape variables of the CVA run");
+
+  s.UGLIST = std::move(codes);
+  s.FNAME1 = loaded->fname;
+  cla();
+  setEnable("LoadReference", "Off");
+  {
+    BusyPointer busy(remembered);
+    setString("GroupBox", formatText("Unknown File: %s \n %3.0f Specimens \n",
+                                     {s.FNAME1, static_cast<double>(m)}));
+    s.UDATA = std::move(udata);
+    s.UPWSCORES = std::move(upw);
+    s.UCVASCORES = centred * s.Vmatrix;
+    s.NUCVASCORES = centred * s.vstats.eigenvec;
+  }
+  cla();
+
+  plotRows(s.UDATA, s.UGLIST);
+  s.DATA = superimpose(s.DATA, s.reference);
+  plotRows(s.DATA, s.GLIST);
+  // The specimens once more, on top of the unknowns.
+  plotRows(tempdata, s.GLIST);
+  symbolFill();
+  s.UNKNOWNACTIVE = scalar(1);
+}
+
+void LoadReference() {
+  auto loaded = mfload(1);
+  if (!loaded) return;
+
+  auto& s = analysisState();
+  const Matrix& ref = loaded->data;
+  const Eigen::Index mg = ref.rows(), ng = ref.cols(), n = s.DATA.cols();
+  if (ng != n) {
+    platform::dialogs().message(
+        "The number of landmarks in the reference does not match the number of landmarks in "
+        "the data, Reverting to consensus reference",
+        "Reference Error");
+    s.referencetype = scalar(0);
+    return;
+  }
+  if (mg > 1) {
+    platform::dialogs().message(
+        "The reference file had more than 1 specimen,  Reverting to consensus specimen",
+        "Reference Error");
+    s.referencetype = scalar(0);
+    return;
+  }
+  Matrix normalised = normalisedReference(ref, n);
+  std::string text = formatText("Successfully loaded reference file %s with %f landmarks",
+                                {loaded->fname, (static_cast<double>(ng) - 1) / 2});
+  s.referencetype = scalar(1);
+  showShapeRot(ref, "ro");  // as loaded, before centring and scaling
+  platform::dialogs().message(text, "Reference Loaded");
+  s.reference = std::move(normalised);
+}
+
+}  // namespace tessaly::dispatch

@@ -1,0 +1,137 @@
+// A loaded reference, and unknown specimens scored on the axes of the CVA run.
+#include <cmath>
+
+#include "core/dload.h"
+#include "dispatch/common.h"
+#include "fixture.h"
+
+namespace tessaly::dispatch::testing {
+namespace {
+
+using ::testing::HasSubstr;
+
+class UnknownsTest : public DispatchTest {
+ protected:
+  Matrix raw() { return dload(example("apes.txt").string()); }
+};
+
+TEST_F(UnknownsTest, ReferenceOfOneRowIsDrawnAndNormalised) {
+  runWithFile("LoadData", example("apes.txt"));
+  const Matrix row = raw().row(2);
+  runWithFile("LoadReference", writeMatrix("ref.txt", row));
+
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text,
+            "Successfully loaded reference file ref.txt with 8.000000 landmarks");
+  EXPECT_EQ(dialogs.messages[0].title, "Reference Loaded");
+  EXPECT_EQ(state().referencetype, scalar(1));
+  // Drawn as loaded, in red circles.
+  auto lines = drawn();
+  ASSERT_EQ(lines.size(), 8u);
+  EXPECT_EQ(model().get(lines[1], "XData").number(), row(2));
+  EXPECT_EQ(model().get(lines[1], "YData").number(), row(3));
+  EXPECT_EQ(model().get(lines[1], "Marker").toText(), "o");
+  EXPECT_EQ(model().get(lines[1], "Color").matrix(), Matrix(RowVector{{1, 0, 0}}));
+  // Stored centred, with unit centroid size.
+  const Matrix& ref = state().reference;
+  double sx = 0, sy = 0, ss = 0;
+  for (int j = 0; j < 8; ++j) {
+    sx += ref(2 * j);
+    sy += ref(2 * j + 1);
+    ss += ref(2 * j) * ref(2 * j) + ref(2 * j + 1) * ref(2 * j + 1);
+  }
+  EXPECT_NEAR(sx, 0, 1e-12);
+  EXPECT_NEAR(sy, 0, 1e-12);
+  EXPECT_NEAR(ss, 1, 1e-12);
+  // Differences of coordinates shrink by the centroid size of the loaded row.
+  double cx = 0, cy = 0, size = 0;
+  for (int j = 0; j < 8; ++j) cx += row(2 * j) / 8, cy += row(2 * j + 1) / 8;
+  for (int j = 0; j < 8; ++j)
+    size += std::pow(row(2 * j) - cx, 2) + std::pow(row(2 * j + 1) - cy, 2);
+  EXPECT_NEAR(ref(1) - ref(3), (row(1) - row(3)) / std::sqrt(size), 1e-12);
+}
+
+// A reference that does not fit is reported, the consensus is used next time, and the
+// reference of the current analysis is not replaced by the unusable one.
+TEST_F(UnknownsTest, UnfitReferenceRevertsToTheConsensus) {
+  runWithFile("LoadData", example("apes.txt"));
+  state().reference = Matrix::Constant(1, 17, 0.25);
+  state().referencetype = scalar(1);
+  runWithFile("LoadReference", writeMatrix("two.txt", raw().topRows(2)));
+  runWithFile("LoadReference", writeMatrix("short.txt", raw().leftCols(15).topRows(1)));
+  ASSERT_EQ(dialogs.messages.size(), 2u);
+  EXPECT_EQ(dialogs.messages[0].text,
+            "The reference file had more than 1 specimen,  Reverting to consensus specimen");
+  EXPECT_EQ(dialogs.messages[0].title, "Reference Error");
+  EXPECT_EQ(dialogs.messages[1].text,
+            "The number of landmarks in the reference does not match the number of landmarks "
+            "in the data, Reverting to consensus reference");
+  EXPECT_EQ(dialogs.messages[1].title, "Reference Error");
+  EXPECT_EQ(state().referencetype, scalar(0));
+  EXPECT_EQ(state().reference, Matrix::Constant(1, 17, 0.25));
+  EXPECT_TRUE(drawn().empty());
+}
+
+TEST_F(UnknownsTest, UnknownsAreScoredOnTheAxesOfTheRun) {
+  runWithFile("LoadData", example("apes.txt"));
+  runWithFile("LoadGroupList", example("apes-groups.txt"));
+  // Three of the specimens, in their raw coordinates, brought in as unknowns.
+  runWithFile("LoadUData", writeMatrix("u.txt", raw().topRows(3)));
+  Matrix codes(3, 1);
+  codes << 1, 1, 2;
+  runWithFile("LoadUGroup", writeMatrix("ucodes.txt", codes));
+  ASSERT_EQ(dialogs.messages.size(), 1u) << dialogs.messages.back().text;
+
+  const auto& s = state();
+  EXPECT_EQ(s.UNKNOWNACTIVE, scalar(1));
+  EXPECT_EQ(s.UGLIST, codes);
+  EXPECT_EQ(s.FNAME1, "ucodes.txt");
+  EXPECT_EQ(stringOf("GroupBox"), "Unknown File: ucodes.txt \n   3 Specimens \n");
+  EXPECT_EQ(model().get(mainFigure, "Pointer").toText(), "arrow");
+  // Superimposed on the same reference, they get the scores of the specimens they are.
+  ASSERT_EQ(s.UCVASCORES.rows(), 3);
+  EXPECT_LT((s.UCVASCORES - s.CVAScores.topRows(3)).cwiseAbs().maxCoeff(), 1e-9);
+  EXPECT_LT((s.UPWSCORES.leftCols(12) - s.pwscores.topRows(3).leftCols(12)).cwiseAbs().maxCoeff(),
+            1e-9);
+  // On the unscaled axes: each column differs by the length of its axis.
+  for (Eigen::Index j = 0; j < 12; ++j)
+    EXPECT_NEAR(s.NUCVASCORES(0, j), s.UCVASCORES(0, j) * s.vstats.eigenvec.col(j).norm(),
+                1e-9 * (1 + std::abs(s.NUCVASCORES(0, j))));
+  // Unknowns, then the specimens twice.
+  EXPECT_EQ(drawn().size(), 3u * 8u + 2u * 167u * 8u);
+
+  // From now on the score plot shows the unknowns too.
+  run("ShowPCAAxis");
+  EXPECT_EQ(drawn().size(), 167u + 3u);
+}
+
+TEST_F(UnknownsTest, UnknownCodesThatDoNotFitChangeNothing) {
+  // Before the CVA run.
+  runWithFile("LoadData", example("apes.txt"));
+  runWithFile("LoadUData", writeMatrix("u.txt", raw().topRows(3)));
+  runWithFile("LoadUGroup", writeMatrix("c.txt", Matrix::Ones(3, 1)));
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_THAT(dialogs.messages[0].text, HasSubstr("Run the CVA"));
+
+  runWithFile("LoadGroupList", example("apes-groups.txt"));
+  const AnalysisState before = state();
+  const std::string groupBox = stringOf("GroupBox");
+  dialogs.messages.clear();
+  runWithFile("LoadUGroup", writeMatrix("two.txt", Matrix::Ones(2, 1)));
+  runWithFile("LoadUGroup", writeMatrix("bad.txt", Matrix::Constant(3, 1, 20)));
+  ASSERT_EQ(dialogs.messages.size(), 2u);
+  EXPECT_EQ(dialogs.messages[0].text,
+            "Error: The unknown data has 3 entries, the group list has 2");
+  EXPECT_THAT(dialogs.messages[1].text, HasSubstr("Group code 20"));
+  const auto& s = state();
+  EXPECT_EQ(s.UDATA, before.UDATA);
+  EXPECT_EQ(s.DATA, before.DATA);
+  EXPECT_EQ(s.UGLIST.size(), 0);
+  EXPECT_EQ(s.UCVASCORES.size(), 0);
+  EXPECT_EQ(s.FNAME1, before.FNAME1);
+  EXPECT_EQ(s.UNKNOWNACTIVE.size(), 0);
+  EXPECT_EQ(stringOf("GroupBox"), groupBox);
+}
+
+}  // namespace
+}  // namespace tessaly::dispatch::testing
