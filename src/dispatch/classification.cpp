@@ -92,6 +92,25 @@ bool unknownsActive() {
   return isTrue(analysisState().UNKNOWNACTIVE);
 }
 
+// What the assignment actions classify: the specimens' scores and codes, and the unknowns'
+// scores and codes when unknowns are active.
+struct Classified {
+  Matrix k, glist, u, codes;
+  bool unknowns = false;
+};
+
+Classified classifiedScores() {
+  Classified c;
+  c.k = specimenScores();
+  c.glist = groupList();
+  c.unknowns = unknownsActive();
+  if (c.unknowns) {
+    c.u = unknownScores();
+    c.codes = unknownCodes(c.u);
+  }
+  return c;
+}
+
 // The 0.05-level and other distances of each group, in the ordinal order of the group list.
 Matrix distanceRanges(const Matrix& k, const Matrix& glist) {
   Matrix drange = stats::rangeCVADist(k, glist);
@@ -184,16 +203,8 @@ void JackKnife() {
 }
 
 void ShowGrouping() {
-  const Matrix k = specimenScores();
-  const Matrix glist = groupList();
-  const bool unknowns = unknownsActive();
-  stats::GroupMean1Result r;
-  if (unknowns) {
-    const Matrix u = unknownScores();
-    r = grpmean1(k, glist, u, unknownCodes(u));
-  } else {
-    r = grpmean1(k, glist);
-  }
+  const auto [k, glist, u, codes, unknowns] = classifiedScores();
+  const stats::GroupMean1Result r = unknowns ? grpmean1(k, glist, u, codes) : grpmean1(k, glist);
 
   platform::openfig("AuxBox", "reuse");
   std::string text = groupingTable(r.symgroup, r.zmatrix);
@@ -248,14 +259,7 @@ void SaveUnknownCVAScores() {
 }
 
 void RunAssignmentTest() {
-  const Matrix k = specimenScores();
-  const Matrix glist = groupList();
-  const bool unknowns = unknownsActive();
-  Matrix u, codes;
-  if (unknowns) {
-    u = unknownScores();
-    codes = unknownCodes(u);
-  }
+  const auto [k, glist, u, codes, unknowns] = classifiedScores();
   const Matrix drange = distanceRanges(k, glist);
   // Only this action offers to save the matrix of distances (asked before the file dialog).
   const stats::GroupMean1Result r =
@@ -285,14 +289,7 @@ void RunAssignmentTest() {
 }
 
 void RunDetailedAssignment() {
-  const Matrix k = specimenScores();
-  const Matrix glist = groupList();
-  const bool unknowns = unknownsActive();
-  Matrix u, codes;
-  if (unknowns) {
-    u = unknownScores();
-    codes = unknownCodes(u);
-  }
+  const auto [k, glist, u, codes, unknowns] = classifiedScores();
   const Matrix drange = distanceRanges(k, glist);
   const stats::GroupMean2Result r =
       unknowns ? grpmean2(k, glist, u, codes, 0, drange.col(3), drange.col(4)) : grpmean2(k, glist);
