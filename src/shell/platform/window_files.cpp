@@ -62,11 +62,17 @@ void build(ObjectModel& m, const json& node, Handle parent, const std::string& t
   if (node.contains("properties")) {
     const json& props = node.at("properties");
     if (!props.is_object()) throw Error("\"properties\" of a " + type + " is not an object");
-    for (const auto& [name, value] : props.items()) {
+    // The file's properties come in name order; "Units" goes first, so that a Position is
+    // read in the units the file gives it and not converted from the default units.
+    auto setOne = [&](const std::string& name, const json& value) {
       if (!m.hasProperty(h, name) || name == "Type" || name == "Parent" || name == "Children")
         throw Error("a " + type + " has no settable property " + name);
       m.set(h, name, toValue(value, type + " property " + name));
-    }
+    };
+    for (const auto& [name, value] : props.items())
+      if (propertyKey(name) == "units") setOne(name, value);
+    for (const auto& [name, value] : props.items())
+      if (propertyKey(name) != "units") setOne(name, value);
   }
   if (node.contains("children")) {
     const json& kids = node.at("children");
