@@ -9,6 +9,7 @@ packages=(
   libeigen3-dev libboost-dev libcairo2-dev nlohmann-json3-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core ghostscript
+  python3  # the session tests check results with its standard library
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,262 @@
+#include "cli/analyze.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "core/error.h"
+#include "core/random.h"
+#include "dispatch/state.h"
+
+namespace tessaly::cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A step of the analysis that did not do its work; `step` names it in the report.
+struct Failure {
+  std::string step;
+  std::string message;
+};
+
+std::string trimmed(const std::string& s) {
+  const auto a = s.find_first_not_of(" \t");
+  if (a == std::string::npos) return {};
+  return s.substr(a, s.find_last_not_of(" \t") - a + 1);
+}
+
+void checkInputFile(const std::string& path, const std::string& what) {
+  std::error_code ec;
+  if (!fs::exists(path, ec)) throw Error("The " + what + " \"" + path + "\" does not exist");
+  if (!fs::is_regular_file(path, ec)) {
+    throw Error("The " + what + " \"" + path + "\" is not a file");
+  }
+  std::ifstream in(path);
+  if (!in) throw Error("The " + what + " \"" + path + "\" cannot be read");
+}
+
+bool hasUnknowns(const AnalyzeOptions& o) {
+  return !o.unknowns.empty();
+}
+
+}  // namespace
+
+std::pair<std::string, std::string> parseJackknife(const std::string& text) {
+  const std::string usage =
+      "--jackknife takes N,FRACTION: the number of trials (a whole number, 1 or more) and the "
+      "fraction of specimens left out in each (above 0 and below 1), for example 100,0.1";
+  const auto comma = text.find(',');
+  if (comma == std::string::npos || text.find(',', comma + 1) != std::string::npos) {
+    throw Error(usage);
+  }
+  const std::string n = trimmed(text.substr(0, comma));
+  const std::string f = trimmed(text.substr(comma + 1));
+  char* end = nullptr;
+  const double trials = std::strtod(n.c_str(), &end);
+  if (n.empty() || end != n.c_str() + n.size() || !(trials >= 1) || trials > 1e9 ||
+      trials != std::floor(trials)) {
+    throw Error(usage);
+  }
+  const double fraction = std::strtod(f.c_str(), &end);
+  if (f.empty() || end != f.c_str() + f.size() || !(fraction > 0 && fraction < 1)) {
+    throw Error(usage);
+  }
+  return {n, f};
+}
+
+std::vector<OutputFile> analyzeOutputs(const AnalyzeOptions& o) {
+  std::vector<OutputFile> files = {
+      {"report.txt", "the results text: CVA/MANOVA tests, grouping table, jackknife test"},
+      {"cva-scores.txt", "CVA scores, one row per specimen, one column per canonical axis"},
+      {"cva-axes.txt", "canonical axes, one row per shape variable, one column per axis"},
+      {"eigenvalues.txt", "eigenvalues of the canonical analysis, largest first"},
+      {"cva-axes-header.txt", "the canonical axes again, after a header line"},
+      {"pw-scores.txt", "partial warp and uniform scores, then the centroid size"},
+      {"reference.txt", "the reference configuration x1 y1 ... xk yk cs"},
+      {"significance.txt", "the tests of significance of the canonical dimensions"},
+      {"membership.txt", "given and assigned group of every specimen"},
+      {"assignment.txt", "assignment test with significance levels"},
+      {"detailed-assignment.txt", "distance of every specimen to every group mean"},
+      {"grouping.txt", "table of given against assigned groups"},
+  };
+  if (hasUnknowns(o)) {
+    files.push_back({"distances.txt", "distances of specimens and unknowns to the group means"});
+    files.push_back({"unknowns-membership.txt", "assigned group of every unknown specimen"});
+    files.push_back({"unknowns-cva-scores.txt", "CVA scores of the unknown specimens"});
+  }
+  files.push_back({"procrustes.png", "the superimposed specimens"});
+  files.push_back({"procrustes.svg", "the superimposed specimens"});
+  files.push_back({"cva.png", "the specimens on the first two canonical axes"});
+  files.push_back({"cva.svg", "the specimens on the first two canonical axes"});
+  return files;
+}
+
+void checkAnalyzeOptions(const AnalyzeOptions& o) {
+  checkInputFile(o.data, "data file");
+  checkInputFile(o.groups, "group list file");
+  if (!o.reference.empty()) checkInputFile(o.reference, "reference file");
+  if (o.unknowns.empty() != o.unknownCodes.empty()) {
+    throw Error("--unknowns and --unknown-codes go together: give both or neither");
+  }
+  if (hasUnknowns(o)) {
+    checkInputFile(o.unknowns, "file of unknown specimens");
+    checkInputFile(o.unknownCodes, "file of unknowns' codes");
+  }
+  if (!o.jackknife.empty()) parseJackknife(o.jackknife);
+  if (o.outDir.empty()) throw Error("--out needs a folder for the results");
+}
+
+int runAnalyze(const AnalyzeOptions& o, Session& session, std::ostream& out, std::ostream& err) {
+  try {
+    checkAnalyzeOptions(o);
+  } catch (const Error& e) {
+    err << "tessaly-batch analyze: " << e.what() << "\n";
+    return 2;
+  }
+
+  // Input paths are taken from the folder the command was started in; the actions' file
+  // dialogs change the current folder, so every path handed to them is made absolute.
+  const fs::path outDir = fs::absolute(o.outDir).lexically_normal();
+  auto abs = [](const std::string& p) {
+    return p.empty() ? p : fs::absolute(p).lexically_normal().string();
+  };
+  const std::string data = abs(o.data), groups = abs(o.groups), reference = abs(o.reference),
+                    unknowns = abs(o.unknowns), unknownCodes = abs(o.unknownCodes);
+  auto outPath = [&](const std::string& name) { return (outDir / name).string(); };
+
+  std::error_code ec;
+  fs::create_directories(outDir, ec);
+  if (ec || !fs::is_directory(outDir)) {
+    err << "tessaly-batch analyze: cannot make the output folder \"" << outDir.string() << "\""
+        << (ec ? ": " + ec.message() : std::string()) << "\n";
+    return 2;
+  }
+  // Several actions append to their files: a new run starts them afresh. Every file of the
+  // run goes, so that none is left over from an earlier run with other options.
+  const std::vector<OutputFile> outputs = analyzeOutputs(o);
+  AnalyzeOptions withUnknowns;  // its list names every file a run can write
+  withUnknowns.unknowns = "unknowns";
+  for (const OutputFile& f : analyzeOutputs(withUnknowns)) fs::remove(outDir / f.name, ec);
+
+  if (o.seed) setRandomSeed(*o.seed);
+  session.setEchoResults(false);
+  const auto& state = dispatch::analysisState();
+
+  auto act = [&](const std::string& name, const std::vector<std::string>& answers) {
+    Step step;
+    step.kind = Step::Kind::Action;
+    step.name = name;
+    step.args = answers;
+    const std::size_t shown = session.dialogs().messages().size();
+    std::vector<std::string> unused;
+    try {
+      unused = session.run(step);
+    } catch (const std::exception& e) {
+      throw Failure{name, e.what()};
+    }
+    if (!unused.empty()) {
+      // The action ended before it asked for everything: it has said why in a message box.
+      const auto& messages = session.dialogs().messages();
+      throw Failure{name, messages.size() > shown ? messages.back().text
+                                                  : "the action ended before it was complete"};
+    }
+  };
+  auto print = [&](const std::string& name) {
+    Step step;
+    step.kind = Step::Kind::Print;
+    step.args = {outPath(name)};
+    try {
+      session.run(step);
+    } catch (const std::exception& e) {
+      throw Failure{"print " + name, e.what()};
+    }
+  };
+  auto lastMessage = [&](std::size_t shown) {
+    const auto& messages = session.dialogs().messages();
+    return messages.size() > shown ? messages.back().text : std::string();
+  };
+
+  try {
+    act("LoadData", {data});
+    if (!o.reference.empty()) {
+      const std::size_t shown = session.dialogs().messages().size();
+      act("LoadReference", {reference});
+      // The program falls back on the consensus when the file does not fit; here the user
+      // asked for this reference, so a fall-back would give other results than asked for.
+      if (!dispatch::isTrue(state.referencetype))
+        throw Failure{"LoadReference", lastMessage(shown)};
+    }
+    {
+      const std::size_t shown = session.dialogs().messages().size();
+      act("LoadGroupList", {groups});
+      if (state.Vmatrix.size() == 0) {
+        const std::string why = lastMessage(shown);
+        throw Failure{"LoadGroupList", why.empty() ? "the CVA did not run" : why};
+      }
+    }
+    act("AuxBoxsw", {outPath("report.txt")});
+    if (hasUnknowns(o)) {
+      act("LoadUData", {unknowns});
+      act("LoadUGroup", {unknownCodes});
+    }
+    act("ShowGrouping", {});
+    act("AuxBoxsw", {outPath("report.txt")});
+    if (!o.jackknife.empty()) {
+      const auto [trials, fraction] = parseJackknife(o.jackknife);
+      act("JackKnife", {trials, fraction});
+      act("AuxBoxsw", {outPath("report.txt")});
+    }
+
+    act("SavePCA", {outPath("cva-scores.txt")});
+    act("SaveCVAAxes", {outPath("cva-axes.txt")});
+    act("SaveEigen", {outPath("eigenvalues.txt")});
+    act("SavePCMatrix", {outPath("cva-axes-header.txt")});
+    act("SaveWarp", {outPath("pw-scores.txt")});
+    act("SaveRef", {outPath("reference.txt")});
+    act("WriteSig", {outPath("significance.txt")});
+
+    act("SaveGroupListCVA", {outPath("membership.txt")});
+    if (hasUnknowns(o)) {
+      act("RunAssignmentTest", {"Yes", outPath("distances.txt"), outPath("assignment.txt")});
+    } else {
+      act("RunAssignmentTest", {outPath("assignment.txt")});
+    }
+    act("RunDetailedAssignment", {outPath("detailed-assignment.txt")});
+    act("WriteGrouping", {outPath("grouping.txt")});
+    if (hasUnknowns(o)) {
+      act("SaveGroupListUNCVA", {outPath("unknowns-membership.txt")});
+      act("SaveUnknownCVAScores", {outPath("unknowns-cva-scores.txt")});
+    }
+
+    act("ShowProcrustes", {});
+    print("procrustes.png");
+    print("procrustes.svg");
+    act("ShowPCAAxis", {});
+    print("cva.png");
+    print("cva.svg");
+  } catch (const Failure& f) {
+    err << "tessaly-batch analyze: " << f.step << ": " << f.message << "\n";
+    return 1;
+  }
+
+  std::ifstream report(outPath("report.txt"));
+  std::ostringstream text;
+  text << report.rdbuf();
+  out << "\n" << text.str();
+  if (!text.str().empty() && text.str().back() != '\n') out << "\n";
+  out << "\nFiles written to " << outDir.string() << ":\n";
+  for (const OutputFile& f : outputs) {
+    if (!fs::exists(outDir / f.name)) {
+      err << "tessaly-batch analyze: " << f.name << " was not written\n";
+      return 1;
+    }
+    out << "  " << f.name << std::string(f.name.size() < 26 ? 26 - f.name.size() : 1, ' ') << f.what
+        << "\n";
+  }
+  return 0;
+}
+
+}  // namespace tessaly::cli

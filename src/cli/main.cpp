@@ -1,0 +1,99 @@
+// tessaly-batch: runs the program without windows.
+//   tessaly-batch SCRIPT                       a session script, one step a line
+//   tessaly-batch analyze DATA GROUPS --out DIR [options]   the usual analysis in one go
+#include <CLI/CLI.hpp>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+#include "cli/analyze.h"
+#include "cli/script.h"
+#include "cli/session.h"
+
+namespace {
+
+int startUp(tessaly::cli::Session& session) {
+  try {
+    session.startUp(tessaly::cli::programFolder());
+  } catch (const std::exception& e) {
+    std::cerr << "tessaly-batch: the program could not start: " << e.what() << "\n";
+    return 1;
+  }
+  return 0;
+}
+
+int runScriptFile(const std::string& path) {
+  std::ifstream in(path);
+  if (!in) {
+    std::cerr << "tessaly-batch: cannot open the script \"" << path << "\"\n";
+    return 2;
+  }
+  std::vector<tessaly::cli::Step> steps;
+  try {
+    steps = tessaly::cli::parseScript(in);
+  } catch (const tessaly::cli::ScriptError& e) {
+    std::cerr << path << ":" << e.line() << ": " << e.what() << "\n";
+    return 1;
+  }
+  tessaly::cli::Session session(std::cout, std::cerr);
+  // A script names its files from its own folder, wherever it is run from.
+  session.setBaseFolder(std::filesystem::absolute(path).parent_path().string());
+  if (int status = startUp(session)) return status;
+  return session.runScript(steps, path);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{
+      "Tessaly batch runner: canonical variates analysis of 2-D landmark data without windows.\n"
+      "Give a session script (one step a line), or use analyze to run the usual analysis."};
+  std::string script;
+  app.add_option("script", script, "session script to run");
+
+  tessaly::cli::AnalyzeOptions options;
+  std::uint64_t seed = 0;
+  CLI::App* analyze = app.add_subcommand(
+      "analyze", "load data and groups, run the CVA, and write every result into a folder");
+  analyze->add_option("data", options.data, "landmark data file")->required();
+  analyze->add_option("groups", options.groups, "group list file")->required();
+  analyze->add_option("--out", options.outDir, "folder for the results")->required();
+  analyze->add_option("--reference", options.reference, "reference configuration file");
+  CLI::Option* unknowns =
+      analyze->add_option("--unknowns", options.unknowns, "file of unknown specimens");
+  CLI::Option* codes =
+      analyze->add_option("--unknown-codes", options.unknownCodes, "codes of the unknowns");
+  unknowns->needs(codes);
+  codes->needs(unknowns);
+  analyze->add_option("--jackknife", options.jackknife,
+                      "jackknife test: trials and fraction left out, e.g. 100,0.1");
+  CLI::Option* seedOption = analyze->add_option("--seed", seed, "seed of the random numbers");
+  analyze->add_flag("--verbose", options.verbose,
+                    "show the diagnostic lines of the numeric routines (on standard error)");
+
+  CLI11_PARSE(app, argc, argv);
+
+  if (analyze->parsed()) {
+    if (!script.empty()) {
+      std::cerr << "tessaly-batch: give either a script or analyze, not both\n";
+      return 2;
+    }
+    if (seedOption->count()) options.seed = seed;
+    try {
+      tessaly::cli::checkAnalyzeOptions(options);
+    } catch (const std::exception& e) {
+      std::cerr << "tessaly-batch analyze: " << e.what() << "\n";
+      return 2;
+    }
+    tessaly::cli::Session session(std::cout, std::cerr);
+    session.setConsoleStream(options.verbose ? &std::cerr : nullptr);
+    if (int status = startUp(session)) return status;
+    return tessaly::cli::runAnalyze(options, session, std::cout, std::cerr);
+  }
+  if (script.empty()) {
+    std::cerr << "tessaly-batch: give a session script, or analyze DATA GROUPS --out DIR\n"
+              << "Run with --help for more.\n";
+    return 2;
+  }
+  return runScriptFile(script);
+}

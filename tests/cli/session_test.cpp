@@ -1,0 +1,168 @@
+#include "cli/session.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cli/analyze.h"
+#include "core/error.h"
+#include "shell/platform/platform.h"
+
+namespace tessaly::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::Value;
+
+TEST(PropertyValueFromText, FollowsTheKindOfTheCurrentValue) {
+  EXPECT_EQ(propertyValueFromText(Value("1"), "3", "XBox").text(), "3");
+  EXPECT_EQ(propertyValueFromText(Value("auto"), "a b", "RefAngleBox").text(), "a b");
+  const Value one = propertyValueFromText(Value(0.0), "1", "PCALabel");
+  ASSERT_TRUE(one.isNumeric());
+  EXPECT_EQ(one.number(), 1.0);
+  const Value row = propertyValueFromText(Value(0.0), "0.5, 1 -2e1", "Color");
+  ASSERT_EQ(row.matrix().size(), 3);
+  EXPECT_EQ(row.matrix()(2), -20.0);
+  EXPECT_TRUE(propertyValueFromText(Value(0.0), " ", "Value").isEmpty());
+  EXPECT_THROW(propertyValueFromText(Value(0.0), "on", "the Value of PCALabel"), Error);
+  EXPECT_THROW(propertyValueFromText(Value(0.0), "1x", "the Value of PCALabel"), Error);
+}
+
+TEST(Jackknife, TrialsAndFraction) {
+  EXPECT_EQ(parseJackknife("100,0.1"), (std::pair<std::string, std::string>{"100", "0.1"}));
+  EXPECT_EQ(parseJackknife(" 5 , .25 "), (std::pair<std::string, std::string>{"5", ".25"}));
+  for (const char* bad : {"100", "100,", ",0.1", "0,0.1", "2.5,0.1", "-3,0.1", "10,0", "10,1",
+                          "10,1.5", "10,x", "10,0.1,2", "1e12,0.1"}) {
+    EXPECT_THROW(parseJackknife(bad), Error) << bad;
+  }
+}
+
+TEST(AnalyzeOptions, InputsAreCheckedBeforeAnythingRuns) {
+  const fs::path dir = fs::temp_directory_path() / "tessaly_analyze_options";
+  fs::create_directories(dir);
+  const std::string data = (dir / "data.txt").string();
+  std::ofstream(data) << "1 2 3\n";
+  AnalyzeOptions o;
+  o.data = data;
+  o.groups = data;
+  o.outDir = (dir / "out").string();
+  EXPECT_NO_THROW(checkAnalyzeOptions(o));
+
+  auto message = [](const AnalyzeOptions& bad) -> std::string {
+    try {
+      checkAnalyzeOptions(bad);
+    } catch (const Error& e) {
+      return e.what();
+    }
+    return "accepted";
+  };
+  AnalyzeOptions missing = o;
+  missing.groups = (dir / "none.txt").string();
+  EXPECT_EQ(message(missing), "The group list file \"" + missing.groups + "\" does not exist");
+  AnalyzeOptions folder = o;
+  folder.reference = dir.string();
+  EXPECT_EQ(message(folder), "The reference file \"" + dir.string() + "\" is not a file");
+  AnalyzeOptions half = o;
+  half.unknowns = data;
+  EXPECT_EQ(message(half), "--unknowns and --unknown-codes go together: give both or neither");
+  AnalyzeOptions jack = o;
+  jack.jackknife = "10";
+  EXPECT_NE(message(jack).find("--jackknife takes N,FRACTION"), std::string::npos);
+  fs::remove_all(dir);
+}
+
+TEST(AnalyzeOptions, UnknownsAddTheirFiles) {
+  AnalyzeOptions o;
+  auto names = [](const AnalyzeOptions& options) {
+    std::vector<std::string> out;
+    for (const auto& f : analyzeOutputs(options)) out.push_back(f.name);
+    return out;
+  };
+  const auto plain = names(o);
+  o.unknowns = "u.txt";
+  o.unknownCodes = "c.txt";
+  const auto with = names(o);
+  EXPECT_EQ(with.size(), plain.size() + 3);
+  for (const char* f : {"distances.txt", "unknowns-membership.txt", "unknowns-cva-scores.txt"}) {
+    EXPECT_EQ(std::count(plain.begin(), plain.end(), f), 0) << f;
+    EXPECT_EQ(std::count(with.begin(), with.end(), f), 1) << f;
+  }
+}
+
+// A session started as the program starts, on the window files of the source tree.
+class SessionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::resetPlatform();
+    dir_ = fs::temp_directory_path() / "tessaly_session_test";
+    fs::create_directories(dir_);
+    old_ = fs::current_path();
+    fs::current_path(dir_);
+    session_ = std::make_unique<Session>(out_, err_);
+    session_->setBaseFolder(dir_.string());
+    session_->startUp(TESSALY_RESOURCES);
+  }
+  void TearDown() override {
+    session_.reset();
+    fs::current_path(old_);
+    fs::remove_all(dir_);
+  }
+  std::vector<Step> script(const std::string& text) {
+    std::istringstream in(text);
+    return parseScript(in);
+  }
+  fs::path dir_, old_;
+  std::ostringstream out_, err_;
+  std::unique_ptr<Session> session_;
+};
+
+TEST_F(SessionTest, SetStepsWriteControlsByTag) {
+  EXPECT_EQ(session_->runScript(script("set XBox String 3\nset PCALabel Value 1\n"), "s"), 0);
+  const auto x = platform::model().findobj("Tag", Value("XBox"));
+  ASSERT_FALSE(x.empty());
+  EXPECT_EQ(platform::model().get(x.front(), "String").toText(), "3");
+  const auto label = platform::model().findobj("Tag", Value("PCALabel"));
+  ASSERT_FALSE(label.empty());
+  EXPECT_EQ(platform::model().get(label.front(), "Value").number(), 1.0);
+}
+
+TEST_F(SessionTest, AFailureStopsTheScriptUnlessToldToGoOn) {
+  // A text for a numeric property, an unknown Tag, an unknown step, a picture type that does
+  // not exist: each fails, and the first one ends the script.
+  const std::string text =
+      "set PCALabel Value on\n"
+      "set NoSuchBox String 1\n"
+      "NoSuchAction\n"
+      "print plot.gif\n";
+  EXPECT_EQ(session_->runScript(script(text), "a.tss"), 1);
+  EXPECT_EQ(err_.str(), "a.tss:1: \"on\" is not a number for the Value of PCALabel\n");
+
+  err_.str("");
+  EXPECT_EQ(session_->runScript(script("on-error continue\n" + text + "seed 4\n"), "b.tss"), 0);
+  EXPECT_EQ(err_.str(),
+            "b.tss:2: \"on\" is not a number for the Value of PCALabel\n"
+            "b.tss:3: No object has the Tag \"NoSuchBox\"\n"
+            "b.tss:4: \"NoSuchAction\" is neither an action nor a function of the program\n"
+            "b.tss:5: Cannot tell the picture type of \"plot.gif\": end its name in .png, .svg, "
+            ".pdf or .eps\n");
+}
+
+TEST_F(SessionTest, MessagesAndUnusedAnswersAreReported) {
+  EXPECT_EQ(session_->runScript(script("call Tessalysw('loaddata')\nClearData extra 'two words'\n"),
+                                "c.tss"),
+            0);
+  EXPECT_NE(out_.str().find("message: Fell through Loop!\n"), std::string::npos) << out_.str();
+  EXPECT_EQ(err_.str(), "c.tss:2: warning: answers not used: 'extra' 'two words'\n");
+}
+
+TEST_F(SessionTest, ACancelledDialogIsNoFailure) {
+  EXPECT_EQ(session_->runScript(script("LoadData\nSaveEigen ''\n"), "d.tss"), 0);
+  EXPECT_EQ(err_.str(), "");
+  EXPECT_TRUE(fs::is_empty(dir_));
+}
+
+}  // namespace
+}  // namespace tessaly::cli
