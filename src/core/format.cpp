@@ -25,7 +25,7 @@ namespace {
 
 // One conversion of a format: flags, width and precision as written ("%-4.1"), and its letter.
 struct Conversion {
-  std::string spec;
+  std::string flags;
   char letter = 0;
 };
 
@@ -41,7 +41,7 @@ size_t readConversion(const std::string& format, size_t pos, Conversion& conv) {
     ++end;
     while (end < format.size() && std::isdigit(static_cast<unsigned char>(format[end]))) ++end;
   }
-  conv.spec = format.substr(pos, end - pos);
+  conv.flags = format.substr(pos, end - pos);
   while (in("lh")) ++end;
   conv.letter = end < format.size() ? format[end] : 0;
   return end < format.size() ? end + 1 : end;
@@ -50,49 +50,51 @@ size_t readConversion(const std::string& format, size_t pos, Conversion& conv) {
 // printf of one value with a complete C format (numbers in the C locale: the program never
 // changes LC_NUMERIC).
 template <typename T>
-std::string cFormat(const std::string& spec, T value) {
-  int n = std::snprintf(nullptr, 0, spec.c_str(), value);
+std::string cFormat(const std::string& flags, T value) {
+  int n = std::snprintf(nullptr, 0, flags.c_str(), value);
   if (n <= 0) return {};
   std::string out(static_cast<size_t>(n) + 1, '\0');
-  std::snprintf(out.data(), out.size(), spec.c_str(), value);
+  std::snprintf(out.data(), out.size(), flags.c_str(), value);
   out.resize(static_cast<size_t>(n));
   return out;
 }
 
-bool isWhole(double x) { return std::isfinite(x) && x == std::floor(x) && std::fabs(x) < 9e18; }
+bool isWhole(double x) {
+  return std::isfinite(x) && x == std::floor(x) && std::fabs(x) < 9e18;
+}
 
 std::string formatNumber(const Conversion& conv, double x) {
   switch (conv.letter) {
     case 'd':
     case 'i':
     case 'u':
-      if (isWhole(x)) return cFormat(conv.spec + "lld", static_cast<long long>(x));
-      return cFormat(conv.spec + (std::isfinite(x) ? "e" : "f"), x);
+      if (isWhole(x)) return cFormat(conv.flags + "lld", static_cast<long long>(x));
+      return cFormat(conv.flags + (std::isfinite(x) ? "e" : "f"), x);
     case 'x':
     case 'X':
     case 'o':
-      if (isWhole(x)) return cFormat(conv.spec + "ll" + conv.letter, static_cast<long long>(x));
-      return cFormat(conv.spec + "e", x);
+      if (isWhole(x)) return cFormat(conv.flags + "ll" + conv.letter, static_cast<long long>(x));
+      return cFormat(conv.flags + "e", x);
     case 'c':
       return std::string(1, static_cast<char>(static_cast<int>(x)));
     case 's':
-      return cFormat(conv.spec + "s", num2str(x).c_str());
+      return cFormat(conv.flags + "s", num2str(x).c_str());
     case 'f':
     case 'F':
     case 'e':
     case 'E':
     case 'g':
     case 'G':
-      return cFormat(conv.spec + conv.letter, x);
+      return cFormat(conv.flags + conv.letter, x);
     default:
-      return cFormat(conv.spec + "f", x);
+      return cFormat(conv.flags + "f", x);
   }
 }
 
 std::string formatValue(const Conversion& conv, const FormatValue& value) {
   if (const auto* x = std::get_if<double>(&value)) return formatNumber(conv, *x);
   const std::string& text = std::get<std::string>(value);
-  if (conv.letter == 's' || conv.letter == 'c') return cFormat(conv.spec + "s", text.c_str());
+  if (conv.letter == 's' || conv.letter == 'c') return cFormat(conv.flags + "s", text.c_str());
   // A text given to a numeric conversion prints its characters as codes, one per value.
   std::string out;
   for (unsigned char c : text) out += formatNumber(conv, c);

@@ -234,20 +234,21 @@ void lineThickness(double width) {
   graphics::setlinethickness(platform::gca(), width);
 }
 
-void showShape(const Matrix& rows, const std::string& spec) {
-  graphics::showshape(rows, spec);
+void showShape(const Matrix& rows, const std::string& lineSpec) {
+  graphics::showshape(rows, lineSpec);
 }
 
-void showShapeRot(const Matrix& rows, const std::string& spec) {
-  graphics::showshape_rot(rows, spec);
+void showShapeRot(const Matrix& rows, const std::string& lineSpec) {
+  graphics::showshape_rot(rows, lineSpec);
 }
 
 void showShapeCode(const Matrix& rows, const Matrix& style, std::optional<double> theta) {
   graphics::showshapec(rows, style, theta);
 }
 
-Handle plotPoint(double x, double y, const std::string& spec, const platform::PropertyList& props) {
-  return platform::plot(x, y, spec, props);
+Handle plotPoint(double x, double y, const std::string& lineSpec,
+                 const platform::PropertyList& props) {
+  return platform::plot(x, y, lineSpec, props);
 }
 
 Handle textAt(double x, double y, const std::string& text) {

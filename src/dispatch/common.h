@@ -115,14 +115,14 @@ void lineThickness(double width);
 // Switches the hold of the current axes on or off.
 void hold(bool on);
 // One point in the current axes, drawn with a line-spec text ("ko") and/or properties.
-platform::Handle plotPoint(double x, double y, const std::string& spec,
+platform::Handle plotPoint(double x, double y, const std::string& lineSpec,
                            const platform::PropertyList& props = {});
 // A text at (x, y) of the current axes.
 platform::Handle textAt(double x, double y, const std::string& text);
 // The shape plots: a configuration row as it is, rotated by the reference angle, or in the
 // style of a code table row (theta in radians; nothing: the angle in "RefAngleBox").
-void showShape(const Matrix& rows, const std::string& spec);
-void showShapeRot(const Matrix& rows, const std::string& spec);
+void showShape(const Matrix& rows, const std::string& lineSpec);
+void showShapeRot(const Matrix& rows, const std::string& lineSpec);
 void showShapeCode(const Matrix& rows, const Matrix& style, std::optional<double> theta = {});
 // The marker letter at 1-based position `position` of the marker string; an Error outside
 // 1..13.

@@ -11,11 +11,11 @@
 namespace tessaly::plotlib {
 
 std::vector<Handle> errorbar(const Matrix& x, const Matrix& y, const Matrix& lower,
-                             const Matrix& upper, std::string_view spec) {
+                             const Matrix& upper, std::string_view lineSpec) {
   const Eigen::Index n = x.size();
   if (y.size() != n || lower.size() != n || upper.size() != n)
     throw Error("errorbar needs x, y and the error lengths of one size.");
-  platform::LineSpec style = platform::parseLineSpec(spec);
+  platform::LineSpec style = platform::parseLineSpec(lineSpec);
   constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
   // Ticks at the ends of each bar, a hundredth of the x range wide on each side.
@@ -53,8 +53,8 @@ std::vector<Handle> errorbar(const Matrix& x, const Matrix& y, const Matrix& low
 }
 
 std::vector<Handle> errorbar(const Matrix& x, const Matrix& y, const Matrix& e,
-                             std::string_view spec) {
-  return errorbar(x, y, e, e, spec);
+                             std::string_view lineSpec) {
+  return errorbar(x, y, e, e, lineSpec);
 }
 
 }  // namespace tessaly::plotlib

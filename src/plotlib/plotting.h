@@ -25,11 +25,11 @@ int ylabel(const std::string& text);
 
 // Arrows from (x, y) along (u, v), all four of one size (vectors or matrices). scale 0 draws
 // the vectors at their own length; any other scale draws them scaled so that the longest is
-// 0.9 of the grid spacing, times scale (1 by default). spec is a line spec for colour and
+// 0.9 of the grid spacing, times scale (1 by default). lineSpec is a line style text for colour and
 // line style; a marker in it is drawn at the arrows' tails. With hold off the axes are cleared
 // first. Returns the lines: the shafts, the heads, and the tail markers when asked for.
 std::vector<Handle> quiver(const Matrix& x, const Matrix& y, const Matrix& u, const Matrix& v,
-                           double scale = 1.0, std::string_view spec = "");
+                           double scale = 1.0, std::string_view lineSpec = "");
 
 // Contour levels and lines of z over the grid (x, y): x and y matrices of z's size, or
 // vectors along z's columns (x) and rows (y).
@@ -57,12 +57,12 @@ ContourfResult contourf(const Matrix& x, const Matrix& y, const Matrix& z,
                         const RowVector& levels = RowVector());
 
 // Points (x, y) with vertical error bars from y - lower to y + upper, each bar ending in short
-// ticks. spec styles both. Returns the bars' line, then the data line.
+// ticks. lineSpec styles both. Returns the bars' line, then the data line.
 std::vector<Handle> errorbar(const Matrix& x, const Matrix& y, const Matrix& lower,
-                             const Matrix& upper, std::string_view spec = "");
+                             const Matrix& upper, std::string_view lineSpec = "");
 // Symmetric bars of half-length e.
 std::vector<Handle> errorbar(const Matrix& x, const Matrix& y, const Matrix& e,
-                             std::string_view spec = "");
+                             std::string_view lineSpec = "");
 
 // Moves a figure: "onscreen" shifts it by the least amount that puts all of it on the screen
 // (the root's ScreenSize; a window larger than the screen keeps its top left corner on it);

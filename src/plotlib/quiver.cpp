@@ -29,11 +29,11 @@ double range(const Matrix& m) {
 }  // namespace
 
 std::vector<Handle> quiver(const Matrix& x, const Matrix& y, const Matrix& u, const Matrix& v,
-                           double scale, std::string_view spec) {
+                           double scale, std::string_view lineSpec) {
   const Eigen::Index n = x.size();
   if (y.size() != n || u.size() != n || v.size() != n)
     throw Error("quiver needs x, y, u and v of one size.");
-  platform::LineSpec style = platform::parseLineSpec(spec);
+  platform::LineSpec style = platform::parseLineSpec(lineSpec);
 
   // Scale so that the longest arrow spans 0.9 of the average grid spacing.
   double factor = scale == 0 ? 1 : scale;

@@ -88,20 +88,24 @@ Matrix centsize(const Matrix& x) {
   return detail::rowCentroidSizes(x, x.cols() / 2);
 }
 
-Matrix centerref(const Matrix& x) {
+Matrix detail::centredUnitRows(const Matrix& x, bool centreY) {
   const Index n = x.cols();
   Matrix y = Matrix::Zero(x.rows(), n);
   if (n == 0) return y;
   ColVector cx, cy;
-  detail::rowCentroids(x, n / 2, cx, cy);
+  rowCentroids(x, n / 2, cx, cy);
   for (Index j = 0; j < (n - 1) / 2; ++j) {
     y.col(2 * j) = x.col(2 * j) - cx;
-    y.col(2 * j + 1) = x.col(2 * j + 1) - cy;
+    y.col(2 * j + 1) = centreY ? ColVector(x.col(2 * j + 1) - cy) : ColVector(x.col(2 * j + 1));
   }
-  const ColVector size = detail::rowCentroidSizes(y, n / 2);
+  const ColVector size = rowCentroidSizes(y, n / 2);
   y.array().colwise() /= size.array();
   y.col(n - 1) = x.col(n - 1);
   return y;
+}
+
+Matrix centerref(const Matrix& x) {
+  return detail::centredUnitRows(x, true);
 }
 
 Matrix growvec3(const Matrix& x) {

@@ -49,6 +49,10 @@ void rowCentroids(const ConstRows& x, Index p, ColVector& cx, ColVector& cy);
 // Centroid size of the first p landmarks of every row.
 ColVector rowCentroidSizes(const ConstRows& x, Index p);
 
+// Every row centred at its centroid (the y-coordinates only when centreY) and divided by its
+// centroid size; the last column copied unscaled.
+Matrix centredUnitRows(const Matrix& x, bool centreY);
+
 // Throws tessaly::Error unless x has an odd number of columns n = 2k+1 with k >= minLandmarks.
 void requireConfigurationRows(const Matrix& x, Index minLandmarks, const char* routine);
 

@@ -181,19 +181,8 @@ Matrix basereg(const Matrix& x, double b1, double b2) {
 }
 
 Matrix meth3sup(const Matrix& x) {
-  const Index n = x.cols();
-  Matrix y = Matrix::Zero(x.rows(), n);
-  if (n == 0) return y;
-  ColVector cx, cy;
-  detail::rowCentroids(x, n / 2, cx, cy);
-  for (Index j = 0; j < (n - 1) / 2; ++j) {
-    y.col(2 * j) = x.col(2 * j) - cx;
-    y.col(2 * j + 1) = x.col(2 * j + 1);
-  }
-  const ColVector size = detail::rowCentroidSizes(y, n / 2);
-  y.array().colwise() /= size.array();
-  y.col(n - 1) = x.col(n - 1);
-  return y;
+  // Only x is centred, so a baseline on the x-axis stays on it.
+  return detail::centredUnitRows(x, false);
 }
 
 Matrix rftra(const Matrix& data, const Matrix& target) {

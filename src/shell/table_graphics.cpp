@@ -164,7 +164,7 @@ void addGraphicsEntries(std::vector<FunctionEntry>& t) {
                  return {r.C, Matrix(r.levels)};
                }});
   t.push_back({"quiver", kVariable, 1, [](const Values& a, int) -> Values {
-                 // quiver(u, v) or quiver(x, y, u, v), then an optional scale and line spec.
+                 // quiver(u, v) or quiver(x, y, u, v), then an optional scale and line style text.
                  size_t n = 0;
                  while (n < a.size() && n < 4 && a[n].isNumeric()) ++n;
                  Matrix x, y, u, v;
@@ -185,18 +185,18 @@ void addGraphicsEntries(std::vector<FunctionEntry>& t) {
                  }
                  double scale = 1.0;
                  if (hasInput(a, next) && a[next].isNumeric()) scale = numberInput(a, next++);
-                 std::string spec = hasInput(a, next) ? textInput(a, next) : "";
-                 return {handleColumn(plotlib::quiver(x, y, u, v, scale, spec))};
+                 std::string lineSpec = hasInput(a, next) ? textInput(a, next) : "";
+                 return {handleColumn(plotlib::quiver(x, y, u, v, scale, lineSpec))};
                }});
   t.push_back({"errorbar", 5, 1, [](const Values& a, int) -> Values {
-                 // errorbar(x, y, e [, spec]) or errorbar(x, y, lower, upper [, spec])
+                 // errorbar(x, y, e [, lineSpec]) or errorbar(x, y, lower, upper [, lineSpec])
                  Matrix x = matrixInput(a, 0), y = matrixInput(a, 1), e = matrixInput(a, 2);
                  if (hasInput(a, 3) && a[3].isNumeric()) {
-                   std::string spec = hasInput(a, 4) ? textInput(a, 4) : "";
-                   return {handleColumn(plotlib::errorbar(x, y, e, matrixInput(a, 3), spec))};
+                   std::string lineSpec = hasInput(a, 4) ? textInput(a, 4) : "";
+                   return {handleColumn(plotlib::errorbar(x, y, e, matrixInput(a, 3), lineSpec))};
                  }
-                 std::string spec = hasInput(a, 3) ? textInput(a, 3) : "";
-                 return {handleColumn(plotlib::errorbar(x, y, e, spec))};
+                 std::string lineSpec = hasInput(a, 3) ? textInput(a, 3) : "";
+                 return {handleColumn(plotlib::errorbar(x, y, e, lineSpec))};
                }});
 }
 

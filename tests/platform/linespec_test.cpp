@@ -9,7 +9,7 @@ namespace {
 
 TEST(LineSpec, ColourMarkerAndStyleInAnyOrder) {
   struct Case {
-    const char* spec;
+    const char* lineSpec;
     RowVector color;
     const char* marker;
     const char* style;
@@ -21,8 +21,8 @@ TEST(LineSpec, ColourMarkerAndStyleInAnyOrder) {
       {"--mp", RowVector{{1, 0, 1}}, "p", "--"}, {"k.", RowVector{{0, 0, 0}}, ".", ""},
       {"y>", RowVector{{1, 1, 0}}, ">", ""}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.spec);
-    LineSpec s = parseLineSpec(c.spec);
+    SCOPED_TRACE(c.lineSpec);
+    LineSpec s = parseLineSpec(c.lineSpec);
     ASSERT_TRUE(s.color);
     EXPECT_EQ(*s.color, c.color);
     EXPECT_EQ(s.marker, c.marker);
@@ -34,8 +34,8 @@ TEST(LineSpec, ColourMarkerAndStyleInAnyOrder) {
 }
 
 TEST(LineSpec, PropertiesDrawPointsWithoutLinesWhenOnlyAMarkerIsGiven) {
-  auto props = [](const char* spec) {
-    PropertyList list = parseLineSpec(spec).properties();
+  auto props = [](const char* lineSpec) {
+    PropertyList list = parseLineSpec(lineSpec).properties();
     std::string style;
     for (auto& [name, value] : list)
       if (name == "LineStyle") style = value.text();

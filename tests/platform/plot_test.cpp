@@ -34,7 +34,7 @@ TEST_F(Plot, MatrixArgumentsGiveOneLinePerColumn) {
   ASSERT_EQ(byRow.size(), 2u);
   EXPECT_EQ(data(byRow[1], "YData"), RowVector({{4, 5, 6}}).eval());
   EXPECT_EQ(data(byRow[1], "XData"), t);
-  // Without a colour in the spec the lines take the axes' colours in turn.
+  // Without a colour in the lineSpec the lines take the axes' colours in turn.
   EXPECT_NE(get(byRow[0], "Color"), get(byRow[1], "Color"));
   auto byColumn = plot(Matrix(rows.transpose()), t);
   ASSERT_EQ(byColumn.size(), 2u);
@@ -50,7 +50,7 @@ TEST_F(Plot, SpecThenPropertiesOneObjectPerPoint) {
   EXPECT_EQ(get(h, "Color").matrix(), RowVector({{0, 0, 0}}).eval());
   EXPECT_EQ(get(h, "MarkerSize").number(), 3.0);
   EXPECT_EQ(get(h, "Parent").number(), gca());
-  // Properties win over the spec.
+  // Properties win over the lineSpec.
   hold("on");
   Handle red = plot(1.0, 1.0, "ko", {{"Color", RowVector{{1, 0, 0}}}, {"Marker", "s"}});
   EXPECT_EQ(get(red, "Color").matrix(), RowVector({{1, 0, 0}}).eval());

@@ -121,8 +121,8 @@ TEST(FigureRenderer, LinesKeepStyleWidthAndBreakAtNaN) {
 
 TEST(FigureRenderer, RunsOfOneSymbolAreBatchedInDrawingOrder) {
   SmallFigure f;
-  auto dot = [&](double x, const char* spec) {
-    f.line({{"XData", x}, {"YData", 1.0}, {"Marker", spec}, {"LineStyle", "none"}});
+  auto dot = [&](double x, const char* lineSpec) {
+    f.line({{"XData", x}, {"YData", 1.0}, {"Marker", lineSpec}, {"LineStyle", "none"}});
   };
   dot(1, "o");
   dot(2, "o");

@@ -27,15 +27,15 @@ head = ("\n\nFor the specimens with unknown group assignments"
         "\nSpecimen GroupSymbol OrdinalGroup AssignedGroup AxesDistance Significance")
 known, sep, unknown = text.partition(head)
 assert sep, "no unknowns block"
-spec = {int(l.split()[0]): l.split() for l in known.split("\n")[2:]}
+plan = {int(l.split()[0]): l.split() for l in known.split("\n")[2:]}
 lines = unknown.split("\n")[1:]
 assert len(lines) == len(rows), lines
 for u, (line, i) in enumerate(zip(lines, rows)):
     f = line.split(" ")
     assert f[:4] == ["", str(u + 1), "u", "u"], line
-    assert f[4] == spec[i][3], (line, spec[i])       # assigned group
-    assert f[5] == spec[i][4], (line, spec[i])       # distance
-    assert f[6] == spec[i][5], (line, spec[i])       # significance label
+    assert f[4] == plan[i][3], (line, plan[i])       # assigned group
+    assert f[5] == plan[i][4], (line, plan[i])       # distance
+    assert f[6] == plan[i][5], (line, plan[i])       # significance label
 EOF
 
 # The distance file: its two headings, one row per specimen and per unknown, three blocks of
@@ -60,10 +60,10 @@ def parse(block, n):
         assert m and int(m.group(1)) == k + 1, line
         out.append(line.split(" ", 1)[1])
     return out
-spec = parse(known, 167)
+plan = parse(known, 167)
 unk = parse(unknown, len(rows))
 for u, i in enumerate(rows):
-    assert unk[u] == spec[i - 1], (u, unk[u], spec[i - 1])
+    assert unk[u] == plan[i - 1], (u, unk[u], plan[i - 1])
 EOF
 
 # The grouping table in the report carries the unknowns' row: how many went to each group.

@@ -28,15 +28,16 @@ std::optional<RowVector> colorOfLetter(char c) {
 
 }  // namespace
 
-std::optional<LineSpec> tryParseLineSpec(std::string_view spec) {
+std::optional<LineSpec> tryParseLineSpec(std::string_view lineSpec) {
   LineSpec out;
   bool any = false;
-  for (size_t i = 0; i < spec.size(); ++i) {
-    char c = spec[i];
+  for (size_t i = 0; i < lineSpec.size(); ++i) {
+    char c = lineSpec[i];
     if (c == '-' || c == ':') {
       if (!out.lineStyle.empty()) return std::nullopt;
-      if (c == '-' && i + 1 < spec.size() && (spec[i + 1] == '-' || spec[i + 1] == '.')) {
-        out.lineStyle = std::string(spec.substr(i, 2));
+      if (c == '-' && i + 1 < lineSpec.size() &&
+          (lineSpec[i + 1] == '-' || lineSpec[i + 1] == '.')) {
+        out.lineStyle = std::string(lineSpec.substr(i, 2));
         ++i;
       } else {
         out.lineStyle = std::string(1, c);
@@ -56,10 +57,10 @@ std::optional<LineSpec> tryParseLineSpec(std::string_view spec) {
   return out;
 }
 
-LineSpec parseLineSpec(std::string_view spec) {
-  if (spec.empty()) return {};
-  if (auto parsed = tryParseLineSpec(spec)) return *parsed;
-  throw Error("Invalid line style \"" + std::string(spec) +
+LineSpec parseLineSpec(std::string_view lineSpec) {
+  if (lineSpec.empty()) return {};
+  if (auto parsed = tryParseLineSpec(lineSpec)) return *parsed;
+  throw Error("Invalid line style \"" + std::string(lineSpec) +
               "\": use a colour letter, a marker and a line style, such as \"ko\" or \"b--\".");
 }
 

@@ -17,17 +17,17 @@ struct LineSpec {
   std::string marker;              // one of ".ox+*sdv^<>ph", empty when not given
   std::string lineStyle;           // "-", "--", ":" or "-.", empty when not given
 
-  // The line properties the spec sets: the colour when given, the marker when given, and the
+  // The line properties the lineSpec sets: the colour when given, the marker when given, and the
   // line style: as given; "none" when only a marker is given (points without lines); "-"
   // otherwise.
   PropertyList properties() const;
 };
 
-// An Error naming the text when it is not a line spec.
-LineSpec parseLineSpec(std::string_view spec);
-// Nothing when the text is not a line spec (so that a caller can tell a spec from a property
-// name).
-std::optional<LineSpec> tryParseLineSpec(std::string_view spec);
+// An Error naming the text when it is not a line style text.
+LineSpec parseLineSpec(std::string_view lineSpec);
+// Nothing when the text is not a line style text (so that a caller can tell a lineSpec from a
+// property name).
+std::optional<LineSpec> tryParseLineSpec(std::string_view lineSpec);
 
 // The colour of a colour letter or name ("k", "black", "r", "red", ...).
 std::optional<RowVector> colorOfName(std::string_view name);

@@ -150,12 +150,12 @@ void resetAxes(Handle axes) {
                {"YLabel", ""}});
 }
 
-std::vector<Handle> plot(Handle axes, const Matrix& x, const Matrix& y, std::string_view spec,
+std::vector<Handle> plot(Handle axes, const Matrix& x, const Matrix& y, std::string_view lineSpec,
                          const PropertyList& props) {
   ObjectModel& m = model();
   if (m.type(axes) != "axes") throw Error("Plots are drawn into an axes.");
   // Everything is checked before anything is cleared or drawn.
-  LineSpec parsed = parseLineSpec(spec);
+  LineSpec parsed = parseLineSpec(lineSpec);
   auto lines = linesOf(x, y);
   PropertyIdList extra = lineProperties(props);
   prepare(m, axes);
@@ -178,36 +178,36 @@ std::vector<Handle> plot(Handle axes, const Matrix& x, const Matrix& y, std::str
   return handles;
 }
 
-std::vector<Handle> plot(const Matrix& x, const Matrix& y, std::string_view spec,
+std::vector<Handle> plot(const Matrix& x, const Matrix& y, std::string_view lineSpec,
                          const PropertyList& props) {
-  return plot(model().gca(), x, y, spec, props);
+  return plot(model().gca(), x, y, lineSpec, props);
 }
 
 std::vector<Handle> plot(const Matrix& x, const Matrix& y, const PropertyList& props) {
   return plot(model().gca(), x, y, "", props);
 }
 
-Handle plot(double x, double y, std::string_view spec, const PropertyList& props) {
+Handle plot(double x, double y, std::string_view lineSpec, const PropertyList& props) {
   // The one-point plot is made once per landmark of every specimen drawn, so it skips the
-  // general path: the spec of the last call is kept resolved, and properties go in by id.
+  // general path: the lineSpec of the last call is kept resolved, and properties go in by id.
   static std::string lastSpec;
   static PropertyIdList lastProps;
   static bool lastHasColor = false;
   static const PropertyId xdata = propertyId("XData"), ydata = propertyId("YData"),
                           color = propertyId("Color"), colorOrder = propertyId("ColorOrder");
-  if (lastProps.empty() || spec != lastSpec) {
-    LineSpec parsed = parseLineSpec(spec);
+  if (lastProps.empty() || lineSpec != lastSpec) {
+    LineSpec parsed = parseLineSpec(lineSpec);
     PropertyIdList resolved;
     for (auto& [name, value] : parsed.properties()) resolved.emplace_back(propertyId(name), value);
     lastProps = std::move(resolved);
-    lastSpec = std::string(spec);
+    lastSpec = std::string(lineSpec);
     lastHasColor = parsed.color.has_value();
   }
   static PropertyIdList all;  // kept between calls for its storage
   all.clear();
   ObjectModel& m = model();
   Handle axes = m.gca();
-  // Without a colour in the spec the first colour of the order applies.
+  // Without a colour in the lineSpec the first colour of the order applies.
   if (!lastHasColor) {
     const Matrix& order = m.peek(axes, colorOrder).matrix();
     if (order.rows() > 0 && order.cols() == 3) all.emplace_back(color, Matrix(order.row(0)));
@@ -215,7 +215,7 @@ Handle plot(double x, double y, std::string_view spec, const PropertyList& props
   all.emplace_back(xdata, scalar(x));
   all.emplace_back(ydata, scalar(y));
   all.insert(all.end(), lastProps.begin(), lastProps.end());
-  // The caller's properties come last, so that they win over the spec; a bad one stops the
+  // The caller's properties come last, so that they win over the lineSpec; a bad one stops the
   // call before the axes are cleared.
   lineProperties(props, all);
   prepare(m, axes);

@@ -11,18 +11,18 @@
 namespace tessaly::platform {
 
 // Lines through (x, y) in the current axes, one per column (or per row when only that fits)
-// of a matrix argument; x and y vectors of one length give one line. spec is a line spec
-// ("ko", "k-", "b--", ...; see linespec.h); props are set afterwards and win over the spec.
+// of a matrix argument; x and y vectors of one length give one line. lineSpec is a line style text
+// ("ko", "k-", "b--", ...; see linespec.h); props are set afterwards and win over the lineSpec.
 // With hold off (axes "NextPlot" "replace") the axes are cleared first. Returns the lines.
 // Mismatched sizes are an Error and draw nothing.
-std::vector<Handle> plot(const Matrix& x, const Matrix& y, std::string_view spec = "",
+std::vector<Handle> plot(const Matrix& x, const Matrix& y, std::string_view lineSpec = "",
                          const PropertyList& props = {});
 std::vector<Handle> plot(const Matrix& x, const Matrix& y, const PropertyList& props);
 // One point or one segment list, the common case: same as above with 1-by-1 x and y.
-Handle plot(double x, double y, std::string_view spec = "", const PropertyList& props = {});
+Handle plot(double x, double y, std::string_view lineSpec = "", const PropertyList& props = {});
 // The same into a given axes.
-std::vector<Handle> plot(Handle axes, const Matrix& x, const Matrix& y, std::string_view spec = "",
-                         const PropertyList& props = {});
+std::vector<Handle> plot(Handle axes, const Matrix& x, const Matrix& y,
+                         std::string_view lineSpec = "", const PropertyList& props = {});
 
 // A text object at (x, y) in data units of the current axes. Not affected by hold.
 Handle text(double x, double y, const std::string& string, const PropertyList& props = {});
