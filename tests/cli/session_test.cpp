@@ -1,6 +1,7 @@
 #include "cli/session.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -40,8 +41,15 @@ TEST(Jackknife, TrialsAndFraction) {
   }
 }
 
+// A folder of this test's own: ctest runs tests side by side, each in its own process.
+fs::path uniqueFolder(const std::string& stem) {
+  return fs::temp_directory_path() /
+         (stem + "-" + std::to_string(::getpid()) + "-" +
+          ::testing::UnitTest::GetInstance()->current_test_info()->name());
+}
+
 TEST(AnalyzeOptions, InputsAreCheckedBeforeAnythingRuns) {
-  const fs::path dir = fs::temp_directory_path() / "tessaly_analyze_options";
+  const fs::path dir = uniqueFolder("tessaly_analyze_options");
   fs::create_directories(dir);
   const std::string data = (dir / "data.txt").string();
   std::ofstream(data) << "1 2 3\n";
@@ -97,7 +105,7 @@ class SessionTest : public ::testing::Test {
  protected:
   void SetUp() override {
     platform::resetPlatform();
-    dir_ = fs::temp_directory_path() / "tessaly_session_test";
+    dir_ = uniqueFolder("tessaly_session_test");
     fs::create_directories(dir_);
     old_ = fs::current_path();
     fs::current_path(dir_);
