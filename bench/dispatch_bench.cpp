@@ -17,8 +17,8 @@
 #include "plotlib/plotting.h"
 #include "shape/spline.h"
 #include "shape/superimposition.h"
-#include "shell/platform/platform.h"
-#include "shell/platform/scripted_dialogs.h"
+#include "platform/platform.h"
+#include "platform/scripted_dialogs.h"
 #include "stats/manova.h"
 
 namespace {

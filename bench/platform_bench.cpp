@@ -5,10 +5,10 @@
 #include <benchmark/benchmark.h>
 
 #include "plotlib/plotting.h"
-#include "shell/platform/axis.h"
-#include "shell/platform/platform.h"
-#include "shell/platform/plot.h"
-#include "shell/platform/verbs.h"
+#include "platform/axis.h"
+#include "platform/platform.h"
+#include "platform/plot.h"
+#include "platform/verbs.h"
 
 namespace pf = tessaly::platform;
 

@@ -4,10 +4,10 @@
 
 #include <random>
 
-#include "shell/platform/axis.h"
-#include "shell/platform/platform.h"
-#include "shell/platform/plot.h"
-#include "shell/render/print.h"
+#include "platform/axis.h"
+#include "platform/platform.h"
+#include "platform/plot.h"
+#include "render/print.h"
 
 namespace pf = tessaly::platform;
 

@@ -11,9 +11,9 @@
 #include "dispatch/actions.h"
 #include "shell/callback.h"
 #include "shell/function_table.h"
-#include "shell/platform/platform.h"
-#include "shell/platform/window_files.h"
-#include "shell/render/print.h"
+#include "platform/platform.h"
+#include "platform/window_files.h"
+#include "render/print.h"
 
 namespace tessaly::cli {
 

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "cli/script.h"
-#include "shell/platform/object_model.h"
-#include "shell/platform/scripted_dialogs.h"
+#include "platform/object_model.h"
+#include "platform/scripted_dialogs.h"
 
 namespace tessaly::cli {
 

@@ -3,7 +3,7 @@
 // and reaches the windows only through the object model, by Tag.
 #include <string>
 
-#include "shell/platform/value.h"
+#include "platform/value.h"
 
 namespace tessaly::dispatch {
 

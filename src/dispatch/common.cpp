@@ -14,10 +14,10 @@
 #include "shape/configuration.h"
 #include "shape/spline.h"
 #include "shape/superimposition.h"
-#include "shell/platform/platform.h"
-#include "shell/platform/plot.h"
-#include "shell/platform/verbs.h"
-#include "shell/platform/window_files.h"
+#include "platform/platform.h"
+#include "platform/plot.h"
+#include "platform/verbs.h"
+#include "platform/window_files.h"
 
 namespace tessaly::dispatch {
 

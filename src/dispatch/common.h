@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "core/matrix.h"
-#include "shell/platform/object_model.h"
-#include "shell/platform/value.h"
+#include "platform/object_model.h"
+#include "platform/value.h"
 #include "stats/manova.h"
 
 namespace tessaly::dispatch {

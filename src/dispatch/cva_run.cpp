@@ -7,7 +7,7 @@
 #include "dispatch/actions.h"
 #include "dispatch/common.h"
 #include "dispatch/state.h"
-#include "shell/platform/platform.h"
+#include "platform/platform.h"
 #include "stats/manova.h"
 
 namespace tessaly::dispatch {

@@ -2,7 +2,7 @@
 // the score plot). They are not part of this version: each tells the user so and leaves the
 // analysis and the windows as they are.
 #include "dispatch/actions.h"
-#include "shell/platform/platform.h"
+#include "platform/platform.h"
 
 namespace tessaly::dispatch {
 

@@ -10,8 +10,8 @@
 #include "dispatch/common.h"
 #include "dispatch/state.h"
 #include "shape/superimposition.h"
-#include "shell/platform/linespec.h"
-#include "shell/platform/platform.h"
+#include "platform/linespec.h"
+#include "platform/platform.h"
 
 namespace tessaly::dispatch {
 

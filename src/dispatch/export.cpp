@@ -12,9 +12,9 @@
 #include "dispatch/output_file.h"
 #include "dispatch/state.h"
 #include "plotlib/plotting.h"
-#include "shell/platform/axis.h"
-#include "shell/platform/platform.h"
-#include "shell/platform/plot.h"
+#include "platform/axis.h"
+#include "platform/platform.h"
+#include "platform/plot.h"
 
 namespace tessaly::dispatch {
 

@@ -11,7 +11,7 @@
 #include <system_error>
 
 #include "core/error.h"
-#include "shell/platform/platform.h"
+#include "platform/platform.h"
 
 namespace tessaly::dispatch {
 

@@ -10,8 +10,8 @@
 #include "dispatch/actions.h"
 #include "dispatch/common.h"
 #include "dispatch/state.h"
-#include "shell/platform/axis.h"
-#include "shell/platform/platform.h"
+#include "platform/axis.h"
+#include "platform/platform.h"
 
 namespace tessaly::dispatch {
 

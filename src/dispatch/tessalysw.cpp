@@ -3,7 +3,7 @@
 
 #include "core/error.h"
 #include "dispatch/actions.h"
-#include "shell/platform/platform.h"
+#include "platform/platform.h"
 
 namespace tessaly::dispatch {
 

@@ -3,10 +3,10 @@
 #include <filesystem>
 #include <functional>
 
-#include "shell/platform/axis.h"
-#include "shell/platform/platform.h"
-#include "shell/platform/verbs.h"
-#include "shell/render/print.h"
+#include "platform/axis.h"
+#include "platform/platform.h"
+#include "platform/verbs.h"
+#include "render/print.h"
 
 namespace tessaly::graphics {
 

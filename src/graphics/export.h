@@ -3,7 +3,7 @@
 // fill the window (12 characters left and 3 below for the labels, 5 right), scaled equally, drawn
 // without the controls, and then put back as they were (with automatic limits and equal
 // scaling).
-#include "shell/platform/value.h"
+#include "platform/value.h"
 
 namespace tessaly::graphics {
 

@@ -10,9 +10,9 @@
 #include "core/error.h"
 #include "core/format.h"
 #include "shape/configuration.h"
-#include "shell/platform/axis.h"
-#include "shell/platform/plot.h"
-#include "shell/platform/verbs.h"
+#include "platform/axis.h"
+#include "platform/plot.h"
+#include "platform/verbs.h"
 
 namespace tessaly::graphics {
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "shell/platform/verbs.h"
+#include "platform/verbs.h"
 
 namespace tessaly::graphics {
 

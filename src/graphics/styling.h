@@ -2,7 +2,7 @@
 // Restyling what is already drawn: each function walks the children of the handle it is given
 // (in "Children" order) and changes only line objects (a "Type" beginning with "l"). And the
 // figure's mouse pointer.
-#include "shell/platform/object_model.h"
+#include "platform/object_model.h"
 
 namespace tessaly::graphics {
 

@@ -1,6 +1,6 @@
 #include "core/error.h"
 #include "plotlib/plotting.h"
-#include "shell/platform/platform.h"
+#include "platform/platform.h"
 
 namespace tessaly::plotlib {
 

@@ -5,8 +5,8 @@
 #include "core/error.h"
 #include "plotlib/contour_grid.h"
 #include "plotlib/plotting.h"
-#include "shell/platform/platform.h"
-#include "shell/platform/plot.h"
+#include "platform/platform.h"
+#include "platform/plot.h"
 
 namespace tessaly::plotlib {
 

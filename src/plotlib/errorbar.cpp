@@ -4,9 +4,9 @@
 
 #include "core/error.h"
 #include "plotlib/plotting.h"
-#include "shell/platform/linespec.h"
-#include "shell/platform/platform.h"
-#include "shell/platform/plot.h"
+#include "platform/linespec.h"
+#include "platform/platform.h"
+#include "platform/plot.h"
 
 namespace tessaly::plotlib {
 

@@ -1,5 +1,5 @@
 #include "plotlib/plotting.h"
-#include "shell/platform/platform.h"
+#include "platform/platform.h"
 
 namespace tessaly::plotlib {
 

@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "core/error.h"
-#include "shell/platform/platform.h"
+#include "platform/platform.h"
 
 namespace tessaly::shell {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/platform/object_model.h"
-#include "shell/platform/value.h"
+#include "platform/object_model.h"
+#include "platform/value.h"
 
 namespace tessaly::shell {
 

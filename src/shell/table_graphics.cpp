@@ -6,7 +6,7 @@
 #include "graphics/styling.h"
 #include "plotlib/plotting.h"
 #include "shell/function_table.h"
-#include "shell/platform/platform.h"
+#include "platform/platform.h"
 
 namespace tessaly::shell {
 

@@ -5,8 +5,8 @@
 #include "dispatch/common.h"
 #include "shell/callback.h"
 #include "shell/function_table.h"
-#include "shell/platform/platform.h"
-#include "shell/platform/window_files.h"
+#include "platform/platform.h"
+#include "platform/window_files.h"
 #include "shell/windows.h"
 
 namespace tessaly::shell {

@@ -9,8 +9,8 @@
 #include "core/format.h"
 #include "dispatch/actions.h"
 #include "shell/callback.h"
-#include "shell/platform/platform.h"
-#include "shell/platform/window_files.h"
+#include "platform/platform.h"
+#include "platform/window_files.h"
 
 namespace tessaly::shell {
 

@@ -8,7 +8,7 @@
 
 #include "core/error.h"
 #include "core/format.h"
-#include "shell/platform/platform.h"
+#include "platform/platform.h"
 
 namespace tessaly::stats {
 

@@ -1,4 +1,4 @@
-#include "shell/platform/scripted_dialogs.h"
+#include "platform/scripted_dialogs.h"
 
 #include <gtest/gtest.h>
 

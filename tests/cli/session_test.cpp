@@ -10,7 +10,7 @@
 
 #include "cli/analyze.h"
 #include "core/error.h"
-#include "shell/platform/platform.h"
+#include "platform/platform.h"
 
 namespace tessaly::cli {
 namespace {

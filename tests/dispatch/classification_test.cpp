@@ -8,7 +8,7 @@
 #include "core/error.h"
 #include "core/random.h"
 #include "fixture.h"
-#include "shell/platform/window_files.h"
+#include "platform/window_files.h"
 
 namespace tessaly::dispatch::testing {
 namespace {

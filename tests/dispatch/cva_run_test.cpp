@@ -7,7 +7,7 @@
 #include "core/dload.h"
 #include "dispatch/common.h"
 #include "fixture.h"
-#include "shell/platform/window_files.h"
+#include "platform/window_files.h"
 
 namespace tessaly::dispatch::testing {
 namespace {

@@ -7,7 +7,7 @@
 #include "core/error.h"
 #include "dispatch/output_file.h"
 #include "fixture.h"
-#include "shell/platform/axis.h"
+#include "platform/axis.h"
 
 namespace tessaly::dispatch::testing {
 namespace {

@@ -20,8 +20,8 @@
 #include "core/matrix.h"
 #include "dispatch/actions.h"
 #include "dispatch/state.h"
-#include "shell/platform/interfaces.h"
-#include "shell/platform/platform.h"
+#include "platform/interfaces.h"
+#include "platform/platform.h"
 
 namespace tessaly::dispatch::testing {
 

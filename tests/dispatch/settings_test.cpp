@@ -1,8 +1,8 @@
 // The plot settings: menu check marks, stored values, the code tables and the symbol legend.
 #include "dispatch/common.h"
 #include "fixture.h"
-#include "shell/platform/axis.h"
-#include "shell/platform/plot.h"
+#include "platform/axis.h"
+#include "platform/plot.h"
 
 namespace tessaly::dispatch::testing {
 namespace {

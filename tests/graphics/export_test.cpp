@@ -7,10 +7,10 @@
 #include <sstream>
 
 #include "core/error.h"
-#include "shell/platform/axis.h"
-#include "shell/platform/platform.h"
-#include "shell/platform/scripted_dialogs.h"
-#include "shell/platform/verbs.h"
+#include "platform/axis.h"
+#include "platform/platform.h"
+#include "platform/scripted_dialogs.h"
+#include "platform/verbs.h"
 
 namespace tessaly::graphics {
 namespace {

@@ -6,8 +6,8 @@
 
 #include "core/diagnostics.h"
 #include "core/error.h"
-#include "shell/platform/platform.h"
-#include "shell/platform/verbs.h"
+#include "platform/platform.h"
+#include "platform/verbs.h"
 
 namespace tessaly::graphics {
 namespace {

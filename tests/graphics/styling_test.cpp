@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "shell/platform/platform.h"
-#include "shell/platform/verbs.h"
+#include "platform/platform.h"
+#include "platform/verbs.h"
 
 namespace tessaly::graphics {
 namespace {

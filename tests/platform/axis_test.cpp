@@ -1,13 +1,13 @@
-#include "shell/platform/axis.h"
+#include "platform/axis.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
 
 #include "core/error.h"
-#include "shell/platform/platform.h"
-#include "shell/platform/plot.h"
-#include "shell/platform/verbs.h"
+#include "platform/platform.h"
+#include "platform/plot.h"
+#include "platform/verbs.h"
 
 namespace tessaly::platform {
 namespace {

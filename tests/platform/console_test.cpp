@@ -1,9 +1,9 @@
-#include "shell/platform/console.h"
+#include "platform/console.h"
 
 #include <gtest/gtest.h>
 
 #include "core/diagnostics.h"
-#include "shell/platform/platform.h"
+#include "platform/platform.h"
 
 namespace tessaly::platform {
 namespace {

@@ -1,4 +1,4 @@
-#include "shell/platform/object_model.h"
+#include "platform/object_model.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "shell/platform/plot.h"
+#include "platform/plot.h"
 
 #include <gtest/gtest.h>
 
 #include "core/error.h"
-#include "shell/platform/platform.h"
-#include "shell/platform/verbs.h"
+#include "platform/platform.h"
+#include "platform/verbs.h"
 
 namespace tessaly::platform {
 namespace {

@@ -2,10 +2,10 @@
 
 #include "core/error.h"
 #include "plotlib/plotting.h"
-#include "shell/platform/axis.h"
-#include "shell/platform/platform.h"
-#include "shell/platform/plot.h"
-#include "shell/platform/verbs.h"
+#include "platform/axis.h"
+#include "platform/platform.h"
+#include "platform/plot.h"
+#include "platform/verbs.h"
 
 namespace tessaly::plotlib {
 namespace {

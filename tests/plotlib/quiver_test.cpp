@@ -4,8 +4,8 @@
 
 #include "core/error.h"
 #include "plotlib/plotting.h"
-#include "shell/platform/platform.h"
-#include "shell/platform/verbs.h"
+#include "platform/platform.h"
+#include "platform/verbs.h"
 
 namespace tessaly::plotlib {
 namespace {

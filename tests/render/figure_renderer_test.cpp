@@ -1,10 +1,10 @@
-#include "shell/render/figure_renderer.h"
+#include "render/figure_renderer.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "shell/render/recording_painter.h"
+#include "render/recording_painter.h"
 
 namespace tessaly::render {
 namespace {

@@ -1,4 +1,4 @@
-#include "shell/render/print.h"
+#include "render/print.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>
@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "core/error.h"
-#include "shell/platform/platform.h"
+#include "platform/platform.h"
 
 namespace tessaly::render {
 namespace {

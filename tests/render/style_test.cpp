@@ -1,8 +1,8 @@
-#include "shell/render/style.h"
+#include "render/style.h"
 
 #include <gtest/gtest.h>
 
-#include "shell/render/ticks.h"
+#include "render/ticks.h"
 
 namespace tessaly::render {
 namespace {

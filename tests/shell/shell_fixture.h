@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "dispatch/state.h"
-#include "shell/platform/console.h"
-#include "shell/platform/platform.h"
-#include "shell/platform/scripted_dialogs.h"
-#include "shell/platform/window_files.h"
+#include "platform/console.h"
+#include "platform/platform.h"
+#include "platform/scripted_dialogs.h"
+#include "platform/window_files.h"
 
 namespace tessaly::shell::testing {
 

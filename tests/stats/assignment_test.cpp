@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "shell/platform/platform.h"
+#include "platform/platform.h"
 
 namespace tessaly::stats {
 namespace {

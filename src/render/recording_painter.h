@@ -4,7 +4,7 @@
 #include <variant>
 #include <vector>
 
-#include "shell/render/painter.h"
+#include "render/painter.h"
 
 namespace tessaly::render {
 

@@ -1,12 +1,12 @@
-#include "shell/render/figure_renderer.h"
+#include "render/figure_renderer.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
-#include "shell/platform/axis.h"
-#include "shell/render/style.h"
-#include "shell/render/ticks.h"
+#include "platform/axis.h"
+#include "render/style.h"
+#include "render/ticks.h"
 
 namespace tessaly::render {
 

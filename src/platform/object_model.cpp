@@ -1,4 +1,4 @@
-#include "shell/platform/object_model.h"
+#include "platform/object_model.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,7 +6,7 @@
 #include <deque>
 
 #include "core/error.h"
-#include "shell/platform/axis.h"
+#include "platform/axis.h"
 
 namespace tessaly::platform {
 

@@ -1,4 +1,4 @@
-#include "shell/platform/value.h"
+#include "platform/value.h"
 
 #include "core/error.h"
 #include "core/format.h"

@@ -2,7 +2,7 @@
 // The painter that draws with Cairo on any surface: image, PNG, SVG, PDF or PostScript.
 #include <cairo.h>
 
-#include "shell/render/painter.h"
+#include "render/painter.h"
 
 namespace tessaly::render {
 

@@ -19,7 +19,7 @@
 #include <utility>
 #include <vector>
 
-#include "shell/platform/value.h"
+#include "platform/value.h"
 
 namespace tessaly::platform {
 

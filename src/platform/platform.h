@@ -4,8 +4,8 @@
 // dialogs, clipboard and console, and tests start from a fresh one with `resetPlatform()`.
 #include <memory>
 
-#include "shell/platform/interfaces.h"
-#include "shell/platform/object_model.h"
+#include "platform/interfaces.h"
+#include "platform/object_model.h"
 
 namespace tessaly::platform {
 

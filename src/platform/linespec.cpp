@@ -1,4 +1,4 @@
-#include "shell/platform/linespec.h"
+#include "platform/linespec.h"
 
 #include <cctype>
 

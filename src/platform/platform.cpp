@@ -1,8 +1,8 @@
-#include "shell/platform/platform.h"
+#include "platform/platform.h"
 
 #include <iostream>
 
-#include "shell/platform/console.h"
+#include "platform/console.h"
 
 namespace tessaly::platform {
 

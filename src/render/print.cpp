@@ -1,4 +1,4 @@
-#include "shell/render/print.h"
+#include "render/print.h"
 
 #include <cairo-pdf.h>
 #include <cairo-ps.h>
@@ -14,8 +14,8 @@
 #include <memory>
 
 #include "core/error.h"
-#include "shell/platform/platform.h"
-#include "shell/render/cairo_painter.h"
+#include "platform/platform.h"
+#include "render/cairo_painter.h"
 
 namespace tessaly::render {
 

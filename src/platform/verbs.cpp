@@ -1,7 +1,7 @@
-#include "shell/platform/verbs.h"
+#include "platform/verbs.h"
 
 #include "core/error.h"
-#include "shell/platform/platform.h"
+#include "platform/platform.h"
 
 namespace tessaly::platform {
 

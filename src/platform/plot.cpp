@@ -1,8 +1,8 @@
-#include "shell/platform/plot.h"
+#include "platform/plot.h"
 
 #include "core/error.h"
-#include "shell/platform/linespec.h"
-#include "shell/platform/platform.h"
+#include "platform/linespec.h"
+#include "platform/platform.h"
 
 namespace tessaly::platform {
 

@@ -1,4 +1,4 @@
-#include "shell/render/cairo_painter.h"
+#include "render/cairo_painter.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,11 +1,11 @@
-#include "shell/platform/axis.h"
+#include "platform/axis.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "core/error.h"
-#include "shell/platform/platform.h"
+#include "platform/platform.h"
 
 namespace tessaly::platform {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/matrix.h"
-#include "shell/platform/object_model.h"
+#include "platform/object_model.h"
 
 namespace tessaly::platform {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/matrix.h"
-#include "shell/platform/object_model.h"
+#include "platform/object_model.h"
 
 namespace tessaly::platform {
 

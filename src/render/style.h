@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "shell/platform/value.h"
-#include "shell/render/painter.h"
+#include "platform/value.h"
+#include "render/painter.h"
 
 namespace tessaly::render {
 

@@ -1,4 +1,4 @@
-#include "shell/render/style.h"
+#include "render/style.h"
 
 #include <algorithm>
 #include <array>

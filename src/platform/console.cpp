@@ -1,7 +1,7 @@
-#include "shell/platform/console.h"
+#include "platform/console.h"
 
 #include "core/diagnostics.h"
-#include "shell/platform/platform.h"
+#include "platform/platform.h"
 
 namespace tessaly::platform {
 

@@ -4,8 +4,8 @@
 // tick labels, axis labels and title) and the controls. Device pixels have their origin at the
 // figure's top left; font and marker sizes in points are 4/3 pixel each (96 pixels an inch).
 #include "core/matrix.h"
-#include "shell/platform/object_model.h"
-#include "shell/render/painter.h"
+#include "platform/object_model.h"
+#include "render/painter.h"
 
 namespace tessaly::render {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/platform/object_model.h"
-#include "shell/render/figure_renderer.h"
+#include "platform/object_model.h"
+#include "render/figure_renderer.h"
 
 namespace tessaly::render {
 

@@ -1,4 +1,4 @@
-#include "shell/platform/window_files.h"
+#include "platform/window_files.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "core/error.h"
-#include "shell/platform/platform.h"
+#include "platform/platform.h"
 
 namespace tessaly::platform {
 

@@ -1,4 +1,4 @@
-#include "shell/render/ticks.h"
+#include "render/ticks.h"
 
 #include <algorithm>
 #include <charconv>

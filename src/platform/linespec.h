@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "core/matrix.h"
-#include "shell/platform/object_model.h"
-#include "shell/platform/value.h"
+#include "platform/object_model.h"
+#include "platform/value.h"
 
 namespace tessaly::platform {
 

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/platform/interfaces.h"
+#include "platform/interfaces.h"
 
 namespace tessaly::platform {
 
