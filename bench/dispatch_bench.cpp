@@ -12,13 +12,14 @@
 
 #include "core/dload.h"
 #include "dispatch/actions.h"
-#include "dispatch/common.h"
+#include "dispatch/controls.h"
+#include "dispatch/group_styles.h"
 #include "dispatch/state.h"
+#include "platform/platform.h"
+#include "platform/scripted_dialogs.h"
 #include "plotlib/plotting.h"
 #include "shape/spline.h"
 #include "shape/superimposition.h"
-#include "platform/platform.h"
-#include "platform/scripted_dialogs.h"
 #include "stats/manova.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include "dispatch/classification.h"
 
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -12,8 +13,9 @@
 #include "core/error.h"
 #include "core/format.h"
 #include "dispatch/actions.h"
-#include "dispatch/common.h"
+#include "dispatch/busy_pointer.h"
 #include "dispatch/output_file.h"
+#include "dispatch/results_window.h"
 #include "dispatch/state.h"
 #include "platform/platform.h"
 #include "platform/window_files.h"
@@ -148,6 +150,27 @@ std::string perGroupEntries(const Matrix& drange, const Matrix& distances, Eigen
   return text;
 }
 
+// Element j of a scale list given as a row or a column; NaN past its end.
+double scaleOf(const Matrix& list, Eigen::Index j) {
+  return j < list.size() ? list(j) : std::numeric_limits<double>::quiet_NaN();
+}
+
+// One row of the distance file: the number, the distances, then the distances divided by
+// each group's standard deviation and by its mean distance.
+std::string distanceRow(Eigen::Index number, const RowVector& distances, const Matrix& dstdlist,
+                        const Matrix& dmlist) {
+  const Eigen::Index g = distances.size();
+  RowVector byStd(g), byMean(g);
+  for (Eigen::Index j = 0; j < g; ++j) {
+    byStd(j) = distances(j) / scaleOf(dstdlist, j);
+    byMean(j) = distances(j) / scaleOf(dmlist, j);
+  }
+  return formatText("%i ", {count(number)}) +
+         formatText(" %f ", FormatArgs().add(Matrix(distances))) + formatText(" - ") +
+         formatText(" %f ", FormatArgs().add(Matrix(byStd))) + formatText(" - ") +
+         formatText(" %f ", FormatArgs().add(Matrix(byMean))) + formatText("\\n");
+}
+
 std::string perGroupHeader(double gcount) {
   std::string text;
   for (double j = 1; j <= gcount; ++j) text += formatText(" Group %i Problevel %i ", {j, j});
@@ -177,6 +200,27 @@ std::string groupingTable(const Matrix& symgroup, const Matrix& zmatrix) {
   for (Eigen::Index a = 0; a < zmatrix.rows(); ++a)
     text += sep + formatText("%4.1i", FormatArgs{symgroup(a)}.add(Matrix(zmatrix.row(a))));
   return text;
+}
+
+void offerDistanceFile(const Matrix& dmatrix, const Matrix* udmatrix, const Matrix& dstdlist,
+                       const Matrix& dmlist) {
+  const std::string answer = platform::dialogs().question(
+      "Do you want to save the matrix of distances from each specimen to each group mean?",
+      "All Distances Calculated, Specimens from Means", {"Yes", "No", "Cancel"});
+  if (answer.empty() || answer[0] != 'Y') return;
+  writeOutputFile("File Name for Distances of all Specimens", FileMode::Append, [&] {
+    std::string text = formatText(
+        "Original Specimens, followed by distances to group means, distances normalized by "
+        "STDEV, and Distances Normalized by the Mean \\nSpecimen \\n");
+    for (Eigen::Index i = 0; i < dmatrix.rows(); ++i)
+      text += distanceRow(i + 1, dmatrix.row(i), dstdlist, dmlist);
+    if (udmatrix) {
+      text += formatText("Unknown Specimens, followed by distances to group means \\nSpecimen \\n");
+      for (Eigen::Index i = 0; i < udmatrix->rows(); ++i)
+        text += distanceRow(i + 1, udmatrix->row(i), dstdlist, dmlist);
+    }
+    return text;
+  });
 }
 
 void JackKnife() {
@@ -261,9 +305,9 @@ void SaveUnknownCVAScores() {
 void RunAssignmentTest() {
   const auto [k, glist, u, codes, unknowns] = classifiedScores();
   const Matrix drange = distanceRanges(k, glist);
+  const stats::GroupMean1Result r = unknowns ? grpmean1(k, glist, u, codes) : grpmean1(k, glist);
   // Only this action offers to save the matrix of distances (asked before the file dialog).
-  const stats::GroupMean1Result r =
-      unknowns ? grpmean1(k, glist, u, codes, 1, drange.col(3), drange.col(4)) : grpmean1(k, glist);
+  if (unknowns) offerDistanceFile(r.dmatrix, &r.udmatrix, drange.col(3), drange.col(4));
 
   writeOutputFile("File Name for Assignments Test File", FileMode::Append, [&] {
     const std::string header =
@@ -291,8 +335,7 @@ void RunAssignmentTest() {
 void RunDetailedAssignment() {
   const auto [k, glist, u, codes, unknowns] = classifiedScores();
   const Matrix drange = distanceRanges(k, glist);
-  const stats::GroupMean2Result r =
-      unknowns ? grpmean2(k, glist, u, codes, 0, drange.col(3), drange.col(4)) : grpmean2(k, glist);
+  const stats::GroupMean2Result r = unknowns ? grpmean2(k, glist, u, codes) : grpmean2(k, glist);
 
   writeOutputFile("File Name for Detailed Assignments Test File", FileMode::Append, [&] {
     const double gcount = r.gcount;

@@ -1,6 +1,7 @@
 #pragma once
 // Texts shared by the classification actions: the significance label of a distance to a group
-// mean and the table of given against assigned groups.
+// mean, the table of given against assigned groups, and the file of all distances to the
+// group means.
 #include <string>
 
 #include "core/matrix.h"
@@ -16,5 +17,14 @@ std::string significanceLabel(const Matrix& drange, double a, double dist);
 // The grouping table: the given groups along the rows, the assigned groups along the columns,
 // both labelled with the group codes symgroup (1-by-g); zmatrix (g-by-g) holds the counts.
 std::string groupingTable(const Matrix& symgroup, const Matrix& zmatrix);
+
+// The distances of the specimens (dmatrix, N-by-g) and, when unknowns were classified, of the
+// unknowns (udmatrix) to the group means, offered as a file: asks "Do you want to save the
+// matrix of distances ...?" and, on an answer starting with "Y", appends the distances, the
+// distances divided by each group's dstdlist entry and by its dmlist entry, one row per
+// specimen, to the file named in the save dialog. Any other answer, a cancelled dialog or a
+// file that cannot be opened writes nothing and says nothing.
+void offerDistanceFile(const Matrix& dmatrix, const Matrix* udmatrix, const Matrix& dstdlist,
+                       const Matrix& dmlist);
 
 }  // namespace tessaly::dispatch

@@ -1,13 +1,25 @@
 // "LoadGroupList": the group codes are read and the whole canonical variates analysis is run.
+#include "dispatch/cva_run.h"
+
 #include <cmath>
 #include <limits>
 
 #include "core/error.h"
 #include "core/format.h"
 #include "dispatch/actions.h"
-#include "dispatch/common.h"
+#include "dispatch/busy_pointer.h"
+#include "dispatch/controls.h"
+#include "dispatch/group_styles.h"
+#include "dispatch/mfload.h"
+#include "dispatch/results_window.h"
 #include "dispatch/state.h"
+#include "graphics/styling.h"
 #include "platform/platform.h"
+#include "platform/verbs.h"
+#include "plotlib/plotting.h"
+#include "shape/configuration.h"
+#include "shape/spline.h"
+#include "shape/superimposition.h"
 #include "stats/manova.h"
 
 namespace tessaly::dispatch {
@@ -27,6 +39,15 @@ Matrix asCodeColumn(const Matrix& codes, const std::string& what) {
 }
 
 }  // namespace
+
+Matrix normalisedReference(const Matrix& reference, Eigen::Index columns) {
+  if (reference.rows() != 1 || reference.cols() != columns)
+    throw Error(formatText("The reference has %d rows of %d numbers where one row of %d is needed",
+                           {static_cast<double>(reference.rows()),
+                            static_cast<double>(reference.cols()), static_cast<double>(columns)}));
+  Matrix centred = shape::centerref(reference);
+  return centred / shape::centsize(centred)(0);
+}
 
 Matrix unitColumns(const Matrix& v) {
   Matrix out = v;
@@ -73,16 +94,6 @@ std::string cvaSummary(const Matrix& d, const Matrix& p) {
   return text;
 }
 
-void checkGroupCodes(const Matrix& codes, const std::string& what) {
-  for (Eigen::Index i = 0; i < codes.size(); ++i) {
-    double g = codes(i);
-    if (!(std::isfinite(g) && g >= 1 && g == std::floor(g)))
-      throw Error(formatText("Line %d of the %s holds %s, which is not a positive whole number",
-                             {static_cast<double>(i + 1), what, num2str(g)}));
-    checkGroupCode(g);
-  }
-}
-
 void LoadGroupList() {
   auto& model = platform::model();
   const platform::Handle remembered = model.currentFigure();
@@ -109,7 +120,7 @@ void LoadGroupList() {
   s.GLIST = std::move(codes);
   s.FNAME1 = loaded->fname;
 
-  cla();
+  plotlib::cla();
   setEnable("LoadReference", "Off");
   BusyPointer busy(remembered);
 
@@ -119,15 +130,15 @@ void LoadGroupList() {
   // The reference: the consensus of the data, or the loaded configuration centred and scaled
   // to unit centroid size.
   if (!isTrue(s.referencetype))
-    s.reference = consensusOf(s.DATA);
+    s.reference = shape::getconsensus(s.DATA).xref;
   else
     s.reference = normalisedReference(s.reference, n);
 
-  s.DATA = superimpose(s.DATA, s.reference);
+  s.DATA = shape::getpsup(s.DATA, s.reference);
   plotRows(s.DATA, s.GLIST);
-  symbolFill();
+  graphics::setsymbolfill(platform::gca(), 1);
 
-  s.pwscores = partialWarpScores(s.reference, s.DATA);
+  s.pwscores = shape::getpw_arbit(s.reference, s.DATA);
   const Eigen::Index npw = s.pwscores.cols();
 
   stats::ManovaResult result = stats::manova1(s.pwscores.leftCols(npw - 1), s.GLIST, 0.05);

@@ -7,11 +7,17 @@
 #include "core/error.h"
 #include "core/format.h"
 #include "dispatch/actions.h"
-#include "dispatch/common.h"
+#include "dispatch/controls.h"
+#include "dispatch/group_styles.h"
 #include "dispatch/state.h"
-#include "shape/superimposition.h"
+#include "graphics/showshape.h"
+#include "graphics/styling.h"
 #include "platform/linespec.h"
 #include "platform/platform.h"
+#include "platform/plot.h"
+#include "platform/verbs.h"
+#include "plotlib/plotting.h"
+#include "shape/superimposition.h"
 
 namespace tessaly::dispatch {
 
@@ -35,9 +41,9 @@ void plotRegistered(const Matrix& rows, const Matrix& codes) {
   for (Eigen::Index i = 0; i < rows.rows(); ++i) {
     double g = codes(i);
     if (useCodeTable())
-      showShapeCode(rows.row(i), codeRow(g), 0.0);
+      graphics::showshapec(rows.row(i), codeRow(g), 0.0);
     else
-      showShape(rows.row(i), listSymbol(g));
+      graphics::showshape(rows.row(i), listSymbol(g));
   }
 }
 
@@ -63,7 +69,7 @@ void showRegistered(Registration kind) {
   const bool unknowns = unknownsActive();
   if (unknowns) checkCodes(s.UGLIST, s.UDATA.rows(), "codes of unknowns");
 
-  cla();
+  plotlib::cla();
   writeHandle("BaseBox1");
   writeHandle("BaseBox2");
   const double b1 = getNumber("BaseBox1");
@@ -79,7 +85,7 @@ void showRegistered(Registration kind) {
     if (kind == Registration::SlidingBaseline) writeRows("bcdata", bc);
     plotRegistered(bc, s.UGLIST);
   }
-  symbolFill();
+  graphics::setsymbolfill(platform::gca(), 1);
 }
 
 // The canonical axis number in a box, checked against the columns of the scores.
@@ -111,10 +117,10 @@ void ShowProcrustes() {
   checkCodes(s.GLIST, s.DATA.rows(), "group codes");
   const bool unknowns = unknownsActive();
   if (unknowns) checkCodes(s.UGLIST, s.UDATA.rows(), "codes of unknowns");
-  cla();
+  plotlib::cla();
   plotRows(s.DATA, s.GLIST);
   if (unknowns) plotRows(s.UDATA, s.UGLIST);
-  symbolFill();
+  graphics::setsymbolfill(platform::gca(), 1);
 }
 
 void ShowBC() {
@@ -152,10 +158,10 @@ void ShowPCAAxis() {
     count[g] += 1;
   };
 
-  cla();
+  plotlib::cla();
   plotGroupPoint(s.CVAScores(0, xp), s.CVAScores(0, yp), s.GLIST(0));
   add(0);
-  hold(true);
+  platform::hold("on");
   for (Eigen::Index i = 1; i < m; ++i) {
     plotGroupPoint(s.CVAScores(i, xp), s.CVAScores(i, yp), s.GLIST(i));
     add(i);
@@ -165,11 +171,11 @@ void ShowPCAAxis() {
 
   if (labels) {
     for (Eigen::Index i = 0; i < m; ++i)
-      textAt(s.CVAScores(i, xp), s.CVAScores(i, yp),
-             formatText("%3.0i", {static_cast<double>(i + 1)}));
+      platform::text(s.CVAScores(i, xp), s.CVAScores(i, yp),
+                     formatText("%3.0i", {static_cast<double>(i + 1)}));
     for (Eigen::Index i = 0; i < mu; ++i) {
-      platform::Handle t = textAt(s.UCVASCORES(i, xp), s.UCVASCORES(i, yp),
-                                  formatText("%3.0i", {static_cast<double>(i + 1)}));
+      platform::Handle t = platform::text(s.UCVASCORES(i, xp), s.UCVASCORES(i, yp),
+                                          formatText("%3.0i", {static_cast<double>(i + 1)}));
       platform::model().set(t, "Color", platform::Value(Matrix(*platform::colorOfName("r"))));
     }
   }
@@ -179,7 +185,7 @@ void ShowPCAAxis() {
       if (count[g] != 0) plotGroupPoint(xsum[g] / count[g], ysum[g] / count[g], g + 1, 3, 12);
   }
 
-  if (!useCodeTable()) symbolFill();
+  if (!useCodeTable()) graphics::setsymbolfill(platform::gca(), 1);
 }
 
 void UpXAxis() {

@@ -8,13 +8,14 @@
 #include "core/error.h"
 #include "core/format.h"
 #include "dispatch/actions.h"
-#include "dispatch/common.h"
+#include "dispatch/cva_run.h"
 #include "dispatch/output_file.h"
+#include "dispatch/results_window.h"
 #include "dispatch/state.h"
-#include "plotlib/plotting.h"
 #include "platform/axis.h"
 #include "platform/platform.h"
 #include "platform/plot.h"
+#include "plotlib/plotting.h"
 
 namespace tessaly::dispatch {
 
@@ -65,7 +66,7 @@ void screePlot(bool percentages, const std::string& title) {
   for (Eigen::Index i = 1; i <= n; ++i) escore(i - 1) = s.Dmatrix(n - i);
   if (percentages) escore *= 100 / escore.sum();
 
-  cla();
+  plotlib::cla();
   platform::axis("normal");
   if (n < 1) return;  // nothing to plot: the axes stay cleared
   platform::plot(RowVector::LinSpaced(n, 1, static_cast<double>(n)), escore, "ko");

@@ -1,8 +1,10 @@
 // Reading the landmark data and the unknown specimens.
 #include "core/format.h"
 #include "dispatch/actions.h"
-#include "dispatch/common.h"
+#include "dispatch/controls.h"
+#include "dispatch/mfload.h"
 #include "dispatch/state.h"
+#include "plotlib/plotting.h"
 
 namespace tessaly::dispatch {
 
@@ -62,7 +64,7 @@ void LoadUData() {
 }
 
 void ClearData() {
-  cla();
+  plotlib::cla();
   auto& s = analysisState();
   s.DATA = s.CVAScores = s.pwscores = s.UDATA = s.UCVASCORES = s.UPWSCORES = Matrix();
   s.UNKNOWNACTIVE = scalar(0);

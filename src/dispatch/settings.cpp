@@ -8,10 +8,16 @@
 #include "core/error.h"
 #include "core/format.h"
 #include "dispatch/actions.h"
-#include "dispatch/common.h"
+#include "dispatch/controls.h"
+#include "dispatch/group_styles.h"
+#include "dispatch/mfload.h"
 #include "dispatch/state.h"
+#include "graphics/styling.h"
 #include "platform/axis.h"
 #include "platform/platform.h"
+#include "platform/plot.h"
+#include "platform/verbs.h"
+#include "plotlib/plotting.h"
 
 namespace tessaly::dispatch {
 
@@ -39,23 +45,7 @@ void checkOne(const std::vector<std::pair<const char*, T>>& entries, const T& ch
   for (const auto& [tag, value] : entries) setChecked(tag, value == chosen);
 }
 
-// The black-and-white table: colour grey level, marker position, size, fill, one row per code.
-Matrix blackAndWhiteTable() {
-  const double rows[12][4] = {{0.08, 2, 8, 1}, {0, 3, 8, 1},     {0, 13, 8, 1},    {0, 6, 8, 1},
-                              {0, 5, 8, 1},    {0, 9, 8, 0},     {0, 8, 8, 1},     {0, 7, 8, 0},
-                              {0, 2, 8, 0},    {0.67, 11, 8, 1}, {0.74, 12, 8, 1}, {0.8, 1, 8, 1}};
-  Matrix table(12, 6);
-  for (int i = 0; i < 12; ++i)
-    table.row(i) << rows[i][0], rows[i][0], rows[i][0], rows[i][1], rows[i][2], rows[i][3];
-  return table;
-}
-
 }  // namespace
-
-const Matrix& bwCodeTable() {
-  static const Matrix table = blackAndWhiteTable();
-  return table;
-}
 
 void SetPlotDensity(const platform::Value& fpass) {
   double density = numberArgument(fpass, "SetPlotDensity");
@@ -97,7 +87,7 @@ void SetLineWidth(const platform::Value& fpass) {
   auto& s = analysisState();
   s.vlinewidth = scalar(weight / 10);
   // The lines already drawn take the new width at once.
-  lineThickness(weight / 10);
+  graphics::setlinethickness(platform::gca(), weight / 10);
 }
 
 void CodeLoad() {
@@ -138,23 +128,23 @@ void ShowSymbolCodes() {
     throw Error("There are no plot symbols: load a landmark data file first");
   if (codes)
     for (Eigen::Index i = 0; i < s.codearray.rows(); ++i) markerLetter(s.codearray(i, 3));
-  cla();
+  plotlib::cla();
   if (codes) {
     for (Eigen::Index i = 0; i < s.codearray.rows(); ++i) {
       const auto row = s.codearray.row(i);
-      plotPoint(0.1, static_cast<double>(i + 1), "",
-                {{"MarkerSize", row(4)},
-                 {"Marker", markerLetter(row(3))},
-                 {"Color", Matrix(row.leftCols(3))},
-                 {"MarkerFaceColor", "None"}});
-      hold(true);
-      textAt(0.5, static_cast<double>(i + 1), num2str(static_cast<double>(i + 1)));
+      platform::plot(0.1, static_cast<double>(i + 1), "",
+                     {{"MarkerSize", row(4)},
+                      {"Marker", markerLetter(row(3))},
+                      {"Color", Matrix(row.leftCols(3))},
+                      {"MarkerFaceColor", "None"}});
+      platform::hold("on");
+      platform::text(0.5, static_cast<double>(i + 1), num2str(static_cast<double>(i + 1)));
     }
   } else {
     for (size_t i = 0; i < s.ColorList.size(); ++i) {
-      plotPoint(0.1, static_cast<double>(i + 1), s.ColorList[i]);
-      hold(true);
-      textAt(0.5, static_cast<double>(i + 1), num2str(static_cast<double>(i + 1)));
+      platform::plot(0.1, static_cast<double>(i + 1), s.ColorList[i]);
+      platform::hold("on");
+      platform::text(0.5, static_cast<double>(i + 1), num2str(static_cast<double>(i + 1)));
     }
   }
   // Equal units, the limits widened by one unit on every side, equal units again.
@@ -164,7 +154,7 @@ void ShowSymbolCodes() {
   widen << -1, 1, -1, 1;
   platform::axis(RowVector(limits + widen));
   platform::axis("equal");
-  hold(false);
+  platform::hold("off");
 }
 
 }  // namespace tessaly::dispatch

@@ -5,9 +5,19 @@
 #include "core/error.h"
 #include "core/format.h"
 #include "dispatch/actions.h"
-#include "dispatch/common.h"
+#include "dispatch/busy_pointer.h"
+#include "dispatch/controls.h"
+#include "dispatch/cva_run.h"
+#include "dispatch/group_styles.h"
+#include "dispatch/mfload.h"
 #include "dispatch/state.h"
+#include "graphics/showshape.h"
+#include "graphics/styling.h"
 #include "platform/platform.h"
+#include "platform/verbs.h"
+#include "plotlib/plotting.h"
+#include "shape/spline.h"
+#include "shape/superimposition.h"
 
 namespace tessaly::dispatch {
 
@@ -40,16 +50,16 @@ void LoadUGroup() {
     throw Error("The group list is shorter than the data: load the group list again");
 
   // Superimposition and scores, computed before they are stored.
-  Matrix udata = superimpose(s.UDATA, s.reference);
-  Matrix tempdata = superimpose(s.DATA, s.reference);
-  Matrix upw = partialWarpScores(s.reference, udata);
+  Matrix udata = shape::getpsup(s.UDATA, s.reference);
+  Matrix tempdata = shape::getpsup(s.DATA, s.reference);
+  Matrix upw = shape::getpw_arbit(s.reference, udata);
   Matrix centred = centredShapeScores(upw, s.pwscores, n - 5);
   if (centred.cols() != s.Vmatrix.rows() || centred.cols() != s.vstats.eigenvec.rows())
     throw Error("The unknown specimens do not have the shape variables of the CVA run");
 
   s.UGLIST = std::move(codes);
   s.FNAME1 = loaded->fname;
-  cla();
+  plotlib::cla();
   setEnable("LoadReference", "Off");
   {
     BusyPointer busy(remembered);
@@ -60,14 +70,14 @@ void LoadUGroup() {
     s.UCVASCORES = centred * s.Vmatrix;
     s.NUCVASCORES = centred * s.vstats.eigenvec;
   }
-  cla();
+  plotlib::cla();
 
   plotRows(s.UDATA, s.UGLIST);
-  s.DATA = superimpose(s.DATA, s.reference);
+  s.DATA = shape::getpsup(s.DATA, s.reference);
   plotRows(s.DATA, s.GLIST);
   // The specimens once more, on top of the unknowns.
   plotRows(tempdata, s.GLIST);
-  symbolFill();
+  graphics::setsymbolfill(platform::gca(), 1);
   s.UNKNOWNACTIVE = scalar(1);
 }
 
@@ -97,7 +107,7 @@ void LoadReference() {
   std::string text = formatText("Successfully loaded reference file %s with %f landmarks",
                                 {loaded->fname, (static_cast<double>(ng) - 1) / 2});
   s.referencetype = scalar(1);
-  showShapeRot(ref, "ro");  // as loaded, before centring and scaling
+  graphics::showshape_rot(ref, "ro");  // as loaded, before centring and scaling
   platform::dialogs().message(text, "Reference Loaded");
   s.reference = std::move(normalised);
 }

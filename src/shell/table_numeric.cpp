@@ -1,5 +1,6 @@
 // Table entries of the shape mathematics and the statistics: plain functions of matrices.
 #include "core/error.h"
+#include "dispatch/classification.h"
 #include "shape/configuration.h"
 #include "shape/reconstruction.h"
 #include "shape/spline.h"
@@ -149,28 +150,32 @@ void addNumericEntries(std::vector<FunctionEntry>& t) {
                }});
 
   // ---- Statistics
-  auto grpmeanInputs = [](const Values& a, auto&& two, auto&& full) {
+  // With five or more inputs a non-zero savereq offers the distances to the group means as a
+  // file, scaled by the lists given as inputs 6 and 7.
+  auto grpmeanCall = [](const Values& a, auto&& two, auto&& four) {
     if (a.size() <= 2) return two(matrixInput(a, 0), matrixInput(a, 1));
-    return full(matrixInput(a, 0), matrixInput(a, 1), matrixInput(a, 2), matrixInput(a, 3),
-                hasInput(a, 4) ? numberInput(a, 4) : 0.0,
-                hasInput(a, 5) ? matrixInput(a, 5) : Matrix(),
-                hasInput(a, 6) ? matrixInput(a, 6) : Matrix());
+    auto r = four(matrixInput(a, 0), matrixInput(a, 1), matrixInput(a, 2), matrixInput(a, 3));
+    if (hasInput(a, 4) && numberInput(a, 4) != 0)
+      dispatch::offerDistanceFile(r.dmatrix, &r.udmatrix,
+                                  hasInput(a, 5) ? matrixInput(a, 5) : Matrix(),
+                                  hasInput(a, 6) ? matrixInput(a, 6) : Matrix());
+    return r;
   };
-  t.push_back({"grpmean1", 7, 7, [grpmeanInputs](const Values& a, int) -> Values {
-                 stats::GroupMean1Result r = grpmeanInputs(
+  t.push_back({"grpmean1", 7, 7, [grpmeanCall](const Values& a, int) -> Values {
+                 stats::GroupMean1Result r = grpmeanCall(
                      a, [](const Matrix& x, const Matrix& g) { return stats::grpmean1(x, g); },
-                     [](const Matrix& x, const Matrix& g, const Matrix& xu, const Matrix& gu,
-                        double s, const Matrix& d1,
-                        const Matrix& d2) { return stats::grpmean1(x, g, xu, gu, s, d1, d2); });
+                     [](const Matrix& x, const Matrix& g, const Matrix& xu, const Matrix& gu) {
+                       return stats::grpmean1(x, g, xu, gu);
+                     });
                  return {r.y,        r.zmatrix,   r.zmatrix2, r.symgroup,
                          r.yunknown, r.zmunknown, r.udmatrix};
                }});
-  t.push_back({"grpmean2", 7, 5, [grpmeanInputs](const Values& a, int) -> Values {
-                 stats::GroupMean2Result r = grpmeanInputs(
+  t.push_back({"grpmean2", 7, 5, [grpmeanCall](const Values& a, int) -> Values {
+                 stats::GroupMean2Result r = grpmeanCall(
                      a, [](const Matrix& x, const Matrix& g) { return stats::grpmean2(x, g); },
-                     [](const Matrix& x, const Matrix& g, const Matrix& xu, const Matrix& gu,
-                        double s, const Matrix& d1,
-                        const Matrix& d2) { return stats::grpmean2(x, g, xu, gu, s, d1, d2); });
+                     [](const Matrix& x, const Matrix& g, const Matrix& xu, const Matrix& gu) {
+                       return stats::grpmean2(x, g, xu, gu);
+                     });
                  return {r.y, r.dmatrix, Value(r.gcount), r.yunknown, r.udmatrix};
                }});
   t.push_back({"jacknife_assignments", 4, 2, [](const Values& a, int) -> Values {

@@ -2,11 +2,11 @@
 #include "core/dload.h"
 #include "core/error.h"
 #include "dispatch/actions.h"
-#include "dispatch/common.h"
-#include "shell/callback.h"
-#include "shell/function_table.h"
+#include "dispatch/mfload.h"
 #include "platform/platform.h"
 #include "platform/window_files.h"
+#include "shell/callback.h"
+#include "shell/function_table.h"
 #include "shell/windows.h"
 
 namespace tessaly::shell {

@@ -1,14 +1,9 @@
 #include "stats/assignment.h"
 
-#include <cstdio>
-#include <filesystem>
 #include <limits>
-#include <optional>
 #include <vector>
 
 #include "core/error.h"
-#include "core/format.h"
-#include "platform/platform.h"
 
 namespace tessaly::stats {
 
@@ -25,9 +20,6 @@ double elementOr(const Matrix& v, Eigen::Index i) {
 struct Unknowns {
   const Matrix& xun;
   const Matrix& xungroup;
-  double savereq;
-  const Matrix& dstdlist;
-  const Matrix& dmlist;
 };
 
 // Everything the shared body computes; grpmean1 and grpmean2 hand back different parts.
@@ -60,55 +52,6 @@ void nearest(const Matrix& dmatrix, std::vector<int>& assigned, std::vector<doub
     assigned[static_cast<size_t>(i)] = id;
     if (dmatrix.cols() > 0) distance[static_cast<size_t>(i)] = dmatrix(i, id);
   }
-}
-
-// One row of the distance file: the number, the distances, then the distances divided by
-// each group's standard deviation and by its mean distance.
-void writeDistanceRow(std::FILE* file, Eigen::Index number, const RowVector& distances,
-                      const Matrix& dstdlist, const Matrix& dmlist) {
-  const Eigen::Index g = distances.size();
-  RowVector byStd(g), byMean(g);
-  for (Eigen::Index j = 0; j < g; ++j) {
-    byStd(j) = distances(j) / elementOr(dstdlist, j);
-    byMean(j) = distances(j) / elementOr(dmlist, j);
-  }
-  formatToFile(file, "%i ", {static_cast<double>(number)});
-  formatToFile(file, " %f ", FormatArgs().add(Matrix(distances)));
-  formatToFile(file, " - ");
-  formatToFile(file, " %f ", FormatArgs().add(Matrix(byStd)));
-  formatToFile(file, " - ");
-  formatToFile(file, " %f ", FormatArgs().add(Matrix(byMean)));
-  formatToFile(file, "\\n");
-}
-
-// Offers to append the matrix of distances to a file of the user's choice. Only an answer
-// starting with "Y" goes on; a cancelled dialog or a file that cannot be opened writes nothing.
-void offerDistanceFile(const Classification& c, const Unknowns& u) {
-  auto& dialogs = platform::dialogs();
-  const std::string answer = dialogs.question(
-      "Do you want to save the matrix of distances from each specimen to each group mean?",
-      "All Distances Calculated, Specimens from Means", {"Yes", "No", "Cancel"});
-  if (answer.empty() || answer[0] != 'Y') return;
-  const std::optional<platform::FileChoice> choice =
-      dialogs.putFile("*.*", "File Name for Distances of all Specimens");
-  if (!choice) return;
-  std::error_code ignored;
-  if (!choice->folder.empty()) std::filesystem::current_path(choice->folder, ignored);
-  std::FILE* file = std::fopen(choice->path().c_str(), "a");
-  if (!file) return;
-  formatToFile(file,
-               "Original Specimens, followed by distances to group means, distances normalized "
-               "by STDEV, and Distances Normalized by the Mean \\nSpecimen \\n");
-  for (Eigen::Index i = 0; i < c.dmatrix.rows(); ++i) {
-    writeDistanceRow(file, i + 1, c.dmatrix.row(i), u.dstdlist, u.dmlist);
-  }
-  if (c.unknownsProcessed) {
-    formatToFile(file, "Unknown Specimens, followed by distances to group means \\nSpecimen \\n");
-    for (Eigen::Index i = 0; i < c.udmatrix.rows(); ++i) {
-      writeDistanceRow(file, i + 1, c.udmatrix.row(i), u.dstdlist, u.dmlist);
-    }
-  }
-  std::fclose(file);
 }
 
 // The shared body of grpmean1 and grpmean2.
@@ -188,7 +131,6 @@ Classification classify(const Matrix& x, const Matrix& xgroup, const Unknowns* u
       c.yunknown(i, 2) = unmemberdistance[k];
       if (g > 0) c.zmunknown(0, unnewgroup[k]) += 1;
     }
-    if (unknowns->savereq != 0) offerDistanceFile(c, *unknowns);
   }
   return c;
 }
@@ -199,6 +141,7 @@ GroupMean1Result toResult1(Classification&& c) {
   r.zmatrix = std::move(c.zmatrix);
   r.zmatrix2 = std::move(c.zmatrix2);
   r.symgroup = std::move(c.symgroup);
+  r.dmatrix = std::move(c.dmatrix);
   r.unknownsProcessed = c.unknownsProcessed;
   r.yunknown = std::move(c.yunknown);
   r.zmunknown = std::move(c.zmunknown);
@@ -224,9 +167,8 @@ GroupMean1Result grpmean1(const Matrix& x, const Matrix& xgroup) {
 }
 
 GroupMean1Result grpmean1(const Matrix& x, const Matrix& xgroup, const Matrix& xun,
-                          const Matrix& xungroup, double savereq, const Matrix& dstdlist,
-                          const Matrix& dmlist) {
-  const Unknowns u{xun, xungroup, savereq, dstdlist, dmlist};
+                          const Matrix& xungroup) {
+  const Unknowns u{xun, xungroup};
   return toResult1(classify(x, xgroup, &u));
 }
 
@@ -235,9 +177,8 @@ GroupMean2Result grpmean2(const Matrix& x, const Matrix& xgroup) {
 }
 
 GroupMean2Result grpmean2(const Matrix& x, const Matrix& xgroup, const Matrix& xun,
-                          const Matrix& xungroup, double savereq, const Matrix& dstdlist,
-                          const Matrix& dmlist) {
-  const Unknowns u{xun, xungroup, savereq, dstdlist, dmlist};
+                          const Matrix& xungroup) {
+  const Unknowns u{xun, xungroup};
   return toResult2(classify(x, xgroup, &u));
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // Classification by distance to group means in a score space: groups numbered in order of
 // first appearance of their codes, each specimen (and each unknown) assigned to the nearest
-// group mean, a tie going to the lower ordinal group. On request the full matrix of distances
-// is appended to a text file the user names.
+// group mean, a tie going to the lower ordinal group. The routines ask nothing and write
+// nothing: offering the distances as a file is the classification action's part.
 #include "core/matrix.h"
 
 namespace tessaly::stats {
@@ -14,6 +14,7 @@ struct GroupMean1Result {
   Matrix zmatrix;    // g-by-g counts of given (rows) against assigned (columns) groups
   Matrix zmatrix2;   // zmatrix with each row divided by its sum
   Matrix symgroup;   // 1-by-g: the code of each ordinal group
+  Matrix dmatrix;    // N-by-g distances of the specimens to the group means
   Matrix yunknown;   // Nu-by-3: user code, assigned ordinal group, distance to its mean
   Matrix zmunknown;  // 1-by-g counts of unknowns assigned to each group
   Matrix udmatrix;   // Nu-by-g distances of the unknowns to the group means
@@ -31,16 +32,13 @@ struct GroupMean2Result {
 };
 
 // Inputs: x (N-by-q scores), xgroup (N codes). The second form also assigns the unknowns xun
-// (Nu-by-q) carrying the user codes xungroup; a non-zero savereq asks whether to append the
-// distance matrix to a file, normalised by dstdlist and dmlist (one scale per ordinal group).
+// (Nu-by-q) carrying the user codes xungroup.
 GroupMean1Result grpmean1(const Matrix& x, const Matrix& xgroup);
 GroupMean1Result grpmean1(const Matrix& x, const Matrix& xgroup, const Matrix& xun,
-                          const Matrix& xungroup, double savereq = 0,
-                          const Matrix& dstdlist = Matrix(), const Matrix& dmlist = Matrix());
+                          const Matrix& xungroup);
 
 GroupMean2Result grpmean2(const Matrix& x, const Matrix& xgroup);
 GroupMean2Result grpmean2(const Matrix& x, const Matrix& xgroup, const Matrix& xun,
-                          const Matrix& xungroup, double savereq = 0,
-                          const Matrix& dstdlist = Matrix(), const Matrix& dmlist = Matrix());
+                          const Matrix& xungroup);
 
 }  // namespace tessaly::stats

@@ -98,8 +98,7 @@ JackknifeResult jacknife_assignments(const Matrix& jpwscores, const Matrix& jgli
     const Matrix UCVASCORES = (UX.array() - c).matrix() * Vmatrix;
 
     const Matrix drange = rangeCVADist(CVAScores, GLIST);
-    const GroupMean1Result assigned =
-        grpmean1(CVAScores, GLIST, UCVASCORES, UGLIST, 0, drange.col(3), drange.col(4));
+    const GroupMean1Result assigned = grpmean1(CVAScores, GLIST, UCVASCORES, UGLIST);
     const Matrix& yun = assigned.yunknown;
     for (Eigen::Index i = 0; i < yun.rows(); ++i) {
       const auto a = static_cast<Eigen::Index>(yun(i, 1)) - 1;

@@ -215,6 +215,69 @@ TEST_F(ClassificationTest, AssignmentTestWithUnknownsOffersTheDistanceFileFirst)
   EXPECT_EQ(readFile(folder / "assign2.txt"), text);
 }
 
+// Codes 5, 2, 5, 9 on a line: group means at 0 (code 5), 10 and 20, one unknown at 4.
+TEST_F(ClassificationTest, DistanceFileWrittenByteForByteAndAppended) {
+  const Matrix dmatrix = (Matrix(4, 3) << 1, 11, 21, 10, 0, 10, 1, 9, 19, 20, 10, 0).finished();
+  const Matrix udmatrix = (Matrix(1, 3) << 4, 6, 16).finished();
+  const Matrix sd = column({2, 4, 0.5}), mean = column({1, 2, 8});
+  fs::create_directories(folder / "out");
+  dialogs.answers = {"Yes", "Yes"};
+  dialogs.chooseSave(folder / "out" / "dist.txt");
+  dialogs.chooseSave(folder / "out" / "dist.txt");
+  offerDistanceFile(dmatrix, &udmatrix, sd, mean);
+  EXPECT_EQ(fs::current_path(), folder / "out");
+  ASSERT_EQ(dialogs.questionRequests.size(), 1u);
+  EXPECT_EQ(dialogs.questionRequests[0].filter,
+            "Do you want to save the matrix of distances from each specimen to each group mean?");
+  EXPECT_EQ(dialogs.saveRequests[0].filter, "*.*");
+  EXPECT_EQ(dialogs.saveRequests[0].title, "File Name for Distances of all Specimens");
+  const std::string block =
+      "Original Specimens, followed by distances to group means, distances normalized by STDEV, "
+      "and Distances Normalized by the Mean \nSpecimen \n"
+      "1  1.000000  11.000000  21.000000  -  0.500000  2.750000  42.000000  -  1.000000  "
+      "5.500000  2.625000 \n"
+      "2  10.000000  0.000000  10.000000  -  5.000000  0.000000  20.000000  -  10.000000  "
+      "0.000000  1.250000 \n"
+      "3  1.000000  9.000000  19.000000  -  0.500000  2.250000  38.000000  -  1.000000  "
+      "4.500000  2.375000 \n"
+      "4  20.000000  10.000000  0.000000  -  10.000000  2.500000  0.000000  -  20.000000  "
+      "5.000000  0.000000 \n"
+      "Unknown Specimens, followed by distances to group means \nSpecimen \n"
+      "1  4.000000  6.000000  16.000000  -  2.000000  1.500000  32.000000  -  4.000000  "
+      "3.000000  2.000000 \n";
+  EXPECT_EQ(readFile(folder / "out" / "dist.txt"), block);
+  offerDistanceFile(dmatrix, &udmatrix, sd, mean);
+  EXPECT_EQ(readFile(folder / "out" / "dist.txt"), block + block);
+
+  // Without unknowns there is no unknowns block.
+  dialogs.answers = {"Yes"};
+  dialogs.chooseSave(folder / "two.txt");
+  offerDistanceFile(dmatrix.topRows(1), nullptr, sd, mean);
+  EXPECT_EQ(readFile(folder / "two.txt"),
+            "Original Specimens, followed by distances to group means, distances normalized by "
+            "STDEV, and Distances Normalized by the Mean \nSpecimen \n"
+            "1  1.000000  11.000000  21.000000  -  0.500000  2.750000  42.000000  -  1.000000  "
+            "5.500000  2.625000 \n");
+}
+
+TEST_F(ClassificationTest, DistanceFileOnlyAfterAnAnswerStartingWithY) {
+  const Matrix dmatrix = Matrix::Ones(2, 2);
+  dialogs.answers = {"No", "", "Cancel", "yes"};
+  dialogs.chooseSave(folder / "never.txt");
+  for (int k = 0; k < 4; ++k) offerDistanceFile(dmatrix, nullptr, column({1, 1}), column({1, 1}));
+  EXPECT_EQ(dialogs.questionRequests.size(), 4u);
+  EXPECT_TRUE(dialogs.saveRequests.empty());
+  EXPECT_FALSE(fs::exists(folder / "never.txt"));
+
+  // A cancelled file dialog writes nothing.
+  dialogs.answers = {"Yes"};
+  dialogs.saves.clear();
+  dialogs.cancelSave();
+  offerDistanceFile(dmatrix, nullptr, column({1, 1}), column({1, 1}));
+  EXPECT_EQ(dialogs.saveRequests.size(), 1u);
+  EXPECT_FALSE(fs::exists(folder / "never.txt"));
+}
+
 TEST_F(ClassificationTest, DetailedAssignmentLabelsEveryGroup) {
   pointGroupsState();
   setUnknowns(column({1, 4}), column({7, 3}), true);

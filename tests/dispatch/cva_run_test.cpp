@@ -1,11 +1,12 @@
 // The group list and the CVA run, checked against values worked out here from the scores:
 // the within- and between-group matrices, the canonical axes' properties and the report texts.
+#include "dispatch/cva_run.h"
+
 #include <cmath>
 #include <cstdio>
 #include <limits>
 
 #include "core/dload.h"
-#include "dispatch/common.h"
 #include "fixture.h"
 #include "platform/window_files.h"
 

@@ -1,5 +1,5 @@
 // The score plot, the superimposition plots and the axis stepping, on small hand-made states.
-#include "dispatch/common.h"
+#include "dispatch/group_styles.h"
 #include "fixture.h"
 
 namespace tessaly::dispatch::testing {

@@ -1,5 +1,5 @@
 // Loading the landmark data and the unknowns, clearing, and the dispatcher's own rules.
-#include "dispatch/common.h"
+#include "dispatch/group_styles.h"
 #include "fixture.h"
 
 namespace tessaly::dispatch::testing {

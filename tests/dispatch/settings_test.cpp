@@ -1,5 +1,5 @@
 // The plot settings: menu check marks, stored values, the code tables and the symbol legend.
-#include "dispatch/common.h"
+#include "dispatch/group_styles.h"
 #include "fixture.h"
 #include "platform/axis.h"
 #include "platform/plot.h"

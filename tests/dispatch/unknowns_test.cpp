@@ -2,7 +2,7 @@
 #include <cmath>
 
 #include "core/dload.h"
-#include "dispatch/common.h"
+#include "dispatch/cva_run.h"
 #include "fixture.h"
 
 namespace tessaly::dispatch::testing {

@@ -1,79 +1,9 @@
 #include "stats/assignment.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <deque>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
-#include "platform/platform.h"
 
 namespace tessaly::stats {
 namespace {
-
-namespace fs = std::filesystem;
-
-// Dialogs that answer from a script and record what was asked.
-class ScriptedDialogs : public platform::Dialogs {
- public:
-  std::deque<std::string> answers;                        // for question()
-  std::deque<std::optional<platform::FileChoice>> files;  // for putFile()
-  std::vector<std::string> asked;
-
-  std::optional<platform::FileChoice> getFile(const std::string&, const std::string&) override {
-    return {};
-  }
-  std::optional<platform::FileChoice> putFile(const std::string& filter,
-                                              const std::string& title) override {
-    asked.push_back("putFile " + filter + " " + title);
-    if (files.empty()) return {};
-    auto f = files.front();
-    files.pop_front();
-    return f;
-  }
-  std::optional<std::vector<std::string>> input(const std::vector<std::string>&, const std::string&,
-                                                const std::vector<std::string>&) override {
-    return {};
-  }
-  std::string question(const std::string& question, const std::string& title,
-                       const std::vector<std::string>& buttons) override {
-    std::string b;
-    for (const auto& x : buttons) b += "[" + x + "]";
-    asked.push_back("question " + question + " | " + title + " | " + b);
-    if (answers.empty()) return {};
-    auto a = answers.front();
-    answers.pop_front();
-    return a;
-  }
-  void message(const std::string&, const std::string&) override {}
-  std::optional<platform::Pick> pick(double) override { return {}; }
-};
-
-class DistanceFile : public ::testing::Test {
- protected:
-  void SetUp() override {
-    platform::platform().setDialogs(&dialogs);
-    start = fs::current_path();
-    dir = fs::temp_directory_path() / ("tessaly-assign-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-  }
-  void TearDown() override {
-    platform::platform().setDialogs(nullptr);
-    fs::current_path(start);
-    fs::remove_all(dir);
-  }
-  platform::FileChoice choice(const std::string& name) { return {name, dir.string() + "/"}; }
-  std::string read(const std::string& name) {
-    std::ifstream in(dir / name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-  ScriptedDialogs dialogs;
-  fs::path start, dir;
-};
 
 // Codes 5, 2, 5, 9 on a line: group means at 0 (code 5), 10 and 20.
 const Matrix kX = (Matrix(4, 1) << -1, 10, 1, 20).finished();
@@ -140,71 +70,6 @@ TEST(Grpmean1, UnknownsAreAssignedWithoutChangingTheMeans) {
   EXPECT_EQ(g2.gcount, 3);
   EXPECT_EQ(g2.dmatrix.row(1), (Matrix(1, 3) << 10, 0, 10).finished());
   EXPECT_EQ(g2.udmatrix, a.udmatrix);
-}
-
-TEST_F(DistanceFile, WrittenByteForByteAndAppended) {
-  const Matrix xun = (Matrix(1, 1) << 4).finished();
-  const Matrix sd = (Matrix(3, 1) << 2, 4, 0.5).finished();
-  const Matrix mean = (Matrix(3, 1) << 1, 2, 8).finished();
-  dialogs.answers = {"Yes", "Yes"};
-  dialogs.files = {choice("dist.txt"), choice("dist.txt")};
-  fs::current_path(fs::temp_directory_path());
-  grpmean1(kX, kCodes, xun, scalar(1), 1, sd, mean);
-  EXPECT_EQ(fs::current_path(), dir);
-  ASSERT_EQ(dialogs.asked.size(), 2u);
-  EXPECT_EQ(dialogs.asked[0],
-            "question Do you want to save the matrix of distances from each specimen to each "
-            "group mean? | All Distances Calculated, Specimens from Means | [Yes][No][Cancel]");
-  EXPECT_EQ(dialogs.asked[1], "putFile *.* File Name for Distances of all Specimens");
-  const std::string block =
-      "Original Specimens, followed by distances to group means, distances normalized by STDEV, "
-      "and Distances Normalized by the Mean \nSpecimen \n"
-      "1  1.000000  11.000000  21.000000  -  0.500000  2.750000  42.000000  -  1.000000  "
-      "5.500000  2.625000 \n"
-      "2  10.000000  0.000000  10.000000  -  5.000000  0.000000  20.000000  -  10.000000  "
-      "0.000000  1.250000 \n"
-      "3  1.000000  9.000000  19.000000  -  0.500000  2.250000  38.000000  -  1.000000  "
-      "4.500000  2.375000 \n"
-      "4  20.000000  10.000000  0.000000  -  10.000000  2.500000  0.000000  -  20.000000  "
-      "5.000000  0.000000 \n"
-      "Unknown Specimens, followed by distances to group means \nSpecimen \n"
-      "1  4.000000  6.000000  16.000000  -  2.000000  1.500000  32.000000  -  4.000000  "
-      "3.000000  2.000000 \n";
-  EXPECT_EQ(read("dist.txt"), block);
-  grpmean1(kX, kCodes, xun, scalar(1), 1, sd, mean);
-  EXPECT_EQ(read("dist.txt"), block + block);
-}
-
-TEST_F(DistanceFile, OnlyAnAnswerStartingWithYGoesOn) {
-  dialogs.answers = {"No", "", "Cancel", "yes"};
-  dialogs.files = {choice("never.txt")};
-  for (int k = 0; k < 4; ++k) {
-    grpmean1(kX, kCodes, Matrix(), Matrix(), 1, Matrix::Ones(3, 1), Matrix::Ones(3, 1));
-  }
-  EXPECT_EQ(dialogs.asked.size(), 4u);  // four questions, no file dialog
-  EXPECT_FALSE(fs::exists(dir / "never.txt"));
-
-  // A cancelled file dialog writes nothing; savereq 0 or two inputs ask nothing.
-  dialogs.asked.clear();
-  dialogs.answers = {"Yes"};
-  dialogs.files = {std::nullopt};
-  grpmean1(kX, kCodes, Matrix(), Matrix(), 1, Matrix::Ones(3, 1), Matrix::Ones(3, 1));
-  grpmean1(kX, kCodes, Matrix(), Matrix(), 0, Matrix::Ones(3, 1), Matrix::Ones(3, 1));
-  grpmean2(kX, kCodes);
-  EXPECT_EQ(dialogs.asked.size(), 2u);
-  EXPECT_TRUE(fs::is_empty(dir));
-
-  // grpmean2 offers the same file; without unknowns there is no unknowns block.
-  dialogs.answers = {"Yes"};
-  dialogs.files = {choice("two.txt")};
-  grpmean2(kX.topRows(2), kCodes.topRows(2), Matrix(), Matrix(), 1, Matrix::Ones(2, 1),
-           Matrix::Ones(2, 1));
-  EXPECT_EQ(read("two.txt"),
-            "Original Specimens, followed by distances to group means, distances normalized by "
-            "STDEV, and Distances Normalized by the Mean \nSpecimen \n"
-            "1  0.000000  11.000000  -  0.000000  11.000000  -  0.000000  11.000000 \n"
-            "2  11.000000  0.000000  -  11.000000  0.000000  -  11.000000  0.000000 \n"
-            "Unknown Specimens, followed by distances to group means \nSpecimen \n");
 }
 
 }  // namespace
