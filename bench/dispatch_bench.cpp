@@ -14,11 +14,11 @@
 #include "dispatch/actions.h"
 #include "dispatch/common.h"
 #include "dispatch/state.h"
+#include "platform/platform.h"
+#include "platform/scripted_dialogs.h"
 #include "plotlib/plotting.h"
 #include "shape/spline.h"
 #include "shape/superimposition.h"
-#include "platform/platform.h"
-#include "platform/scripted_dialogs.h"
 #include "stats/manova.h"
 
 namespace {

@@ -10,14 +10,14 @@
 #include "dispatch/state.h"
 #include "graphics/showshape.h"
 #include "graphics/styling.h"
-#include "plotlib/plotting.h"
-#include "shape/configuration.h"
-#include "shape/spline.h"
-#include "shape/superimposition.h"
 #include "platform/platform.h"
 #include "platform/plot.h"
 #include "platform/verbs.h"
 #include "platform/window_files.h"
+#include "plotlib/plotting.h"
+#include "shape/configuration.h"
+#include "shape/spline.h"
+#include "shape/superimposition.h"
 
 namespace tessaly::dispatch {
 

@@ -9,9 +9,9 @@
 #include "dispatch/actions.h"
 #include "dispatch/common.h"
 #include "dispatch/state.h"
-#include "shape/superimposition.h"
 #include "platform/linespec.h"
 #include "platform/platform.h"
+#include "shape/superimposition.h"
 
 namespace tessaly::dispatch {
 

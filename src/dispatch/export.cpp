@@ -11,10 +11,10 @@
 #include "dispatch/common.h"
 #include "dispatch/output_file.h"
 #include "dispatch/state.h"
-#include "plotlib/plotting.h"
 #include "platform/axis.h"
 #include "platform/platform.h"
 #include "platform/plot.h"
+#include "plotlib/plotting.h"
 
 namespace tessaly::dispatch {
 

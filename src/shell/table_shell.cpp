@@ -3,10 +3,10 @@
 #include "core/error.h"
 #include "dispatch/actions.h"
 #include "dispatch/common.h"
-#include "shell/callback.h"
-#include "shell/function_table.h"
 #include "platform/platform.h"
 #include "platform/window_files.h"
+#include "shell/callback.h"
+#include "shell/function_table.h"
 #include "shell/windows.h"
 
 namespace tessaly::shell {
