@@ -4,11 +4,11 @@
 // read once and the axes cleared.
 #include <benchmark/benchmark.h>
 
-#include "plotlib/plotting.h"
 #include "platform/axis.h"
 #include "platform/platform.h"
 #include "platform/plot.h"
 #include "platform/verbs.h"
+#include "plotlib/plotting.h"
 
 namespace pf = tessaly::platform;
 

@@ -10,6 +10,8 @@ using RowVector = Eigen::RowVectorXd;
 using ColVector = Eigen::VectorXd;
 
 // A 1-by-1 matrix holding x.
-inline Matrix scalar(double x) { return Matrix::Constant(1, 1, x); }
+inline Matrix scalar(double x) {
+  return Matrix::Constant(1, 1, x);
+}
 
 }  // namespace tessaly

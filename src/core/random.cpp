@@ -26,6 +26,8 @@ RandomEngine& randomEngine() {
   return engine;
 }
 
-void setRandomSeed(std::uint64_t seed) { randomEngine().seed(seed); }
+void setRandomSeed(std::uint64_t seed) {
+  randomEngine().seed(seed);
+}
 
 }  // namespace tessaly

@@ -9,10 +9,10 @@
 #include "core/diagnostics.h"
 #include "core/error.h"
 #include "core/format.h"
-#include "shape/configuration.h"
 #include "platform/axis.h"
 #include "platform/plot.h"
 #include "platform/verbs.h"
+#include "shape/configuration.h"
 
 namespace tessaly::graphics {
 

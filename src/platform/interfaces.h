@@ -26,13 +26,15 @@ class Dialogs {
  public:
   virtual ~Dialogs() = default;
   // File-open dialog; nothing when the user cancels.
-  virtual std::optional<FileChoice> getFile(const std::string& filter, const std::string& title) = 0;
+  virtual std::optional<FileChoice> getFile(const std::string& filter,
+                                            const std::string& title) = 0;
   // File-save dialog; nothing when the user cancels.
-  virtual std::optional<FileChoice> putFile(const std::string& filter, const std::string& title) = 0;
+  virtual std::optional<FileChoice> putFile(const std::string& filter,
+                                            const std::string& title) = 0;
   // One answer per prompt; nothing when the user cancels.
-  virtual std::optional<std::vector<std::string>> input(const std::vector<std::string>& prompts,
-                                                        const std::string& title,
-                                                        const std::vector<std::string>& defaults) = 0;
+  virtual std::optional<std::vector<std::string>> input(
+      const std::vector<std::string>& prompts, const std::string& title,
+      const std::vector<std::string>& defaults) = 0;
   // The text of the chosen button; an empty text when the dialog was closed.
   virtual std::string question(const std::string& question, const std::string& title,
                                const std::vector<std::string>& buttons) = 0;

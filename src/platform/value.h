@@ -19,7 +19,7 @@ struct Record {
   std::vector<std::pair<std::string, Value>> fields;
   const Value* find(const std::string& name) const;
   Value* find(const std::string& name);
-  bool empty() const { return fields.empty(); }
+  bool empty() const;  // defined below Value, which must be complete for it
 };
 
 class Value {
@@ -63,5 +63,9 @@ class Value {
  private:
   std::variant<Matrix, std::string, Texts, std::shared_ptr<Record>> data_;
 };
+
+inline bool Record::empty() const {
+  return fields.empty();
+}
 
 }  // namespace tessaly::platform

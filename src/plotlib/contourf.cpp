@@ -3,10 +3,10 @@
 #include <limits>
 
 #include "core/error.h"
-#include "plotlib/contour_grid.h"
-#include "plotlib/plotting.h"
 #include "platform/platform.h"
 #include "platform/plot.h"
+#include "plotlib/contour_grid.h"
+#include "plotlib/plotting.h"
 
 namespace tessaly::plotlib {
 

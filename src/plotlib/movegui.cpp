@@ -1,6 +1,6 @@
 #include "core/error.h"
-#include "plotlib/plotting.h"
 #include "platform/platform.h"
+#include "plotlib/plotting.h"
 
 namespace tessaly::plotlib {
 

@@ -2,10 +2,10 @@
 #include <limits>
 
 #include "core/error.h"
-#include "plotlib/plotting.h"
 #include "platform/linespec.h"
 #include "platform/platform.h"
 #include "platform/plot.h"
+#include "plotlib/plotting.h"
 
 namespace tessaly::plotlib {
 

@@ -1,5 +1,5 @@
-#include "plotlib/plotting.h"
 #include "platform/platform.h"
+#include "plotlib/plotting.h"
 
 namespace tessaly::plotlib {
 

@@ -4,9 +4,9 @@
 #include "graphics/export.h"
 #include "graphics/showshape.h"
 #include "graphics/styling.h"
+#include "platform/platform.h"
 #include "plotlib/plotting.h"
 #include "shell/function_table.h"
-#include "platform/platform.h"
 
 namespace tessaly::shell {
 

@@ -8,9 +8,9 @@
 #include "core/error.h"
 #include "core/format.h"
 #include "dispatch/actions.h"
-#include "shell/callback.h"
 #include "platform/platform.h"
 #include "platform/window_files.h"
+#include "shell/callback.h"
 
 namespace tessaly::shell {
 

@@ -70,7 +70,8 @@ TEST_F(DloadTest, BadLinesAreErrorsNamingFileAndLine) {
     dload(ragged);
     FAIL();
   } catch (const Error& e) {
-    EXPECT_EQ(std::string(e.what()), "Cannot read " + ragged + ", line 2: 2 numbers where line 1 has 3");
+    EXPECT_EQ(std::string(e.what()),
+              "Cannot read " + ragged + ", line 2: 2 numbers where line 1 has 3");
   }
   std::string word = write("1 2\n3 x4\n");
   try {

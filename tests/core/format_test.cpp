@@ -17,8 +17,7 @@ TEST(FormatText, StopsAtFirstConversionWithoutValue) {
 }
 
 TEST(FormatText, ReappliesFormatWhileValuesRemain) {
-  EXPECT_EQ(formatText("%4.1i", FormatArgs().add(RowVector{{0, 1, 12, 123}})),
-            "   0   1  12 123");
+  EXPECT_EQ(formatText("%4.1i", FormatArgs().add(RowVector{{0, 1, 12, 123}})), "   0   1  12 123");
   EXPECT_EQ(formatText("(%d,%d) ", {1.0, 2.0, 3.0}), "(1,2) (3,");
 }
 

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "core/error.h"
-#include "plotlib/plotting.h"
 #include "platform/axis.h"
 #include "platform/platform.h"
 #include "platform/plot.h"
 #include "platform/verbs.h"
+#include "plotlib/plotting.h"
 
 namespace tessaly::plotlib {
 namespace {

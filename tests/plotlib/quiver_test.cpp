@@ -3,9 +3,9 @@
 #include <cmath>
 
 #include "core/error.h"
-#include "plotlib/plotting.h"
 #include "platform/platform.h"
 #include "platform/verbs.h"
+#include "plotlib/plotting.h"
 
 namespace tessaly::plotlib {
 namespace {

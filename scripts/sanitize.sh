@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer (float-cast-overflow
+# included) in build-sanitize/ and runs every test there. A finding ends the program that
+# meets it, so its test fails with the sanitizer's report. Run scripts/setup.sh once first.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSALY_SANITIZE=ON \
+  -DTESSALY_BENCH=OFF >/dev/null
+cmake --build build-sanitize -j "$(nproc)"
+export ASAN_OPTIONS=detect_stack_use_after_return=1:strict_string_checks=1:check_initialization_order=1
+export UBSAN_OPTIONS=print_stacktrace=1
+ctest --test-dir build-sanitize --output-on-failure -j "$(nproc)"
