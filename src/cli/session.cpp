@@ -154,6 +154,7 @@ std::vector<std::string> Session::run(const Step& step) {
       runAction(step);
       break;
     case Step::Kind::Call:
+      dialogs_.answerAll(step.args);
       runCall(step);
       break;
     case Step::Kind::Set:
