@@ -9,11 +9,11 @@
 #include "core/error.h"
 #include "core/random.h"
 #include "dispatch/actions.h"
-#include "shell/callback.h"
-#include "shell/function_table.h"
 #include "platform/platform.h"
 #include "platform/window_files.h"
 #include "render/print.h"
+#include "shell/callback.h"
+#include "shell/function_table.h"
 
 namespace tessaly::cli {
 
@@ -147,6 +147,12 @@ std::string Session::resultsText() const {
 
 std::vector<std::string> Session::run(const Step& step) {
   dialogs_.takeUnused();
+  if (step.kind == Step::Kind::Answers) {
+    nextAnswers_ = step.args;
+    return {};
+  }
+  dialogs_.answerAll(nextAnswers_);
+  nextAnswers_.clear();
   const std::size_t shown = dialogs_.messages().size();
   switch (step.kind) {
     case Step::Kind::Action:
@@ -155,6 +161,8 @@ std::vector<std::string> Session::run(const Step& step) {
       break;
     case Step::Kind::Call:
       runCall(step);
+      break;
+    case Step::Kind::Answers:
       break;
     case Step::Kind::Set:
       runSet(step);
