@@ -9,6 +9,8 @@ packages=(
   libeigen3-dev libboost-dev libcairo2-dev nlohmann-json3-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core ghostscript
+  qt6-base-dev  # the windows (Qt 6 Widgets); tests run on its offscreen platform
+  dpkg-dev file  # cpack -G DEB: dependencies of the package
   python3  # the session tests check results with its standard library
 )
 missing=()

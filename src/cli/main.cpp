@@ -12,9 +12,21 @@
 
 namespace {
 
+// The window description files: beside the program (the build tree), or in the share folder
+// of an installed program.
+std::string resourceFolder() {
+  const std::filesystem::path here(tessaly::cli::programFolder());
+  const std::filesystem::path shared = here / ".." / "share" / "tessaly";
+  std::error_code ec;
+  if (!std::filesystem::exists(here / "Tessaly6l.fig", ec) &&
+      std::filesystem::exists(shared / "Tessaly6l.fig", ec))
+    return shared.lexically_normal().string();
+  return here.string();
+}
+
 int startUp(tessaly::cli::Session& session) {
   try {
-    session.startUp(tessaly::cli::programFolder());
+    session.startUp(resourceFolder());
   } catch (const std::exception& e) {
     std::cerr << "tessaly-batch: the program could not start: " << e.what() << "\n";
     return 1;

@@ -1,0 +1,302 @@
+// The windows on Qt's offscreen platform: built from the window files, driven by clicks with
+// the dialogs answered from a script, and the session record replayed by the batch runner.
+#include "app/front_end.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QTimer>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "dispatch/state.h"
+#include "platform/platform.h"
+#include "platform/scripted_dialogs.h"
+#include "render/figure_renderer.h"
+
+namespace tessaly::app {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::Handle;
+using platform::model;
+using platform::Value;
+
+QApplication& application() {
+  static int argc = 1;
+  static char name[] = "app_tests";
+  static char* argv[] = {name, nullptr};
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static QApplication app(argc, argv);
+  return app;
+}
+
+std::string readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class FrontEndTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    application();
+    platform::resetPlatform();
+    dispatch::resetAnalysisState();
+    oldFolder = fs::current_path();
+    folder = fs::temp_directory_path() /
+             ("tessaly-app-" + std::to_string(::getpid()) + "-" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    fs::current_path(folder);
+    front = std::make_unique<FrontEnd>(person, nullptr, &console);
+    front->startUp(TESSALY_RESOURCES);
+  }
+
+  void TearDown() override {
+    front.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    fs::current_path(oldFolder);
+    fs::remove_all(folder);
+    platform::resetPlatform();
+  }
+
+  // The object of that Tag, in the main window when both windows have one.
+  Handle tagged(const std::string& tag) {
+    const auto found = model().findobj("Tag", Value(tag));
+    EXPECT_FALSE(found.empty()) << tag;
+    for (Handle h : found)
+      if (front->mainWindow() && model().figureOf(h) == front->mainWindow()->figure()) return h;
+    return found.empty() ? -1 : found.front();
+  }
+  FigureWindow* windowOfTag(const std::string& tag) {
+    return front->windowOf(model().figureOf(tagged(tag)));
+  }
+  template <typename W>
+  W* widget(const std::string& tag) {
+    return qobject_cast<W*>(windowOfTag(tag)->widgetOf(tagged(tag)));
+  }
+  QAction* menuEntry(const std::string& callback) {
+    for (auto& [h, action] : front->mainWindow()->menus())
+      if (model().get(h, "Callback").toText() == callback) return action;
+    ADD_FAILURE() << callback;
+    return nullptr;
+  }
+  void click(const std::string& tag) { widget<QAbstractButton>(tag)->click(); }
+
+  // Loads the apes and their groups with the buttons, as a person would.
+  void runAnalysis() {
+    person.answer(std::string(TESSALY_EXAMPLES) + "/apes/apes.txt");
+    click("pushbutton1");
+    person.answer(std::string(TESSALY_EXAMPLES) + "/apes/apes-groups.txt");
+    click("LoadGroup");
+  }
+
+  fs::path oldFolder, folder;
+  platform::ScriptedDialogs person;
+  platform::StreamConsole console{nullptr};
+  std::unique_ptr<FrontEnd> front;
+};
+
+TEST_F(FrontEndTest, StartUpBuildsBothWindowsWithEveryControlAndMenuEntry) {
+  int windows = 0;
+  for (Handle fig : model().children(platform::ObjectModel::kRoot)) {
+    if (model().type(fig) != "figure") continue;
+    ++windows;
+    FigureWindow* w = front->windowOf(fig);
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->windowTitle().toStdString(), model().get(fig, "Name").toText());
+    size_t controls = 0, menus = 0;
+    for (Handle h : model().findall(fig)) {
+      controls += model().type(h) == "uicontrol";
+      menus += model().type(h) == "uimenu";
+    }
+    EXPECT_EQ(w->controls().size(), controls);
+    EXPECT_EQ(w->menus().size(), menus);
+  }
+  EXPECT_EQ(windows, 2);
+  EXPECT_EQ(widget<QLabel>("FileBox")->text(), "No File Loaded");
+  EXPECT_FALSE(widget<QAbstractButton>("LoadGroup")->isEnabled());
+  EXPECT_EQ(widget<QAbstractButton>("pushbutton1")->toolTip().toStdString(),
+            model().get(tagged("pushbutton1"), "TooltipString").toText());
+}
+
+TEST_F(FrontEndTest, ButtonsRunTheirActionsAndTheWindowsFollow) {
+  runAnalysis();
+  EXPECT_EQ(person.pending(), 0u);
+  EXPECT_TRUE(person.messages().empty() || person.messages().back().title != "Error");
+  EXPECT_TRUE(widget<QAbstractButton>("NoLoadGroup")->isEnabled());
+  EXPECT_FALSE(widget<QAbstractButton>("LoadReference")->isEnabled());
+  EXPECT_NE(widget<QLabel>("FileBox")->text(), "No File Loaded");
+  EXPECT_EQ(widget<QLabel>("GroupBox")->text().toStdString(),
+            model().get(tagged("GroupBox"), "String").toText());
+  const Handle axes = model().findobj("Tag", Value("axes1")).front();
+  EXPECT_GT(model().childCount(axes), 40u);  // a point per specimen at least
+  auto* report = widget<QPlainTextEdit>("AuxResults");
+  EXPECT_FALSE(report->toPlainText().isEmpty());
+  EXPECT_TRUE(report->isReadOnly());
+  EXPECT_EQ(report->toPlainText().toStdString() + "\n", [&] {
+    std::string s;
+    for (const auto& l : model().get(tagged("AuxResults"), "String").lines()) s += l + "\n";
+    return s;
+  }());
+}
+
+TEST_F(FrontEndTest, EditsReachTheModelAndTheModelReachesTheWidgets) {
+  auto* xbox = widget<QLineEdit>("XBox");
+  xbox->setText("2");
+  emit xbox->editingFinished();
+  EXPECT_EQ(model().get(tagged("XBox"), "String").toText(), "2");
+  model().set(tagged("XBox"), "String", Value("3"));
+  EXPECT_EQ(xbox->text(), "3");
+  model().set(tagged("LoadGroup"), "Enable", Value("on"));
+  EXPECT_TRUE(widget<QAbstractButton>("LoadGroup")->isEnabled());
+  auto* labels = widget<QAbstractButton>("PCALabel");
+  labels->click();
+  EXPECT_EQ(model().get(tagged("PCALabel"), "Value").number(), 1);
+  EXPECT_NE(front->recorder().script("/").find("set PCALabel Value 1\n"), std::string::npos);
+}
+
+TEST_F(FrontEndTest, MenuCheckMarksFollowTheSettings) {
+  QAction* d30 = menuEntry("Tessalysw('SetPlotDensity', 30)");
+  QAction* d20 = menuEntry("Tessalysw('SetPlotDensity', 20)");
+  ASSERT_TRUE(d30 && d20);
+  EXPECT_TRUE(d20->isChecked());
+  d30->trigger();
+  EXPECT_TRUE(d30->isChecked());
+  EXPECT_FALSE(d20->isChecked());
+  // A click on a checked entry does not take its mark away: the action keeps it.
+  d30->trigger();
+  EXPECT_TRUE(d30->isChecked());
+  EXPECT_FALSE(menuEntry("Tessalysw('SaveEigen')")->isCheckable());
+}
+
+TEST_F(FrontEndTest, TheGrabOfTheMainWindowShowsThePlot) {
+  runAnalysis();
+  click("pushbutton7");  // the CVA scores
+  FigureWindow* main = front->mainWindow();
+  const fs::path png = folder / "main.png";
+  ASSERT_TRUE(main->grab().save(QString::fromStdString(png.string()), "PNG"));
+  const QImage image(QString::fromStdString(png.string()));
+  ASSERT_FALSE(image.isNull());
+  const render::Rect box = render::axesBox(model(), tagged("axes1"));
+  const QPoint origin = main->canvas()->mapTo(main, QPoint(0, 0));
+  int drawn = 0;
+  for (int y = int(box.y) + 3; y < int(box.y + box.height) - 3; ++y)
+    for (int x = int(box.x) + 3; x < int(box.x + box.width) - 3; ++x)
+      drawn += image.pixelColor(origin + QPoint(x, y)) != QColor(Qt::white);
+  EXPECT_GT(drawn, 200);
+}
+
+TEST_F(FrontEndTest, AClickInThePlotIsAPickInDataUnits) {
+  runAnalysis();
+  click("pushbutton7");
+  const Handle axes = tagged("axes1");
+  FigureCanvas* canvas = front->canvasOfAxes(axes);
+  ASSERT_NE(canvas, nullptr);
+  const render::Rect box = render::axesBox(model(), axes);
+  const QPointF quarter(box.x + box.width / 4, box.y + box.height / 4);
+  QTimer::singleShot(0, canvas, [&] {
+    QMouseEvent press(QEvent::MouseButtonPress, quarter, canvas->mapToGlobal(quarter),
+                      Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(canvas, &press);
+  });
+  const auto pick = canvas->waitForPick(axes);
+  ASSERT_TRUE(pick);
+  const Matrix xlim = model().get(axes, "XLim").matrix(), ylim = model().get(axes, "YLim").matrix();
+  EXPECT_NEAR(pick->x, xlim(0) + 0.25 * (xlim(1) - xlim(0)), 1e-9);
+  EXPECT_NEAR(pick->y, ylim(1) - 0.25 * (ylim(1) - ylim(0)), 1e-9);
+  EXPECT_EQ(pick->button, 3);
+  // Escape gives no pick, so a picking loop can end.
+  QTimer::singleShot(0, canvas, [&] {
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(canvas, &escape);
+  });
+  EXPECT_FALSE(canvas->waitForPick(axes));
+}
+
+TEST_F(FrontEndTest, ALargerWindowGrowsThePlotAndKeepsTheControlsInPlace) {
+  FigureWindow* main = front->mainWindow();
+  const Handle axes = tagged("axes1");
+  const Matrix before = model().get(axes, "Position").matrix();
+  QWidget* load = widget<QWidget>("pushbutton1");     // left of the plot: under the top edge
+  QWidget* marker = widget<QWidget>("pushbutton21");  // below the plot: above the bottom
+  const QRect loadBefore = load->geometry(), markerBefore = marker->geometry();
+  const QSize size = main->canvas()->size();
+  main->canvas()->resize(size + QSize(200, 100));
+  const Matrix after = model().get(axes, "Position").matrix();
+  EXPECT_EQ(after(2) - before(2), 200);
+  EXPECT_EQ(after(3) - before(3), 100);
+  EXPECT_EQ(load->geometry(), loadBefore);
+  EXPECT_EQ(marker->geometry(), markerBefore.translated(0, 100));
+}
+
+TEST_F(FrontEndTest, AClosedResultsWindowComesBackWithTheNextReport) {
+  runAnalysis();
+  FigureWindow* results = windowOfTag("AuxResults");
+  results->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(model().findobj("Tag", Value("AuxResults")).empty());
+  menuEntry("Tessalysw('CheckSig')")->trigger();
+  auto* report = widget<QPlainTextEdit>("AuxResults");
+  ASSERT_NE(report, nullptr);
+  EXPECT_FALSE(report->toPlainText().isEmpty());
+  EXPECT_TRUE(report->window()->isVisible());
+}
+
+TEST_F(FrontEndTest, ThePointerFollowsTheFigure) {
+  FigureWindow* main = front->mainWindow();
+  menuEntry("spiffyfish")->trigger();
+  EXPECT_EQ(main->cursor().shape(), Qt::BitmapCursor);
+  menuEntry("boringcursor")->trigger();
+  EXPECT_EQ(main->cursor().shape(), Qt::ArrowCursor);
+  model().set(main->figure(), "Pointer", Value("watch"));
+  EXPECT_EQ(main->cursor().shape(), Qt::WaitCursor);
+}
+
+TEST_F(FrontEndTest, ARecordedSessionReplaysToTheSameFiles) {
+  const fs::path clicks = folder / "clicks", replay = folder / "replay";
+  fs::create_directories(clicks / "out");
+  fs::create_directories(replay / "out");
+  runAnalysis();
+  widget<QAbstractButton>("CentroidButton")->click();
+  person.answerAll({"20", "0.1"});  // a jackknife: its results depend on the random numbers
+  menuEntry("Tessalysw('JackKnife')")->trigger();
+  person.answer((clicks / "out" / "assignment.txt").string());
+  menuEntry("Tessalysw('RunAssignmentTest')")->trigger();
+  person.answer((clicks / "out" / "scores.txt").string());
+  menuEntry("Tessalysw('SavePCA')")->trigger();
+  person.answer("");  // the person cancels the eigenvalue file
+  menuEntry("Tessalysw('SaveEigen')")->trigger();
+  person.answer((clicks / "out" / "report.txt").string());
+  // The save button of the results window (whose Tag the main window uses as well).
+  for (auto& [h, w] : windowOfTag("AuxResults")->controls())
+    if (model().get(h, "Tag").toText() == "pushbutton1") qobject_cast<QAbstractButton*>(w)->click();
+  ASSERT_TRUE(front->saveSessionScript((clicks / "session.tss").string()));
+
+  const std::string script = readFile(clicks / "session.tss");
+  EXPECT_NE(script.find("SavePCA out/scores.txt\n"), std::string::npos) << script;
+  EXPECT_NE(script.find("SaveEigen ''\n"), std::string::npos) << script;
+  fs::copy_file(clicks / "session.tss", replay / "session.tss");
+  const std::string command = std::string(TESSALY_BATCH) + " " + (replay / "session.tss").string() +
+                              " > " + (folder / "replay.log").string() + " 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << readFile(folder / "replay.log");
+  for (const char* name : {"assignment.txt", "scores.txt", "report.txt"}) {
+    ASSERT_TRUE(fs::exists(replay / "out" / name)) << name;
+    EXPECT_EQ(readFile(replay / "out" / name), readFile(clicks / "out" / name)) << name;
+  }
+  EXPECT_NE(readFile(clicks / "out" / "report.txt").find("Jack-knife"), std::string::npos);
+  EXPECT_FALSE(fs::exists(replay / "out" / "eigenvalues.txt"));
+}
+
+}  // namespace
+}  // namespace tessaly::app
