@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "cli/analyze_deformation.h"
 #include "core/error.h"
 #include "core/random.h"
 #include "dispatch/state.h"
@@ -136,10 +137,11 @@ int runAnalyze(const AnalyzeOptions& o, Session& session, std::ostream& out, std
   }
   // Several actions append to their files: a new run starts them afresh. Every file of the
   // run goes, so that none is left over from an earlier run with other options.
-  const std::vector<OutputFile> outputs = analyzeOutputs(o);
+  std::vector<OutputFile> outputs = analyzeOutputs(o);
   AnalyzeOptions withUnknowns;  // its list names every file a run can write
   withUnknowns.unknowns = "unknowns";
   for (const OutputFile& f : analyzeOutputs(withUnknowns)) fs::remove(outDir / f.name, ec);
+  for (const OutputFile& f : deformationOutputs(kDeformationAxes)) fs::remove(outDir / f.name, ec);
 
   if (o.seed) setRandomSeed(*o.seed);
   session.setEchoResults(false);
@@ -237,6 +239,12 @@ int runAnalyze(const AnalyzeOptions& o, Session& session, std::ostream& out, std
     act("ShowPCAAxis", {});
     print("cva.png");
     print("cva.svg");
+    try {
+      for (OutputFile& f : writeDeformationPictures(session, outDir.string()))
+        outputs.push_back(std::move(f));
+    } catch (const std::exception& e) {
+      throw Failure{"ShowPCADeformation", e.what()};
+    }
   } catch (const Failure& f) {
     err << "tessaly-batch analyze: " << f.step << ": " << f.message << "\n";
     return 1;

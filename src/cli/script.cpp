@@ -1,5 +1,6 @@
 #include "cli/script.h"
 
+#include <algorithm>
 #include <cctype>
 #include <stdexcept>
 
@@ -102,6 +103,16 @@ bool parseLine(const std::string& text, int line, Step& step) {
   if (trimmed.rfind("call", 0) == 0 && (trimmed.size() == 4 || isBlank(trimmed[4]))) {
     step.kind = Step::Kind::Call;
     step.text = trim(trimmed.substr(4));
+    // Answers to the dialogs of the call follow a blank-separated "--".
+    const std::size_t mark = (" " + step.text + " ").find(" -- ");
+    if (mark != std::string::npos) {
+      try {
+        step.args = splitWords(step.text.substr(std::min(mark + 2, step.text.size())));
+      } catch (const Error& e) {
+        throw ScriptError(line, e.what());
+      }
+      step.text = trim(step.text.substr(0, mark));
+    }
     if (step.text.empty()) throw ScriptError(line, "call needs a callback text");
     return true;
   }

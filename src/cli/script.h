@@ -6,6 +6,7 @@
 //                             dialogs it opens, in order
 //   call CALLBACK             a callback text, as a control would run it:
 //                             call Tessalysw('SetPlotDensity', 30)
+//   call CALLBACK -- ANSWER...  the same, with the answers to the dialogs it opens
 //   set TAG PROPERTY VALUE    set a property of the control with that Tag
 //   print FILE                render the current window; the type comes from the extension
 //                             (png, svg, pdf, eps)
@@ -32,7 +33,7 @@ struct Step {
   Kind kind = Kind::Action;
   int line = 0;                   // 1-based line in the script
   std::string name;               // action or function name (Action)
-  std::vector<std::string> args;  // answers (Action), TAG PROPERTY VALUE (Set), FILE (Print)
+  std::vector<std::string> args;  // answers (Action, Call), TAG PROPERTY VALUE (Set), FILE (Print)
   std::string text;               // the callback text (Call)
   unsigned long long seed = 0;    // (Seed)
   bool continueOnError = false;   // (OnError)

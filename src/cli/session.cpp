@@ -9,11 +9,11 @@
 #include "core/error.h"
 #include "core/random.h"
 #include "dispatch/actions.h"
-#include "shell/callback.h"
-#include "shell/function_table.h"
 #include "platform/platform.h"
 #include "platform/window_files.h"
 #include "render/print.h"
+#include "shell/callback.h"
+#include "shell/function_table.h"
 
 namespace tessaly::cli {
 
@@ -154,6 +154,7 @@ std::vector<std::string> Session::run(const Step& step) {
       runAction(step);
       break;
     case Step::Kind::Call:
+      dialogs_.answerAll(step.args);
       runCall(step);
       break;
     case Step::Kind::Set:

@@ -9,10 +9,10 @@
 #include "core/diagnostics.h"
 #include "core/error.h"
 #include "core/format.h"
-#include "shape/configuration.h"
 #include "platform/axis.h"
 #include "platform/plot.h"
 #include "platform/verbs.h"
+#include "shape/configuration.h"
 
 namespace tessaly::graphics {
 
@@ -58,20 +58,38 @@ Matrix defaultStyleRow() {
   return RowVector{{0, 1, 0, 1, 6, 1}};
 }
 
-double referenceAngle() {
+std::optional<double> readReferenceAngle() {
   std::vector<pf::Handle> boxes = pf::findobj("Tag", "RefAngleBox");
-  if (boxes.empty()) return 0;
+  if (boxes.empty()) return std::nullopt;
   pf::Value text;
   try {
     text = pf::get(boxes.front(), "String");
   } catch (const Error&) {
-    return 0;
+    return std::nullopt;
   }
-  if (!text.isText()) return 0;
+  if (!text.isText()) return std::nullopt;
   std::optional<double> degrees = singleNumber(text.text());
-  if (!degrees) return 0;
+  if (!degrees) return std::nullopt;
   diagnostic("theta = " + num2str(*degrees) + "\n");
   return std::numbers::pi * *degrees / 180;
+}
+
+double referenceAngle() {
+  return readReferenceAngle().value_or(0);
+}
+
+void numberLandmarks(const Matrix& row) {
+  std::vector<pf::Handle> buttons = pf::findobj("Tag", "NumberButton");
+  if (buttons.empty()) return;
+  pf::Value value;
+  try {
+    value = pf::get(buttons.front(), "Value");
+  } catch (const Error&) {
+    return;
+  }
+  if (!value.isNumeric() || value.matrix().size() == 0 || value.matrix()(0) == 0) return;
+  for (Eigen::Index i = 0; i < row.size() / 2; ++i)
+    pf::text(row(2 * i) + 0.02, row(2 * i + 1) + 0.02, num2str(static_cast<double>(i + 1)));
 }
 
 Matrix rotateConfiguration(const Matrix& row, double theta) {

@@ -33,6 +33,12 @@ double showshapec(const Matrix& x, const Matrix& xform = defaultStyleRow(),
 // echoed to the diagnostic console; 0, and no echo, when there is no such control or its
 // text is not one finite number.
 double referenceAngle();
+// The same, or nothing when the angle cannot be read (no control, not one finite number).
+std::optional<double> readReferenceAngle();
+
+// Numbers the landmarks of a configuration row (1, 2, ... just above and right of each point)
+// when the "NumberButton" control is checked; nothing when it is not or cannot be read.
+void numberLandmarks(const Matrix& row);
 
 // The configuration row turned counter-clockwise by theta about the origin; the trailing
 // value (centroid size) is carried unchanged.

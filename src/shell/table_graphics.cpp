@@ -1,24 +1,18 @@
 // Table entries of the drawing functions: shape plots, deformation display, styling and
 // export tools, and the general plotting routines.
 #include "core/error.h"
+#include "graphics/deformation.h"
 #include "graphics/export.h"
+#include "graphics/rotation.h"
 #include "graphics/showshape.h"
 #include "graphics/styling.h"
+#include "platform/platform.h"
 #include "plotlib/plotting.h"
 #include "shell/function_table.h"
-#include "platform/platform.h"
 
 namespace tessaly::shell {
 
 namespace {
-
-// An entry whose function this version of the program does not have: it keeps its declared
-// counts so that calls are checked as usual, then says so.
-FunctionEntry unavailable(const std::string& name, int inputs, int outputs) {
-  return {name, inputs, outputs, [name](const Values&, int) -> Values {
-            throw Error(name + " is not available in this version of Tessaly.");
-          }};
-}
 
 std::optional<double> optionalNumber(const Values& a, size_t i) {
   if (!hasInput(a, i) || (a[i].isNumeric() && a[i].matrix().size() == 0)) return std::nullopt;
@@ -101,10 +95,35 @@ void addGraphicsEntries(std::vector<FunctionEntry>& t) {
                      optionalNumber(a, 2))};
                }});
 
-  // ---- Deformation display and interactive rotation: not part of this version.
-  t.push_back(unavailable("showpw5", 14, 3));
-  t.push_back(unavailable("aheadw", 5, 1));
-  t.push_back(unavailable("rotationhandler", 4, 2));
+  // ---- Deformation display and interactive rotation
+  t.push_back({"showpw5", 14, 3, [](const Values& a, int) -> Values {
+                 graphics::DeformationStyle style;
+                 auto number = [&](size_t i, double& v) {
+                   if (hasInput(a, i)) v = numberInput(a, i);
+                 };
+                 number(7, style.lineweight);
+                 if (hasInput(a, 8)) style.linespec = textInput(a, 8);
+                 if (hasInput(a, 9)) style.symboltype = textInput(a, 9);
+                 number(10, style.aheadspec);
+                 number(11, style.rangeexpansion);
+                 number(12, style.trimreq);
+                 number(13, style.defangle);
+                 graphics::DeformationResult r = graphics::showpw5(
+                     matrixInput(a, 0), matrixInput(a, 1), numberInput(a, 2), numberInput(a, 3),
+                     numberInput(a, 4), numberInput(a, 5), numberInput(a, 6), style);
+                 // No angle is computed for the baseline registrations: an empty third output.
+                 return {r.bigrefdef, r.bigrefdef2, r.theta ? Value(*r.theta) : Value(Matrix())};
+               }});
+  t.push_back({"aheadw", 5, 1, [](const Values& a, int) -> Values {
+                 return {graphics::aheadw(numberInput(a, 0), numberInput(a, 1), numberInput(a, 2),
+                                          numberInput(a, 3), numberInput(a, 4))};
+               }});
+  t.push_back({"rotationhandler", 4, 2, [](const Values& a, int) -> Values {
+                 graphics::Rotation r = graphics::rotationhandler(
+                     handleInput(a, 0), handleInput(a, 1), matrixInput(a, 2),
+                     hasInput(a, 3) ? numberInput(a, 3) : 10);
+                 return {r.theta, r.reference};
+               }});
 
   // ---- Styling and export tools
   auto none = [](auto f) {

@@ -74,6 +74,15 @@ TEST(ParseLine, CallKeepsTheCallbackTextAsItStands) {
   s = parse("caller x");
   EXPECT_EQ(s.kind, Step::Kind::Action);
   EXPECT_EQ(s.name, "caller");
+  // Answers to the call's dialogs follow "--"; a "--" inside the callback's quotes needs
+  // blanks on both sides to count, so "'a--b'" stays whole.
+  s = parse("call Tessalysw('ShowPCADeformation', 2) -- 30 '1,2,3' 0");
+  EXPECT_EQ(s.text, "Tessalysw('ShowPCADeformation', 2)");
+  EXPECT_EQ(s.args, (Words{"30", "1,2,3", "0"}));
+  s = parse("call f('a--b') --");
+  EXPECT_EQ(s.text, "f('a--b')");
+  EXPECT_TRUE(s.args.empty());
+  EXPECT_THROW(parse("call -- 1"), ScriptError);
 }
 
 TEST(ParseLine, SetPrintSeedAndOnError) {

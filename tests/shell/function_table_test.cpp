@@ -208,11 +208,22 @@ TEST_F(FunctionTableTest, ExactlyTheOutputsAskedForAreReturned) {
             1u);
 }
 
-TEST_F(FunctionTableTest, TheDeformationDisplayIsNotAvailable) {
-  EXPECT_EQ(errorOf("showpw5", {}, 0), "showpw5 is not available in this version of Tessaly.");
-  EXPECT_EQ(errorOf("aheadw", {}, 1), "aheadw is not available in this version of Tessaly.");
-  EXPECT_EQ(errorOf("rotationhandler", {}, 2),
-            "rotationhandler is not available in this version of Tessaly.");
+TEST_F(FunctionTableTest, DeformationDisplayByName) {
+  Matrix ref(1, 11);
+  ref << -0.4, -0.3, 0.4, -0.3, 0.5, 0.2, 0.0, 0.5, -0.5, 0.1, 1;
+  Matrix scores = Matrix::Zero(1, 7);
+  // Seven inputs: the rest take their defaults. Baseline registration computes no angle.
+  Values out = callFunction("showpw5", {ref, scores, 10.0, 1.0, 0.0, 1.0, 2.0}, 3);
+  ASSERT_EQ(out.size(), 3u);
+  EXPECT_NEAR(out[1].matrix()(2), 1, 1e-12);  // landmark 2 on (1, 0)
+  EXPECT_EQ(out[2].matrix().size(), 0);
+  Values turned = callFunction(
+      "showpw5",
+      {ref, scores, 10.0, 3.0, 2.0, 1.0, 2.0, 1.0, Value("k"), Value("kd"), 1.0, 1.0, 0.0, 10.0},
+      3);
+  EXPECT_EQ(turned[2].matrix().size(), 1);
+  EXPECT_EQ(errorOf("showpw5", Values(15, Value(1.0)), 0), "Too many input arguments.");
+  EXPECT_EQ(callFunction("aheadw", {0.0, 0.0, 1.0, 1.0, 0.01}, 1)[0], Value(1.0));
 }
 
 TEST_F(FunctionTableTest, WindowHelpersByName) {

@@ -1,0 +1,131 @@
+#include "cli/analyze_deformation.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+#include "core/error.h"
+#include "core/format.h"
+#include "dispatch/state.h"
+#include "plotlib/plotting.h"
+#include "shape/reconstruction.h"
+
+namespace tessaly::cli {
+
+namespace {
+
+std::string fileName(int t, const char* extension) {
+  return "deformation-cv" + std::to_string(t) + "." + extension;
+}
+
+double largestMove(const Matrix& reference, const Matrix& moved) {
+  double largest = 0;
+  for (Eigen::Index j = 0; j + 1 < reference.cols(); j += 2)
+    largest =
+        std::max(largest, std::hypot(moved(j) - reference(j), moved(j + 1) - reference(j + 1)));
+  return largest;
+}
+
+double extent(const Matrix& reference) {
+  double x0 = INFINITY, x1 = -INFINITY, y0 = INFINITY, y1 = -INFINITY;
+  for (Eigen::Index j = 0; j + 1 < reference.cols(); j += 2) {
+    x0 = std::min(x0, reference(j));
+    x1 = std::max(x1, reference(j));
+    y0 = std::min(y0, reference(j + 1));
+    y1 = std::max(y1, reference(j + 1));
+  }
+  return std::max(x1 - x0, y1 - y0);
+}
+
+double standardDeviation(const Matrix& scores) {
+  const double n = static_cast<double>(scores.size());
+  if (n < 2) return 0;
+  const double mean = scores.mean();
+  return std::sqrt((scores.array() - mean).square().sum() / (n - 1));
+}
+
+void set(Session& session, const std::string& tag, const std::string& property,
+         const std::string& value) {
+  Step step;
+  step.kind = Step::Kind::Set;
+  step.args = {tag, property, value};
+  session.run(step);
+}
+
+void call(Session& session, const std::string& callback) {
+  Step step;
+  step.kind = Step::Kind::Call;
+  step.text = callback;
+  session.run(step);
+}
+
+}  // namespace
+
+std::vector<OutputFile> deformationOutputs(int axes) {
+  std::vector<OutputFile> files;
+  for (int t = 1; t <= axes; ++t) {
+    const std::string what =
+        "deformed grid and landmark vectors along canonical axis " + std::to_string(t);
+    files.push_back({fileName(t, "png"), what});
+    files.push_back({fileName(t, "svg"), what});
+  }
+  return files;
+}
+
+Exaggeration visibleExaggeration(const Matrix& reference, const Matrix& axis,
+                                 const Matrix& scores) {
+  Exaggeration e;
+  e.spread = standardDeviation(scores);
+  RowVector row(axis.size() + 1);
+  row << e.spread * axis.reshaped().transpose(), e.spread;
+  const double moved = largestMove(reference, shape::reversepwarb(reference, row));
+  // Enough to see, not so much that the grid folds over itself.
+  const double most = 0.08 * extent(reference);
+  e.times = 1;
+  for (double times : {2, 3, 5, 10, 20, 50, 100, 200, 500, 1000})
+    if (times * moved <= most) e.times = times;
+  return e;
+}
+
+std::string deformationTitle(int t, const Exaggeration& e) {
+  return formatText(
+      "Canonical axis %d: shape change of one standard deviation (%.3g), "
+      "exaggerated %g times",
+      {static_cast<double>(t), e.spread, e.times});
+}
+
+std::vector<OutputFile> writeDeformationPictures(Session& session, const std::string& outDir) {
+  const auto& s = dispatch::analysisState();
+  const Eigen::Index significant = s.d.size() > 0 ? static_cast<Eigen::Index>(s.d(0)) : 0;
+  const int axes = static_cast<int>(
+      std::clamp<Eigen::Index>(std::min(significant, s.Vmatrix.cols()), 0, kDeformationAxes));
+  // Grid with landmark vectors, no baseline, no interactive rotation; thin red grid lines, so
+  // that the black landmark vectors stand out.
+  call(session, "Tessalysw('SetLineFormat1', 'r')");
+  call(session, "Tessalysw('SetLineWidth', 10)");
+  set(session, "DeFormat", "Value", "4");
+  set(session, "RegrButton", "Value", "0");
+  set(session, "GridTrimButton", "Value", "0");
+  set(session, "RotateRequest", "Value", "0");
+  set(session, "RangeBox", "String", "1");
+  for (int t = 1; t <= axes; ++t) {
+    const Exaggeration e =
+        visibleExaggeration(s.reference, s.Vmatrix.col(t - 1), s.CVAScores.col(t - 1));
+    set(session, "ShowBox", "String", std::to_string(t));
+    set(session, "ExagerationBox", "String", formatText("%.10g", {e.factor()}));
+    const std::size_t shown = session.dialogs().messages().size();
+    call(session, "Tessalysw('ShowPCADeformation', 2)");
+    if (session.dialogs().messages().size() > shown)
+      throw Error(session.dialogs().messages().back().text);
+    plotlib::title(deformationTitle(t, e));
+    for (const char* ext : {"png", "svg"}) {
+      Step print;
+      print.kind = Step::Kind::Print;
+      print.args = {(std::filesystem::path(outDir) / fileName(t, ext)).string()};
+      session.run(print);
+    }
+  }
+  return deformationOutputs(axes);
+}
+
+}  // namespace tessaly::cli
