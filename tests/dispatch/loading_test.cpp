@@ -245,19 +245,5 @@ TEST_F(LoadingTest, UnknownActionNamesFallThrough) {
   EXPECT_EQ(actionNames().size(), 50u);
 }
 
-TEST_F(LoadingTest, DeformationActionsAreDispatchedButUnavailable) {
-  state().marker1x = scalar(3);
-  state().defangle = scalar(10);
-  for (const char* name : {"ShowPCADeformation", "PlaceM1", "PlaceM2", "RestoreMarkers",
-                           "ShowMarker1PCA", "ShowMarker2PCA", "ShowMarkerDif"})
-    run(name, platform::Value(1.0));
-  ASSERT_EQ(dialogs.messages.size(), 7u);
-  for (const auto& m : dialogs.messages)
-    EXPECT_EQ(m.text, "The deformation display is not available in this version of Tessaly.");
-  EXPECT_EQ(state().marker1x, scalar(3));
-  EXPECT_EQ(state().defangle, scalar(10));
-  EXPECT_TRUE(drawn().empty());
-}
-
 }  // namespace
 }  // namespace tessaly::dispatch::testing
