@@ -17,4 +17,8 @@ std::string significanceLabel(const Matrix& drange, double a, double dist);
 // both labelled with the group codes symgroup (1-by-g); zmatrix (g-by-g) holds the counts.
 std::string groupingTable(const Matrix& symgroup, const Matrix& zmatrix);
 
+// The key of the grouping table when the groups have names: "\n \nGroups:" followed by a
+// line "code = name" for every named code of symgroup, in its order; empty without names.
+std::string groupKey(const Matrix& symgroup);
+
 }  // namespace tessaly::dispatch

@@ -7,17 +7,18 @@
 #include "core/dload.h"
 #include "core/error.h"
 #include "core/format.h"
+#include "dispatch/input_files.h"
 #include "dispatch/state.h"
 #include "graphics/showshape.h"
 #include "graphics/styling.h"
-#include "plotlib/plotting.h"
-#include "shape/configuration.h"
-#include "shape/spline.h"
-#include "shape/superimposition.h"
 #include "platform/platform.h"
 #include "platform/plot.h"
 #include "platform/verbs.h"
 #include "platform/window_files.h"
+#include "plotlib/plotting.h"
+#include "shape/configuration.h"
+#include "shape/spline.h"
+#include "shape/superimposition.h"
 
 namespace tessaly::dispatch {
 
@@ -26,7 +27,7 @@ using platform::Value;
 
 // ---- Loading ------------------------------------------------------------------------------
 
-std::optional<LoadedFile> mfload(int) {
+std::optional<LoadedFile> mfload(int, FileKind kind) {
   auto choice = platform::dialogs().getFile("*.*", "Enter file to Load?");
   if (!choice) return std::nullopt;
   // Later file dialogs open in the folder of this file.
@@ -35,10 +36,11 @@ std::optional<LoadedFile> mfload(int) {
     std::filesystem::current_path(choice->folder, ec);
   }
   bool opened = true;
-  Matrix data = dload(choice->path(), &opened);
+  LoadedFile file = readInputFile(choice->path(), kind, &opened);
   // An unopenable file must not pass for a one-number data set.
   if (!opened) throw Error("Cannot open " + choice->path() + ": the file could not be read");
-  return LoadedFile{std::move(data), choice->name};
+  file.fname = choice->name;
+  return file;
 }
 
 // ---- Controls by Tag ----------------------------------------------------------------------

@@ -86,7 +86,7 @@ void checkGroupCodes(const Matrix& codes, const std::string& what) {
 void LoadGroupList() {
   auto& model = platform::model();
   const platform::Handle remembered = model.currentFigure();
-  auto loaded = mfload(1);
+  auto loaded = mfload(1, FileKind::GroupList);
   if (!loaded) return;
 
   auto& s = analysisState();
@@ -107,6 +107,7 @@ void LoadGroupList() {
   checkGroupCodes(codes, "group list");
 
   s.GLIST = std::move(codes);
+  s.GNAMES = std::move(loaded->names);
   s.FNAME1 = loaded->fname;
 
   cla();

@@ -5,18 +5,20 @@
 #include <string>
 #include <vector>
 
+#include "core/group_list.h"
 #include "core/matrix.h"
 #include "stats/manova.h"
 
 namespace tessaly::dispatch {
 
 struct AnalysisState {
-  Matrix DATA;         // N-by-(2k+1) configuration rows; superimposed after the CVA run
-  Matrix GLIST;        // N-by-1 group codes
-  std::string FNAME1;  // file name (no folder) of the file read last
-  Matrix reference;    // 1-by-(2k+1), centred, unit centroid size
+  Matrix DATA;           // N-by-(2k+1) configuration rows; superimposed after the CVA run
+  Matrix GLIST;          // N-by-1 group codes
+  GroupNames GNAMES;     // name of each group code (by code), empty when the codes have none
+  std::string FNAME1;    // file name (no folder) of the file read last
+  Matrix reference;      // 1-by-(2k+1), centred, unit centroid size
   Matrix referencetype;  // 0: consensus of the data; 1: loaded from a file
-  Matrix pwscores;     // N-by-(2k-3): partial warp and uniform scores, then cs
+  Matrix pwscores;       // N-by-(2k-3): partial warp and uniform scores, then cs
   stats::ManovaStats vstats;
   bool hasVstats = false;  // vstats holds the result of a MANOVA
   Matrix d;                // number of canonical variates found
@@ -27,10 +29,11 @@ struct AnalysisState {
   Matrix CVAScores;        // N-by-s
   Matrix UDATA;            // unknown specimens
   Matrix UGLIST;           // user codes of the unknowns
+  GroupNames UGNAMES;      // names of the unknowns' codes when they were given as names
   Matrix UPWSCORES;
   Matrix UCVASCORES;
   Matrix NUCVASCORES;
-  Matrix UNKNOWNACTIVE;    // 1 once unknowns are loaded and scored
+  Matrix UNKNOWNACTIVE;  // 1 once unknowns are loaded and scored
   std::vector<std::string> ColorList;
   Matrix vplotdensity;
   Matrix vlinewidth;
@@ -39,8 +42,8 @@ struct AnalysisState {
   Matrix vaheads;
   Matrix defangle;
   Matrix marker1x, marker1y, marker2x, marker2y;
-  Matrix altcode;          // empty counts as false
-  Matrix codearray;        // one style row (six columns) per group code
+  Matrix altcode;    // empty counts as false
+  Matrix codearray;  // one style row (six columns) per group code
 };
 
 AnalysisState& analysisState();

@@ -14,7 +14,7 @@ namespace tessaly::dispatch {
 void LoadUGroup() {
   auto& model = platform::model();
   const platform::Handle remembered = model.currentFigure();
-  auto loaded = mfload(1);
+  auto loaded = mfload(1, FileKind::UnknownCodes);
   if (!loaded) return;
 
   auto& s = analysisState();
@@ -48,6 +48,7 @@ void LoadUGroup() {
     throw Error("The unknown specimens do not have the shape variables of the CVA run");
 
   s.UGLIST = std::move(codes);
+  s.UGNAMES = std::move(loaded->names);
   s.FNAME1 = loaded->fname;
   cla();
   setEnable("LoadReference", "Off");
@@ -72,7 +73,7 @@ void LoadUGroup() {
 }
 
 void LoadReference() {
-  auto loaded = mfload(1);
+  auto loaded = mfload(1, FileKind::Landmarks);
   if (!loaded) return;
 
   auto& s = analysisState();
