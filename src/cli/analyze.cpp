@@ -7,8 +7,16 @@
 #include <sstream>
 
 #include "cli/analyze_deformation.h"
+#include "cli/picture_notes.h"
 #include "core/error.h"
+#include "core/group_list.h"
 #include "core/random.h"
+#include "core/tps.h"
+#include "dispatch/busy_pointer.h"
+#include "dispatch/controls.h"
+#include "dispatch/group_styles.h"
+#include "dispatch/mfload.h"
+#include "dispatch/results_window.h"
 #include "dispatch/state.h"
 
 namespace tessaly::cli {
@@ -41,6 +49,40 @@ void checkInputFile(const std::string& path, const std::string& what) {
 
 bool hasUnknowns(const AnalyzeOptions& o) {
   return !o.unknowns.empty();
+}
+
+// Names the codes of a group list of codes from a file of lines "code name".
+void nameGroups(const std::string& path) {
+  auto& state = dispatch::analysisState();
+  if (!state.GNAMES.empty())
+    throw Failure{"--group-names",
+                  "the group list names its groups itself; --group-names is for a list of codes"};
+  try {
+    state.GNAMES = readGroupNames(path);
+  } catch (const Error& e) {
+    throw Failure{"--group-names", e.what()};
+  }
+}
+
+// Replaces the file at path by text once the text is completely written.
+void writeWhole(const fs::path& path, const std::string& text) {
+  const fs::path temporary = path.string() + ".part";
+  {
+    std::ofstream out(temporary, std::ios::binary);
+    out << text;
+    out.flush();
+    if (!out) {
+      std::error_code ec;
+      fs::remove(temporary, ec);
+      throw Error("Cannot write " + path.string());
+    }
+  }
+  std::error_code ec;
+  fs::rename(temporary, path, ec);
+  if (ec) {
+    fs::remove(temporary, ec);
+    throw Error("Cannot write " + path.string());
+  }
 }
 
 }  // namespace
@@ -107,6 +149,10 @@ void checkAnalyzeOptions(const AnalyzeOptions& o) {
     checkInputFile(o.unknownCodes, "file of unknowns' codes");
   }
   if (!o.jackknife.empty()) parseJackknife(o.jackknife);
+  if (!o.groupNames.empty()) {
+    checkInputFile(o.groupNames, "group names file");
+    readGroupNames(o.groupNames);
+  }
   if (o.outDir.empty()) throw Error("--out needs a folder for the results");
 }
 
@@ -125,7 +171,8 @@ int runAnalyze(const AnalyzeOptions& o, Session& session, std::ostream& out, std
     return p.empty() ? p : fs::absolute(p).lexically_normal().string();
   };
   const std::string data = abs(o.data), groups = abs(o.groups), reference = abs(o.reference),
-                    unknowns = abs(o.unknowns), unknownCodes = abs(o.unknownCodes);
+                    unknowns = abs(o.unknowns), unknownCodes = abs(o.unknownCodes),
+                    groupNames = abs(o.groupNames);
   auto outPath = [&](const std::string& name) { return (outDir / name).string(); };
 
   std::error_code ec;
@@ -198,6 +245,7 @@ int runAnalyze(const AnalyzeOptions& o, Session& session, std::ostream& out, std
         const std::string why = lastMessage(shown);
         throw Failure{"LoadGroupList", why.empty() ? "the CVA did not run" : why};
       }
+      if (!o.groupNames.empty()) nameGroups(groupNames);
     }
     act("AuxBoxsw", {outPath("report.txt")});
     if (hasUnknowns(o)) {
@@ -233,12 +281,22 @@ int runAnalyze(const AnalyzeOptions& o, Session& session, std::ostream& out, std
       act("SaveUnknownCVAScores", {outPath("unknowns-cva-scores.txt")});
     }
 
+    const std::string dataName = fs::path(o.data).filename().string();
     act("ShowProcrustes", {});
-    print("procrustes.png");
-    print("procrustes.svg");
+    {
+      PictureNotes notes("Procrustes superimposition of " + dataName, "x", "y", true);
+      print("procrustes.png");
+      print("procrustes.svg");
+    }
     act("ShowPCAAxis", {});
-    print("cva.png");
-    print("cva.svg");
+    {
+      const int xAxis = static_cast<int>(dispatch::getNumber("XBox"));
+      const int yAxis = static_cast<int>(dispatch::getNumber("YBox"));
+      PictureNotes notes("Canonical variates of " + dataName, cvAxisTitle(xAxis, state.Dmatrix),
+                         cvAxisTitle(yAxis, state.Dmatrix), !dispatch::useCodeTable());
+      print("cva.png");
+      print("cva.svg");
+    }
     try {
       for (OutputFile& f : writeDeformationPictures(session, outDir.string()))
         outputs.push_back(std::move(f));
@@ -263,6 +321,35 @@ int runAnalyze(const AnalyzeOptions& o, Session& session, std::ostream& out, std
     }
     out << "  " << f.name << std::string(f.name.size() < 26 ? 26 - f.name.size() : 1, ' ') << f.what
         << "\n";
+  }
+  return 0;
+}
+
+std::string idsFileName(const std::string& out) {
+  const fs::path path(out);
+  return (path.parent_path() / (path.stem().string() + "-ids" + path.extension().string()))
+      .string();
+}
+
+int runConvert(const std::string& in, const std::string& out, std::ostream& err) {
+  try {
+    checkInputFile(in, "TPS file");
+    std::string text;
+    if (!readWholeFile(in, text)) throw Error("The TPS file \"" + in + "\" cannot be read");
+    if (!isTpsText(text))
+      throw Error("\"" + in +
+                  "\" is not a TPS file: its first line that is not blank does not start with LM=");
+    const TpsData data = parseTps(text, in);
+    for (const std::string& w : data.warnings)
+      err << "tessaly-batch convert: warning: " << w << "\n";
+    std::string ids;
+    for (size_t i = 0; i < data.labels.size(); ++i)
+      ids += (data.labels[i].empty() ? std::to_string(i + 1) : data.labels[i]) + "\n";
+    writeWhole(out, numericText(data.rows));
+    writeWhole(idsFileName(out), ids);
+  } catch (const Error& e) {
+    err << "tessaly-batch convert: " << e.what() << "\n";
+    return 1;
   }
   return 0;
 }

@@ -21,6 +21,7 @@ struct AnalyzeOptions {
   std::string unknowns;      // optional file of unknown specimens
   std::string unknownCodes;  // their codes (given together with unknowns)
   std::string jackknife;     // optional "N,FRACTION"
+  std::string groupNames;    // optional file of lines "code name" for a list of codes
   std::optional<std::uint64_t> seed;
   bool verbose = false;  // diagnostic console lines to the error stream (else dropped)
 };
@@ -46,5 +47,14 @@ void checkAnalyzeOptions(const AnalyzeOptions& options);
 // which is reported on err).
 int runAnalyze(const AnalyzeOptions& options, Session& session, std::ostream& out,
                std::ostream& err);
+
+// Writes the landmarks of a TPS file in the numeric layout (one specimen a line, x1 y1 ... xk
+// yk cs) to out, and the specimens' labels (ID, else IMAGE, else the specimen's number) one a
+// line to OUT-ids with out's extension. The TPS file's warnings go to err. Returns the exit
+// status (0; 1 when the file is refused or cannot be written, with the reason on err).
+int runConvert(const std::string& in, const std::string& out, std::ostream& err);
+
+// The name of the labels file beside a converted file: "apes.txt" gives "apes-ids.txt".
+std::string idsFileName(const std::string& out);
 
 }  // namespace tessaly::cli

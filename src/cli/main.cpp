@@ -1,6 +1,7 @@
 // tessaly-batch: runs the program without windows.
 //   tessaly-batch SCRIPT                       a session script, one step a line
 //   tessaly-batch analyze DATA GROUPS --out DIR [options]   the usual analysis in one go
+//   tessaly-batch convert IN.tps OUT.txt       a TPS file in the numeric layout
 #include <CLI/CLI.hpp>
 #include <filesystem>
 #include <fstream>
@@ -79,11 +80,22 @@ int main(int argc, char** argv) {
   codes->needs(unknowns);
   analyze->add_option("--jackknife", options.jackknife,
                       "jackknife test: trials and fraction left out, e.g. 100,0.1");
+  analyze->add_option("--group-names", options.groupNames,
+                      "names of the group codes: lines of a code and its name");
   CLI::Option* seedOption = analyze->add_option("--seed", seed, "seed of the random numbers");
   analyze->add_flag("--verbose", options.verbose,
                     "show the diagnostic lines of the numeric routines (on standard error)");
 
+  std::string convertIn, convertOut;
+  CLI::App* convert = app.add_subcommand(
+      "convert", "write the landmarks of a TPS file in the numeric layout, with its IDs beside");
+  convert->add_option("in", convertIn, "TPS landmark file")->required();
+  convert->add_option("out", convertOut, "numeric landmark file to write (IDs go to OUT-ids)")
+      ->required();
+
   CLI11_PARSE(app, argc, argv);
+
+  if (convert->parsed()) return tessaly::cli::runConvert(convertIn, convertOut, std::cerr);
 
   if (analyze->parsed()) {
     if (!script.empty()) {

@@ -229,6 +229,38 @@ void Session::runSet(const Step& step) {
   }
 }
 
+namespace {
+
+// Moves an axes for a print and puts its Units and Position back when it goes out of scope.
+class RestoredPlacement {
+ public:
+  RestoredPlacement() = default;
+  explicit RestoredPlacement(Handle axes)
+      : axes_(axes), units_(model().get(axes, "Units")), position_(model().get(axes, "Position")) {}
+  RestoredPlacement(RestoredPlacement&& other) noexcept { *this = std::move(other); }
+  RestoredPlacement& operator=(RestoredPlacement&& other) noexcept {
+    std::swap(axes_, other.axes_);
+    std::swap(units_, other.units_);
+    std::swap(position_, other.position_);
+    return *this;
+  }
+  ~RestoredPlacement() {
+    if (axes_ < 0 || !model().isHandle(axes_)) return;
+    model().set(axes_, "Units", units_);
+    model().set(axes_, "Position", position_);
+  }
+  void place(const RowVector& pixels) {
+    model().set(axes_, "Units", Value("pixels"));
+    model().set(axes_, "Position", Value(pixels));
+  }
+
+ private:
+  Handle axes_ = -1;
+  Value units_, position_;
+};
+
+}  // namespace
+
 void Session::runPrint(const Step& step) {
   fs::path path(step.args.at(0));
   if (path.is_relative()) path = fs::path(baseFolder_) / path;
@@ -253,33 +285,31 @@ void Session::runPrint(const Step& step) {
   options.printing = true;
 
   // The plot fills the picture: the window's one axes is stretched over it for the print, as
-  // the EPS export does, and put back as it was afterwards (also when the print fails).
-  std::vector<Handle> axes;
+  // the EPS export does, and put back as it was afterwards (also when the print fails). A
+  // legend (an axes tagged "Legend", sized in pixels) goes to the right of the plot, at its top.
+  std::vector<Handle> axes, legends;
   for (Handle h : model().children(figure)) {
-    if (model().type(h) == "axes") axes.push_back(h);
+    if (model().type(h) != "axes") continue;
+    (model().get(h, "Tag").toText() == "Legend" ? legends : axes).push_back(h);
   }
-  if (axes.size() != 1) {
+  if (axes.size() != 1 || legends.size() > 1) {
     render::writePicture(path.string(), model(), figure, format, options);
     return;
   }
-  const Handle ax = axes.front();
-  const Value units = model().get(ax, "Units");
-  const Value position = model().get(ax, "Position");
   const render::Size size = render::figureSize(model(), figure);
   constexpr double left = 80, bottom = 50, right = 30, top = 40;  // room for ticks and title
-  model().set(ax, "Units", Value("pixels"));
-  model().set(ax, "Position",
-              Value(RowVector{{left, bottom, std::max(size.width - left - right, 1.0),
-                               std::max(size.height - bottom - top, 1.0)}}));
-  try {
-    render::writePicture(path.string(), model(), figure, format, options);
-  } catch (...) {
-    model().set(ax, "Units", units);
-    model().set(ax, "Position", position);
-    throw;
+  double legendRoom = 0;
+  RestoredPlacement legend;
+  if (!legends.empty()) {
+    legend = RestoredPlacement(legends.front());
+    const RowVector at = platform::pixelPosition(model(), legends.front());
+    legendRoom = at(2) + 20;
+    legend.place(RowVector{{size.width - right - at(2), size.height - top - at(3), at(2), at(3)}});
   }
-  model().set(ax, "Units", units);
-  model().set(ax, "Position", position);
+  RestoredPlacement plot(axes.front());
+  plot.place(RowVector{{left, bottom, std::max(size.width - left - right - legendRoom, 1.0),
+                        std::max(size.height - bottom - top, 1.0)}});
+  render::writePicture(path.string(), model(), figure, format, options);
 }
 
 int Session::runScript(const std::vector<Step>& steps, const std::string& scriptName) {

@@ -14,6 +14,7 @@
 #include "core/format.h"
 #include "dispatch/actions.h"
 #include "dispatch/busy_pointer.h"
+#include "dispatch/input_files.h"
 #include "dispatch/output_file.h"
 #include "dispatch/results_window.h"
 #include "dispatch/state.h"
@@ -88,6 +89,12 @@ Matrix unknownCodes(const Matrix& u) {
     throw Error(formatText("Error: The unknowns have %i entries, the code list has %i",
                            {count(u.rows()), count(codes.rows())}));
   return codes;
+}
+
+// The group code of ordinal group a (1-based), or 0 outside the groups.
+double codeOfOrdinal(const Matrix& symgroup, double a) {
+  if (!(a >= 1 && a <= count(symgroup.size()))) return 0;
+  return symgroup(static_cast<Eigen::Index>(a) - 1);
 }
 
 bool unknownsActive() {
@@ -221,6 +228,14 @@ void offerDistanceFile(const Matrix& dmatrix, const Matrix* udmatrix, const Matr
     }
     return text;
   });
+
+std::string groupKey(const Matrix& symgroup) {
+  std::string key;
+  for (Eigen::Index a = 0; a < symgroup.size(); ++a) {
+    const std::string name = groupNameOf(symgroup(a));
+    if (!name.empty()) key += formatText("\n%4.1i = %s", {symgroup(a), name});
+  }
+  return key.empty() ? key : "\n \nGroups:" + key;
 }
 
 void JackKnife() {
@@ -256,16 +271,29 @@ void ShowGrouping() {
     text += formatText("\n \n -u \n");
     text += formatText("%4.1i", FormatArgs().add(r.zmunknown));
   }
+  text += groupKey(r.symgroup);
   setResults(platform::Value(text));
 }
 
 void SaveGroupListCVA() {
   const Matrix k = specimenScores();
   const stats::GroupMean1Result r = grpmean1(k, groupList());
+  const bool named = !analysisState().GNAMES.empty();
   writeOutputFile("File Name for Grouping Membership List", FileMode::Append, [&] {
-    std::string text = formatText("Specimen OrdinalGroup  GroupCode CVAGroup\n");
-    for (Eigen::Index i = 0; i < r.y.rows(); ++i)
-      text += formatText("%i %i %i %i \n", {count(i + 1), r.y(i, 0), r.y(i, 1), r.y(i, 2)});
+    std::string text = named ? formatText(
+                                   "Specimen OrdinalGroup  GroupCode CVAGroup GroupName "
+                                   "CVAGroupName\n")
+                             : formatText("Specimen OrdinalGroup  GroupCode CVAGroup\n");
+    for (Eigen::Index i = 0; i < r.y.rows(); ++i) {
+      if (!named) {
+        text += formatText("%i %i %i %i \n", {count(i + 1), r.y(i, 0), r.y(i, 1), r.y(i, 2)});
+        continue;
+      }
+      const double assigned = codeOfOrdinal(r.symgroup, r.y(i, 2));
+      text += formatText("%i %i %i %i \"%s\" \"%s\" \n",
+                         {count(i + 1), r.y(i, 0), r.y(i, 1), r.y(i, 2), groupNameOf(r.y(i, 1)),
+                          groupNameOf(assigned)});
+    }
     return text;
   });
 }
@@ -276,10 +304,21 @@ void SaveGroupListUNCVA() {
   const Matrix u = unknownScores();
   const Matrix codes = unknownCodes(u);
   const stats::GroupMean1Result r = grpmean1(k, glist, u, codes);
+  const auto& s = analysisState();
+  const bool named = !s.GNAMES.empty() || !s.UGNAMES.empty();
   writeOutputFile("File Name for Unknowns Membership List", FileMode::Append, [&] {
-    std::string text = formatText("Specimen# UserCode CVAGroup\n");
-    for (Eigen::Index i = 0; i < r.yunknown.rows(); ++i)
-      text += formatText("%i %i %i \n", {count(i + 1), codes(i), r.yunknown(i, 1)});
+    std::string text = named ? formatText("Specimen# UserCode CVAGroup UserName CVAGroupName\n")
+                             : formatText("Specimen# UserCode CVAGroup\n");
+    for (Eigen::Index i = 0; i < r.yunknown.rows(); ++i) {
+      if (!named) {
+        text += formatText("%i %i %i \n", {count(i + 1), codes(i), r.yunknown(i, 1)});
+        continue;
+      }
+      const double assigned = codeOfOrdinal(r.symgroup, r.yunknown(i, 1));
+      text +=
+          formatText("%i %i %i \"%s\" \"%s\" \n", {count(i + 1), codes(i), r.yunknown(i, 1),
+                                                   unknownNameOf(codes(i)), groupNameOf(assigned)});
+    }
     return text;
   });
 }
@@ -369,7 +408,7 @@ void RunDetailedAssignment() {
 void WriteGrouping() {
   const Matrix k = specimenScores();
   const stats::GroupMean1Result r = grpmean1(k, groupList());
-  const std::string table = groupingTable(r.symgroup, r.zmatrix);
+  const std::string table = groupingTable(r.symgroup, r.zmatrix) + groupKey(r.symgroup);
   writeOutputFile("File Name for CVA based Group membership (Append)", FileMode::Append,
                   [&] { return formatText("\n%s \n\n", {table}); });
 }

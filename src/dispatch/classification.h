@@ -27,4 +27,8 @@ std::string groupingTable(const Matrix& symgroup, const Matrix& zmatrix);
 void offerDistanceFile(const Matrix& dmatrix, const Matrix* udmatrix, const Matrix& dstdlist,
                        const Matrix& dmlist);
 
+// The key of the grouping table when the groups have names: "\n \nGroups:" followed by a
+// line "code = name" for every named code of symgroup, in its order; empty without names.
+std::string groupKey(const Matrix& symgroup);
+
 }  // namespace tessaly::dispatch

@@ -97,7 +97,7 @@ std::string cvaSummary(const Matrix& d, const Matrix& p) {
 void LoadGroupList() {
   auto& model = platform::model();
   const platform::Handle remembered = model.currentFigure();
-  auto loaded = mfload(1);
+  auto loaded = mfload(1, FileKind::GroupList);
   if (!loaded) return;
 
   auto& s = analysisState();
@@ -118,6 +118,7 @@ void LoadGroupList() {
   checkGroupCodes(codes, "group list");
 
   s.GLIST = std::move(codes);
+  s.GNAMES = std::move(loaded->names);
   s.FNAME1 = loaded->fname;
 
   plotlib::cla();

@@ -20,7 +20,7 @@ std::string fileSummary(const std::string& format, const std::string& fname, con
 }  // namespace
 
 void LoadData() {
-  auto loaded = mfload(1);
+  auto loaded = mfload(1, FileKind::Landmarks);
   if (!loaded) return;  // cancelled: nothing changes
 
   auto& s = analysisState();
@@ -50,7 +50,7 @@ void LoadData() {
 }
 
 void LoadUData() {
-  auto loaded = mfload(1);
+  auto loaded = mfload(1, FileKind::Landmarks);
   if (!loaded) return;
 
   auto& s = analysisState();
@@ -69,6 +69,8 @@ void ClearData() {
   s.DATA = s.CVAScores = s.pwscores = s.UDATA = s.UCVASCORES = s.UPWSCORES = Matrix();
   s.UNKNOWNACTIVE = scalar(0);
   s.UGLIST = s.GLIST = s.Vmatrix = s.Dmatrix = s.NumCVA = s.reference = Matrix();
+  s.GNAMES.clear();
+  s.UGNAMES.clear();
   setString("FileBox", "No File Loaded");
   setString("GroupBox", "No File Loaded");
 }

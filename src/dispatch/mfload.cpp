@@ -3,13 +3,13 @@
 #include <filesystem>
 #include <system_error>
 
-#include "core/dload.h"
 #include "core/error.h"
+#include "dispatch/input_files.h"
 #include "platform/platform.h"
 
 namespace tessaly::dispatch {
 
-std::optional<LoadedFile> mfload(int) {
+std::optional<LoadedFile> mfload(int, FileKind kind) {
   auto choice = platform::dialogs().getFile("*.*", "Enter file to Load?");
   if (!choice) return std::nullopt;
   // Later file dialogs open in the folder of this file.
@@ -18,10 +18,11 @@ std::optional<LoadedFile> mfload(int) {
     std::filesystem::current_path(choice->folder, ec);
   }
   bool opened = true;
-  Matrix data = dload(choice->path(), &opened);
+  LoadedFile file = readInputFile(choice->path(), kind, &opened);
   // An unopenable file must not pass for a one-number data set.
   if (!opened) throw Error("Cannot open " + choice->path() + ": the file could not be read");
-  return LoadedFile{std::move(data), choice->name};
+  file.fname = choice->name;
+  return file;
 }
 
 }  // namespace tessaly::dispatch

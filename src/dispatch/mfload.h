@@ -1,9 +1,10 @@
 #pragma once
 // The one routine through which the actions read an input file: the file-open dialog, then
-// the numeric text reader.
+// the numeric text reader, the TPS reader or the group-list reader.
 #include <optional>
 #include <string>
 
+#include "core/group_list.h"
 #include "core/matrix.h"
 
 namespace tessaly::dispatch {
@@ -12,13 +13,20 @@ namespace tessaly::dispatch {
 struct LoadedFile {
   Matrix data;
   std::string fname;
+  GroupNames names;  // the group names of a group list of names (empty otherwise)
 };
+
+// What a file dialog loads: any numeric text file; landmark data (a numeric file or a TPS
+// file); a group list (codes or names); the unknowns' codes (codes or names, a name of the
+// group list keeping its code).
+enum class FileKind { Numeric, Landmarks, GroupList, UnknownCodes };
 
 // Asks for a file (title "Enter file to Load?", filter "*.*"), makes its folder the current
 // folder and reads it with dload. Nothing when the user cancels: the caller then ends without
 // changing the state. A file that cannot be opened, a malformed line or a ragged row is a
 // tessaly::Error naming the file and the problem, thrown before anything is returned, so the
-// caller's state is left as it was. The argument is not used (callers pass 1).
-std::optional<LoadedFile> mfload(int unused = 1);
+// caller's state is left as it was. The argument is not used (callers pass 1). The warnings
+// of a TPS file are shown in message boxes titled "Warning".
+std::optional<LoadedFile> mfload(int unused = 1, FileKind kind = FileKind::Numeric);
 
 }  // namespace tessaly::dispatch

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/group_list.h"
 #include "core/matrix.h"
 #include "stats/manova.h"
 
@@ -13,6 +14,7 @@ namespace tessaly::dispatch {
 struct AnalysisState {
   Matrix DATA;           // N-by-(2k+1) configuration rows; superimposed after the CVA run
   Matrix GLIST;          // N-by-1 group codes
+  GroupNames GNAMES;     // name of each group code (by code), empty when the codes have none
   std::string FNAME1;    // file name (no folder) of the file read last
   Matrix reference;      // 1-by-(2k+1), centred, unit centroid size
   Matrix referencetype;  // 0: consensus of the data; 1: loaded from a file
@@ -27,6 +29,7 @@ struct AnalysisState {
   Matrix CVAScores;        // N-by-s
   Matrix UDATA;            // unknown specimens
   Matrix UGLIST;           // user codes of the unknowns
+  GroupNames UGNAMES;      // names of the unknowns' codes when they were given as names
   Matrix UPWSCORES;
   Matrix UCVASCORES;
   Matrix NUCVASCORES;

@@ -24,7 +24,7 @@ namespace tessaly::dispatch {
 void LoadUGroup() {
   auto& model = platform::model();
   const platform::Handle remembered = model.currentFigure();
-  auto loaded = mfload(1);
+  auto loaded = mfload(1, FileKind::UnknownCodes);
   if (!loaded) return;
 
   auto& s = analysisState();
@@ -58,6 +58,7 @@ void LoadUGroup() {
     throw Error("The unknown specimens do not have the shape variables of the CVA run");
 
   s.UGLIST = std::move(codes);
+  s.UGNAMES = std::move(loaded->names);
   s.FNAME1 = loaded->fname;
   plotlib::cla();
   setEnable("LoadReference", "Off");
@@ -82,7 +83,7 @@ void LoadUGroup() {
 }
 
 void LoadReference() {
-  auto loaded = mfload(1);
+  auto loaded = mfload(1, FileKind::Landmarks);
   if (!loaded) return;
 
   auto& s = analysisState();

@@ -1,0 +1,169 @@
+// Landmark data from TPS files and group lists of names, through the loading actions: the
+// analysis they give is the analysis of the numeric files, and the names reach the texts a
+// person reads.
+#include "core/dload.h"
+#include "core/error.h"
+#include "dispatch/busy_pointer.h"
+#include "dispatch/controls.h"
+#include "dispatch/group_styles.h"
+#include "dispatch/mfload.h"
+#include "dispatch/results_window.h"
+#include "fixture.h"
+
+namespace tessaly::dispatch::testing {
+namespace {
+
+using ::testing::HasSubstr;
+
+const char* const kNames[] = {"Gorilla female",  "Gorilla male",     "Chimpanzee female",
+                              "Chimpanzee male", "Orangutan female", "Orangutan male"};
+
+class InputFilesTest : public DispatchTest {
+ protected:
+  std::string results() const { return model().get(auxResults, "String").toText(); }
+  fs::path save(const std::string& action, const std::string& name) {
+    dialogs.chooseSave(folder / name);
+    run(action);
+    return folder / name;
+  }
+  // Runs an action on a file that it refuses; the one message it shows.
+  std::string refusal(const std::string& action, const fs::path& path) {
+    dialogs.messages.clear();
+    runWithFile(action, path);
+    EXPECT_EQ(dialogs.messages.size(), 1u) << action;
+    return dialogs.messages.empty() ? std::string() : dialogs.messages.back().text;
+  }
+  // The apes as numbers or as TPS, with codes or with names; the state the run leaves.
+  AnalysisState analyse(const char* data, const char* groups) {
+    resetAnalysisState();
+    runWithFile("LoadData", example(data));
+    runWithFile("LoadGroupList", example(groups));
+    return state();
+  }
+};
+
+TEST_F(InputFilesTest, TpsApesGiveTheDataAndTheAnalysisOfTheNumericFile) {
+  const Matrix numeric = dload(example("apes.txt").string());
+  runWithFile("LoadData", example("apes.tps"));
+  ASSERT_EQ(state().DATA.rows(), 167);
+  ASSERT_EQ(state().DATA.cols(), 17);
+  // Coordinates times SCALE are those of the numeric file; cs is their centroid size, which
+  // the numeric file carries rounded.
+  EXPECT_EQ(state().DATA.leftCols(16), numeric.leftCols(16));
+  EXPECT_LT((state().DATA.col(16) - numeric.col(16)).cwiseAbs().maxCoeff(), 1e-12);
+  EXPECT_EQ(stringOf("FileBox"), "File: apes.tps \n 167 Specimens \n   8 Landmarks");
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].title, "Warning");
+  EXPECT_THAT(dialogs.messages[0].text,
+              HasSubstr("apes.tps: 3 curve points (POINTS= blocks) were skipped"));
+
+  const AnalysisState fromTps = analyse("apes.tps", "apes-groups.txt");
+  const AnalysisState fromNumbers = analyse("apes.txt", "apes-groups.txt");
+  EXPECT_EQ(fromTps.CVAScores, fromNumbers.CVAScores);
+  EXPECT_EQ(fromTps.Dmatrix, fromNumbers.Dmatrix);
+  EXPECT_EQ(fromTps.p, fromNumbers.p);
+}
+
+TEST_F(InputFilesTest, ABadTpsFileLoadsNothing) {
+  runWithFile("LoadData", example("apes.txt"));
+  const Matrix before = state().DATA;
+  const fs::path bad = writeFile("bad.tps", "LM=3\n0 0\n1 0\n0 1\nLM=3\n0 0\nNA 1\n2 2\nID=k9\n");
+  EXPECT_EQ(refusal("LoadData", bad),
+            "Cannot read " + bad.string() +
+                ", line 7: specimen 2 (ID k9): \"NA\" is not a number (missing landmarks are "
+                "not estimated: complete the specimen or leave it out)");
+  EXPECT_EQ(state().DATA, before);
+  EXPECT_EQ(state().FNAME1, "apes.txt");
+
+  // Three-dimensional data is refused as such by every landmark loading action.
+  const fs::path solid = writeFile("solid.tps", "LM3=8\n0 0 0\n");
+  for (const char* action : {"LoadData", "LoadUData", "LoadReference"})
+    EXPECT_THAT(refusal(action, solid), HasSubstr("Tessaly analyses two-dimensional landmarks"));
+  EXPECT_EQ(state().DATA, before);
+  EXPECT_EQ(state().UDATA.size(), 0);
+}
+
+TEST_F(InputFilesTest, TpsReferenceAndUnknownsAreReadLikeTheData) {
+  runWithFile("LoadData", example("apes.txt"));
+  runWithFile("LoadReference", writeFile("ref.tps",
+                                         "LM=8\r\n5 193\r\n53 -27\r\n0 0\r\n0 33\r\n-2 105\r\n"
+                                         "18 176\r\n72 114\r\n92 38\r\nID=gorilla-f-01\r\n"));
+  EXPECT_EQ(state().referencetype, scalar(1));
+  EXPECT_EQ(dialogs.messages.back().text,
+            "Successfully loaded reference file ref.tps with 8.000000 landmarks");
+  runWithFile("LoadUData", example("apes.tps"));
+  EXPECT_EQ(state().UDATA.rows(), 167);
+  EXPECT_THAT(stringOf("FileBox"), HasSubstr("Unknown File: apes.tps \n 167 Specimens"));
+}
+
+TEST_F(InputFilesTest, NamedGroupsGiveTheAnalysisOfTheCodesWithTheNamesInTheKey) {
+  const AnalysisState fromCodes = analyse("apes.txt", "apes-groups.txt");
+  run("ShowGrouping");
+  const std::string table = results();
+  const AnalysisState fromNames = analyse("apes.txt", "apes-groups-named.txt");
+  EXPECT_EQ(fromNames.GLIST, fromCodes.GLIST);
+  EXPECT_EQ(fromNames.CVAScores, fromCodes.CVAScores);
+  EXPECT_EQ(fromNames.GNAMES, GroupNames(std::begin(kNames), std::end(kNames)));
+  EXPECT_TRUE(fromCodes.GNAMES.empty());
+  EXPECT_EQ(stringOf("GroupBox"), "File: apes-groups-named.txt \n 167 Specimens \n");
+
+  run("ShowGrouping");
+  EXPECT_EQ(results(), table +
+                           "\n \nGroups:\n   1 = Gorilla female\n   2 = Gorilla male\n"
+                           "   3 = Chimpanzee female\n   4 = Chimpanzee male\n"
+                           "   5 = Orangutan female\n   6 = Orangutan male");
+  const std::string members = readFile(save("SaveGroupListCVA", "members.txt"));
+  EXPECT_EQ(members.rfind("Specimen OrdinalGroup  GroupCode CVAGroup GroupName CVAGroupName\n"
+                          "1 1 1 1 \"Gorilla female\" \"Gorilla female\" \n",
+                          0),
+            0u);
+  EXPECT_THAT(members, HasSubstr("\n167 6 6 6 \"Orangutan male\" \"Orangutan male\" \n"));
+  // A list of codes loaded afterwards has no names any more.
+  runWithFile("LoadGroupList", example("apes-groups.txt"));
+  EXPECT_TRUE(state().GNAMES.empty());
+  run("ClearData");
+  EXPECT_TRUE(state().GNAMES.empty());
+}
+
+TEST_F(InputFilesTest, MoreNamesThanSymbolsOrNamesMixedWithCodesAreRefused) {
+  runWithFile("LoadData", writeMatrix("d.txt", syntheticData(14, 2, 4, 0.2, 0.01, 3)));
+  std::string names;
+  for (int i = 0; i < 28; ++i) names += "species " + std::string(1, char('a' + i / 2)) + "\n";
+  EXPECT_EQ(refusal("LoadGroupList", writeFile("names.txt", names)),
+            "Group code 14 has no plot symbol (the symbol list has 13 entries)");
+  EXPECT_EQ(state().GLIST.size(), 0);
+  EXPECT_TRUE(state().GNAMES.empty());
+
+  // A line of numbers among names: the list is neither, and the numeric reader says why.
+  const fs::path mixed = writeFile("mixed.txt", "1\nGorilla\n");
+  EXPECT_EQ(refusal("LoadGroupList", mixed),
+            "Cannot read " + mixed.string() + ", line 2: \"Gorilla\" is not a number");
+}
+
+TEST_F(InputFilesTest, UnknownsNamedLikeTheGroupsTakeTheirCodes) {
+  analyse("apes.txt", "apes-groups-named.txt");
+  runWithFile("LoadUData", writeMatrix("u.txt", dload(example("apes.txt").string()).topRows(3)));
+  runWithFile("LoadUGroup", writeFile("ucodes.txt", " Gorilla male\r\nGibbon\r\nGorilla male\r\n"));
+  EXPECT_EQ(state().UGLIST, (Matrix(3, 1) << 2, 7, 2).finished());
+  EXPECT_EQ(state().UGNAMES.size(), 7u);
+  EXPECT_EQ(state().UGNAMES[6], "Gibbon");
+  EXPECT_EQ(state().GNAMES.size(), 6u);
+
+  const std::string members = readFile(save("SaveGroupListUNCVA", "unknowns.txt"));
+  EXPECT_EQ(members,
+            "Specimen# UserCode CVAGroup UserName CVAGroupName\n"
+            "1 2 1 \"Gorilla male\" \"Gorilla female\" \n"
+            "2 7 1 \"Gibbon\" \"Gorilla female\" \n"
+            "3 2 1 \"Gorilla male\" \"Gorilla female\" \n");
+}
+
+TEST_F(InputFilesTest, CodesWithoutNamesWriteTheFilesAsBefore) {
+  analyse("apes.txt", "apes-groups.txt");
+  const std::string members = readFile(save("SaveGroupListCVA", "members.txt"));
+  EXPECT_EQ(members.substr(0, 51), "Specimen OrdinalGroup  GroupCode CVAGroup\n1 1 1 1 \n");
+  run("ShowGrouping");
+  EXPECT_EQ(results().find("Groups:"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tessaly::dispatch::testing
