@@ -5,16 +5,15 @@
 #include <set>
 
 #include "core/format.h"
-#include "dispatch/busy_pointer.h"
 #include "dispatch/controls.h"
 #include "dispatch/group_styles.h"
-#include "dispatch/mfload.h"
-#include "dispatch/results_window.h"
 #include "dispatch/input_files.h"
 #include "dispatch/state.h"
+#include "graphics/styling.h"
 #include "platform/axis.h"
 #include "platform/platform.h"
 #include "platform/plot.h"
+#include "platform/verbs.h"
 
 namespace tessaly::cli {
 
@@ -100,7 +99,7 @@ void PictureNotes::addLegend(bool filled) {
     dispatch::plotGroupPoint(kPad + kMarkerColumn / 2, y, codes[i]);
     platform::text(kPad + kMarkerColumn, y, texts[i], {{"VerticalAlignment", Value("middle")}});
   }
-  if (filled) dispatch::symbolFill();
+  if (filled) graphics::setsymbolfill(platform::gca(), 1);
   model().setCurrentAxes(axes_);
 }
 

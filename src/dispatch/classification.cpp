@@ -228,6 +228,7 @@ void offerDistanceFile(const Matrix& dmatrix, const Matrix* udmatrix, const Matr
     }
     return text;
   });
+}
 
 std::string groupKey(const Matrix& symgroup) {
   std::string key;

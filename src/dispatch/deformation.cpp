@@ -18,6 +18,7 @@
 #include "dispatch/results_window.h"
 #include "dispatch/state.h"
 #include "platform/platform.h"
+#include "platform/plot.h"
 #include "platform/verbs.h"
 #include "platform/window_files.h"
 #include "shape/configuration.h"
@@ -150,9 +151,9 @@ void showMarker(Marker which) {
 }
 
 void drawMarker(double x, double y, const char* spec, const char* face) {
-  hold(true);
-  plotPoint(x, y, spec, {{"MarkerFaceColor", std::string(face)}, {"MarkerSize", 6.0}});
-  plotPoint(x, y, "k+", {{"MarkerSize", 8.0}});
+  platform::hold("on");
+  platform::plot(x, y, spec, {{"MarkerFaceColor", std::string(face)}, {"MarkerSize", 6.0}});
+  platform::plot(x, y, "k+", {{"MarkerSize", 8.0}});
 }
 
 void placeMarker(Matrix& mx, Matrix& my, const char* spec, const char* face) {
