@@ -16,7 +16,7 @@ install(FILES packaging/tessaly.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES packaging/tessaly.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/128x128/apps)
-install(FILES README.md docs/apes-cva.png DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES README.md docs/apes-cva.png docs/windows.png DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(CPACK_PACKAGE_NAME tessaly)
 set(CPACK_PACKAGE_VENDOR "Tessaly developers")
