@@ -23,7 +23,7 @@ set(CPACK_PACKAGE_VENDOR "Tessaly developers")
 set(CPACK_PACKAGE_CONTACT "Tessaly developers <tessaly@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "Canonical variates analysis of two-dimensional landmark data")
-set(CPACK_PACKAGE_DESCRIPTION
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Tessaly superimposes landmark configurations, expresses them as partial warp scores and "
     "runs a MANOVA with its canonical variates; it classifies specimens, tests the "
     "classification with a jackknife and draws deformation grids. It comes with windows "
