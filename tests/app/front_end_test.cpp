@@ -294,6 +294,20 @@ TEST_F(FrontEndTest, ThePointerFollowsTheFigure) {
   EXPECT_EQ(main->cursor().shape(), Qt::WaitCursor);
 }
 
+TEST_F(FrontEndTest, AFailingActionIsShownAndRecordedAsAFailure) {
+  click("pushbutton7");  // the CVA scores before any data
+  ASSERT_FALSE(person.messages().empty());
+  const std::string title = person.messages().back().title;
+  EXPECT_TRUE(title == "Error" || title == "Tessaly Error") << title;
+  const std::string script = front->recorder().script(folder.string());
+  EXPECT_NE(script.find("on-error continue\nShowPCAAxis\non-error stop\n"), std::string::npos)
+      << script;
+  // The windows go on: the next click works.
+  person.answer(std::string(TESSALY_EXAMPLES) + "/apes/apes.txt");
+  click("pushbutton1");
+  EXPECT_TRUE(widget<QAbstractButton>("LoadGroup")->isEnabled());
+}
+
 TEST_F(FrontEndTest, ARecordedSessionReplaysToTheSameFiles) {
   const fs::path clicks = folder / "clicks", replay = folder / "replay";
   fs::create_directories(clicks / "out");
