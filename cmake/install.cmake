@@ -16,14 +16,14 @@ install(FILES packaging/tessaly.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES packaging/tessaly.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/128x128/apps)
-install(FILES README.md docs/apes-cva.png DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES README.md docs/apes-cva.png docs/windows.png DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(CPACK_PACKAGE_NAME tessaly)
 set(CPACK_PACKAGE_VENDOR "Tessaly developers")
 set(CPACK_PACKAGE_CONTACT "Tessaly developers <tessaly@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "Canonical variates analysis of two-dimensional landmark data")
-set(CPACK_PACKAGE_DESCRIPTION
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Tessaly superimposes landmark configurations, expresses them as partial warp scores and "
     "runs a MANOVA with its canonical variates; it classifies specimens, tests the "
     "classification with a jackknife and draws deformation grids. It comes with windows "

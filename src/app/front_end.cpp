@@ -185,12 +185,12 @@ void FrontEnd::addOwnEntries(FigureWindow* window) {
   QMenu* file = window->topMenu(QStringLiteral("File"));
   file->addSeparator();
   QAction* save = file->addAction(tr("Save Session Script..."));
-  save->setShortcut(QKeySequence::Save);
+  save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
   save->setToolTip(tr("Write what was done so far as a script for tessaly-batch"));
   connect(save, &QAction::triggered, this, [this, window] { askSessionScript(window); });
   file->addSeparator();
   QAction* quit = file->addAction(tr("Quit"));
-  quit->setShortcut(QKeySequence::Quit);
+  quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));  // some desktops name no quit key
   connect(quit, &QAction::triggered, qApp, &QApplication::closeAllWindows);
   QMenu* help = window->topMenu(tr("Help"));
   QAction* about = help->addAction(tr("About Tessaly"));

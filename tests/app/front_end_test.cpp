@@ -7,9 +7,12 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTimer>
@@ -17,6 +20,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/qt_dialogs.h"
 #include "dispatch/state.h"
 #include "platform/platform.h"
 #include "platform/scripted_dialogs.h"
@@ -35,8 +39,9 @@ QApplication& application() {
   static char name[] = "app_tests";
   static char* argv[] = {name, nullptr};
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication app(argc, argv);
-  return app;
+  // Made once and never destroyed: Qt's own statics go first at exit.
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
 }
 
 std::string readFile(const fs::path& path) {
@@ -180,6 +185,32 @@ TEST_F(FrontEndTest, MenuCheckMarksFollowTheSettings) {
   EXPECT_FALSE(menuEntry("Tessalysw('SaveEigen')")->isCheckable());
 }
 
+TEST_F(FrontEndTest, LoadingAndQuittingHaveShortcuts) {
+  EXPECT_EQ(menuEntry("Tessalysw('LoadData')")->shortcut(), QKeySequence("Ctrl+O"));
+  EXPECT_EQ(menuEntry("Tessalysw('LoadGroupList')")->shortcut(), QKeySequence("Ctrl+G"));
+  QStringList own;
+  for (QAction* top : front->mainWindow()->menuBar()->actions())
+    if (top->menu())
+      for (QAction* a : top->menu()->actions())
+        if (!a->shortcut().isEmpty()) own << a->text() + " " + a->shortcut().toString();
+  EXPECT_TRUE(own.contains("Quit Ctrl+Q")) << own.join(", ").toStdString();
+  EXPECT_TRUE(own.contains("Save Session Script... Ctrl+S")) << own.join(", ").toStdString();
+}
+
+TEST_F(FrontEndTest, ThePictureGoesToTheClipboardAsImageAndSvg) {
+  QtClipboard clipboard;
+  platform::platform().setClipboard(&clipboard);
+  runAnalysis();
+  click("pushbutton7");
+  menuEntry("CopyBigImage(1)")->trigger();
+  platform::platform().setClipboard(nullptr);
+  const QMimeData* data = QApplication::clipboard()->mimeData();
+  ASSERT_NE(data, nullptr);
+  EXPECT_TRUE(data->hasImage());
+  EXPECT_GT(qvariant_cast<QImage>(data->imageData()).width(), 100);
+  EXPECT_TRUE(data->data("image/svg+xml").startsWith("<?xml"));
+}
+
 TEST_F(FrontEndTest, TheGrabOfTheMainWindowShowsThePlot) {
   runAnalysis();
   click("pushbutton7");  // the CVA scores
@@ -261,6 +292,20 @@ TEST_F(FrontEndTest, ThePointerFollowsTheFigure) {
   EXPECT_EQ(main->cursor().shape(), Qt::ArrowCursor);
   model().set(main->figure(), "Pointer", Value("watch"));
   EXPECT_EQ(main->cursor().shape(), Qt::WaitCursor);
+}
+
+TEST_F(FrontEndTest, AFailingActionIsShownAndRecordedAsAFailure) {
+  click("pushbutton7");  // the CVA scores before any data
+  ASSERT_FALSE(person.messages().empty());
+  const std::string title = person.messages().back().title;
+  EXPECT_TRUE(title == "Error" || title == "Tessaly Error") << title;
+  const std::string script = front->recorder().script(folder.string());
+  EXPECT_NE(script.find("on-error continue\nShowPCAAxis\non-error stop\n"), std::string::npos)
+      << script;
+  // The windows go on: the next click works.
+  person.answer(std::string(TESSALY_EXAMPLES) + "/apes/apes.txt");
+  click("pushbutton1");
+  EXPECT_TRUE(widget<QAbstractButton>("LoadGroup")->isEnabled());
 }
 
 TEST_F(FrontEndTest, ARecordedSessionReplaysToTheSameFiles) {
