@@ -1,19 +1,20 @@
 #include "cli/session.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 #include "core/error.h"
+#include "core/numbers.h"
 #include "core/random.h"
 #include "dispatch/actions.h"
-#include "shell/callback.h"
-#include "shell/function_table.h"
 #include "platform/platform.h"
+#include "platform/property_guard.h"
 #include "platform/window_files.h"
 #include "render/print.h"
+#include "shell/callback.h"
+#include "shell/function_table.h"
 
 namespace tessaly::cli {
 
@@ -23,11 +24,6 @@ using platform::model;
 using platform::Value;
 
 namespace {
-
-std::string lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
 
 // The program reports an error that ended an action (or a by-name call) in a message box with
 // one of these titles, after writing it to the console; the batch runner takes such a box as
@@ -61,11 +57,8 @@ Value propertyValueFromText(const Value& current, const std::string& text,
   std::string field;
   auto flush = [&] {
     if (field.empty()) return;
-    char* end = nullptr;
-    const double x = std::strtod(field.c_str(), &end);
-    if (end != field.c_str() + field.size()) {
-      throw Error("\"" + text + "\" is not a number for " + what);
-    }
+    double x = 0;
+    if (!parseNumber(field, x)) throw Error("\"" + text + "\" is not a number for " + what);
     numbers.push_back(x);
     field.clear();
   };
@@ -223,17 +216,8 @@ void Session::runSet(const Step& step) {
 void Session::runPrint(const Step& step) {
   fs::path path(step.args.at(0));
   if (path.is_relative()) path = fs::path(baseFolder_) / path;
-  const std::string ext = lower(path.extension().string());
-  render::PictureFormat format;
-  if (ext == ".png") {
-    format = render::PictureFormat::Png;
-  } else if (ext == ".svg") {
-    format = render::PictureFormat::Svg;
-  } else if (ext == ".pdf") {
-    format = render::PictureFormat::Pdf;
-  } else if (ext == ".eps") {
-    format = render::PictureFormat::Eps;
-  } else {
+  const std::optional<render::PictureFormat> format = render::pictureFormatOf(path.string());
+  if (!format) {
     throw Error("Cannot tell the picture type of \"" + step.args.at(0) +
                 "\": end its name in .png, .svg, .pdf or .eps");
   }
@@ -250,27 +234,20 @@ void Session::runPrint(const Step& step) {
     if (model().type(h) == "axes") axes.push_back(h);
   }
   if (axes.size() != 1) {
-    render::writePicture(path.string(), model(), figure, format, options);
+    render::writePicture(path.string(), model(), figure, *format, options);
     return;
   }
   const Handle ax = axes.front();
-  const Value units = model().get(ax, "Units");
-  const Value position = model().get(ax, "Position");
   const render::Size size = render::figureSize(model(), figure);
   constexpr double left = 80, bottom = 50, right = 30, top = 40;  // room for ticks and title
-  model().set(ax, "Units", Value("pixels"));
-  model().set(ax, "Position",
-              Value(RowVector{{left, bottom, std::max(size.width - left - right, 1.0),
-                               std::max(size.height - bottom - top, 1.0)}}));
-  try {
-    render::writePicture(path.string(), model(), figure, format, options);
-  } catch (...) {
-    model().set(ax, "Units", units);
-    model().set(ax, "Position", position);
-    throw;
-  }
-  model().set(ax, "Units", units);
-  model().set(ax, "Position", position);
+  platform::PropertyGuard layout(model());
+  layout.keep(ax, {"Units", "Position"});
+  layout.set(ax, "Units", Value("pixels"));
+  layout.set(ax, "Position",
+             Value(RowVector{{left, bottom, std::max(size.width - left - right, 1.0),
+                              std::max(size.height - bottom - top, 1.0)}}));
+  render::writePicture(path.string(), model(), figure, *format, options);
+  layout.restore();
 }
 
 int Session::runScript(const std::vector<Step>& steps, const std::string& scriptName) {

@@ -169,6 +169,26 @@ TEST_F(PrintTest, BadRequestsAreErrorsAndLeaveOldFilesAlone) {
   EXPECT_EQ(slurp(kept), "old");
 }
 
+TEST(PictureFormat, TheExtensionNamesTheFormatInAnyLetterCase) {
+  EXPECT_EQ(pictureFormatOf("a/plot.png"), PictureFormat::Png);
+  EXPECT_EQ(pictureFormatOf("PLOT.SVG"), PictureFormat::Svg);
+  EXPECT_EQ(pictureFormatOf("x.y.Pdf"), PictureFormat::Pdf);
+  EXPECT_EQ(pictureFormatOf("fig.eps"), PictureFormat::Eps);
+  EXPECT_EQ(pictureFormatOf("fig.ps"), PictureFormat::Eps);
+  for (const char* none : {"plot", "plot.gif", "plot.png.txt", ".png/plot", "plotpng"}) {
+    EXPECT_EQ(pictureFormatOf(none), std::nullopt) << none;
+  }
+}
+
+TEST_F(PrintTest, AResolutionOptionIsOneNumberInRange) {
+  print(fig, {"-r192", (dir / "twice.png").string()});
+  EXPECT_EQ(slurp(dir / "twice.png").substr(1, 3), "PNG");
+  for (const char* bad : {"-r", "-r0", "-r-96", "-r96dpi", "-r1e9", "-rNaN", "-r0x60"}) {
+    EXPECT_THROW(print(fig, {bad, (dir / "bad.png").string()}), Error) << bad;
+  }
+  EXPECT_FALSE(fs::exists(dir / "bad.png"));
+}
+
 TEST_F(PrintTest, ImageFollowsTheScreenLook) {
   platform::model().set(fig, "Color", RowVector{{0.5, 0.5, 0.5}});
   platform::model().set(axes, "Position", RowVector{{0.5, 0.5, 0.5, 0.5}});

@@ -9,47 +9,14 @@
 #include <sstream>
 
 #include "platform/platform.h"
+#include "support/test_doubles.h"
 
 namespace tessaly::stats {
 namespace {
 
 namespace fs = std::filesystem;
 
-// Dialogs that answer from a script and record what was asked.
-class ScriptedDialogs : public platform::Dialogs {
- public:
-  std::deque<std::string> answers;                        // for question()
-  std::deque<std::optional<platform::FileChoice>> files;  // for putFile()
-  std::vector<std::string> asked;
-
-  std::optional<platform::FileChoice> getFile(const std::string&, const std::string&) override {
-    return {};
-  }
-  std::optional<platform::FileChoice> putFile(const std::string& filter,
-                                              const std::string& title) override {
-    asked.push_back("putFile " + filter + " " + title);
-    if (files.empty()) return {};
-    auto f = files.front();
-    files.pop_front();
-    return f;
-  }
-  std::optional<std::vector<std::string>> input(const std::vector<std::string>&, const std::string&,
-                                                const std::vector<std::string>&) override {
-    return {};
-  }
-  std::string question(const std::string& question, const std::string& title,
-                       const std::vector<std::string>& buttons) override {
-    std::string b;
-    for (const auto& x : buttons) b += "[" + x + "]";
-    asked.push_back("question " + question + " | " + title + " | " + b);
-    if (answers.empty()) return {};
-    auto a = answers.front();
-    answers.pop_front();
-    return a;
-  }
-  void message(const std::string&, const std::string&) override {}
-  std::optional<platform::Pick> pick(double) override { return {}; }
-};
+using test_support::ScriptedDialogs;
 
 class DistanceFile : public ::testing::Test {
  protected:
@@ -147,7 +114,7 @@ TEST_F(DistanceFile, WrittenByteForByteAndAppended) {
   const Matrix sd = (Matrix(3, 1) << 2, 4, 0.5).finished();
   const Matrix mean = (Matrix(3, 1) << 1, 2, 8).finished();
   dialogs.answers = {"Yes", "Yes"};
-  dialogs.files = {choice("dist.txt"), choice("dist.txt")};
+  dialogs.saves = {choice("dist.txt"), choice("dist.txt")};
   fs::current_path(fs::temp_directory_path());
   grpmean1(kX, kCodes, xun, scalar(1), 1, sd, mean);
   EXPECT_EQ(fs::current_path(), dir);
@@ -177,7 +144,7 @@ TEST_F(DistanceFile, WrittenByteForByteAndAppended) {
 
 TEST_F(DistanceFile, OnlyAnAnswerStartingWithYGoesOn) {
   dialogs.answers = {"No", "", "Cancel", "yes"};
-  dialogs.files = {choice("never.txt")};
+  dialogs.saves = {choice("never.txt")};
   for (int k = 0; k < 4; ++k) {
     grpmean1(kX, kCodes, Matrix(), Matrix(), 1, Matrix::Ones(3, 1), Matrix::Ones(3, 1));
   }
@@ -187,7 +154,7 @@ TEST_F(DistanceFile, OnlyAnAnswerStartingWithYGoesOn) {
   // A cancelled file dialog writes nothing; savereq 0 or two inputs ask nothing.
   dialogs.asked.clear();
   dialogs.answers = {"Yes"};
-  dialogs.files = {std::nullopt};
+  dialogs.saves = {std::nullopt};
   grpmean1(kX, kCodes, Matrix(), Matrix(), 1, Matrix::Ones(3, 1), Matrix::Ones(3, 1));
   grpmean1(kX, kCodes, Matrix(), Matrix(), 0, Matrix::Ones(3, 1), Matrix::Ones(3, 1));
   grpmean2(kX, kCodes);
@@ -196,7 +163,7 @@ TEST_F(DistanceFile, OnlyAnAnswerStartingWithYGoesOn) {
 
   // grpmean2 offers the same file; without unknowns there is no unknowns block.
   dialogs.answers = {"Yes"};
-  dialogs.files = {choice("two.txt")};
+  dialogs.saves = {choice("two.txt")};
   grpmean2(kX.topRows(2), kCodes.topRows(2), Matrix(), Matrix(), 1, Matrix::Ones(2, 1),
            Matrix::Ones(2, 1));
   EXPECT_EQ(read("two.txt"),
