@@ -1,8 +1,9 @@
 #include "core/dload.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <memory>
 #include <string_view>
 
 #include "core/error.h"
@@ -49,20 +50,40 @@ bool scanLine(std::string_view line, Take take, std::string& bad) {
   }
 }
 
-// The whole file in memory; false when it cannot be opened.
-bool readWholeFile(const std::string& path, std::string& bytes) {
+// A file's bytes, read into a buffer that is not cleared first (a large file is touched once).
+struct FileBytes {
+  std::unique_ptr<char[]> data;
+  size_t size = 0;
+};
+
+// The whole file in memory; false when it cannot be opened. A plain file is read in one go into
+// a buffer one byte larger than the file; anything else (a pipe) into a buffer that grows.
+bool readWholeFile(const std::string& path, FileBytes& bytes) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return false;
+  long size = 0;
   if (std::fseek(file, 0, SEEK_END) == 0) {
-    const long size = std::ftell(file);
-    if (size > 0) bytes.reserve(static_cast<size_t>(size));
+    size = std::max(std::ftell(file), 0L);
     std::rewind(file);
   }
-  char chunk[1 << 16];
-  size_t n = 0;
-  while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, n);
+  size_t capacity = static_cast<size_t>(size) + 1;
+  bytes.data = std::make_unique_for_overwrite<char[]>(capacity);
+  while (true) {
+    bytes.size += std::fread(bytes.data.get() + bytes.size, 1, capacity - bytes.size, file);
+    if (bytes.size < capacity) break;  // the end of the file, or an error
+    auto larger = std::make_unique_for_overwrite<char[]>(2 * capacity);
+    std::memcpy(larger.get(), bytes.data.get(), bytes.size);
+    bytes.data = std::move(larger);
+    capacity *= 2;
+  }
   std::fclose(file);
   return true;
+}
+
+// The number of lines in [first, last): line ends, and one more for a last line without one.
+Eigen::Index lineCount(const char* first, const char* last) {
+  if (first == last) return 0;
+  return std::count(first, last, '\n') + (last[-1] != '\n');
 }
 
 }  // namespace
@@ -74,16 +95,19 @@ bool parseNumberLine(const std::string& line, std::vector<double>& numbers, std:
 }
 
 Matrix dload(const std::string& path, bool* opened) {
-  std::string bytes;
+  FileBytes bytes;
   const bool open = readWholeFile(path, bytes);
   if (opened) *opened = open;
   if (!open) return scalar(-1);
 
-  std::vector<double> values;  // row after row
-  size_t cols = 0, rows = 0, lineNo = 0;
-  const char* p = bytes.data();
-  const char* last = p + bytes.size();
+  // The numbers go straight into the matrix, sized by line 1 and the count of lines.
+  Matrix x;
+  Eigen::Index cols = 0, rows = 0;
+  size_t lineNo = 0;
+  const char* p = bytes.data.get();
+  const char* last = p + bytes.size;
   std::string bad;
+  std::vector<double> first;
   while (p != last) {
     const char* eol = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(last - p)));
     if (!eol) eol = last;
@@ -91,16 +115,22 @@ Matrix dload(const std::string& path, bool* opened) {
     p = eol == last ? last : eol + 1;
     ++lineNo;
     if (lineNo > 1 && isEmptyLine(line)) break;
-    const size_t before = values.size();
-    if (!scanLine(
-            line, [&](double x) { values.push_back(x); }, bad))
-      throw Error(fileError(path, lineNo, "\"" + bad + "\" is not a number"));
-    const size_t count = values.size() - before;
+    Eigen::Index count = 0;
+    const bool read = rows == 0 ? parseNumberLine(std::string(line), first, bad)
+                                : scanLine(
+                                      line,
+                                      [&](double v) {
+                                        if (count < cols) x(rows, count) = v;
+                                        ++count;
+                                      },
+                                      bad);
+    if (!read) throw Error(fileError(path, lineNo, "\"" + bad + "\" is not a number"));
+    if (rows == 0) count = static_cast<Eigen::Index>(first.size());
     if (count == 0) throw Error(fileError(path, lineNo, "no numbers on the line"));
     if (rows == 0) {
       cols = count;
-      // The first line gives the row length: room for the rest at the same density.
-      values.reserve(bytes.size() / (line.size() + 1) * cols + cols);
+      x.resize(1 + lineCount(p, last), cols);
+      x.row(0) = Eigen::Map<const RowVector>(first.data(), cols);
     } else if (count != cols) {
       throw Error(
           fileError(path, lineNo,
@@ -109,9 +139,8 @@ Matrix dload(const std::string& path, bool* opened) {
     ++rows;
   }
   if (rows == 0) throw Error("Cannot read " + path + ": the file holds no data");
-  using RowMajor = Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::RowMajor>;
-  return Eigen::Map<const RowMajor>(values.data(), static_cast<Eigen::Index>(rows),
-                                    static_cast<Eigen::Index>(cols));
+  if (rows < x.rows()) return x.topRows(rows);  // the data ended at an empty line
+  return x;
 }
 
 }  // namespace tessaly

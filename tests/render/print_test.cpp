@@ -11,6 +11,7 @@
 
 #include "core/error.h"
 #include "platform/platform.h"
+#include "support/comma_locale.h"
 
 namespace tessaly::render {
 namespace {
@@ -187,6 +188,22 @@ TEST_F(PrintTest, AResolutionOptionIsOneNumberInRange) {
     EXPECT_THROW(print(fig, {bad, (dir / "bad.png").string()}), Error) << bad;
   }
   EXPECT_FALSE(fs::exists(dir / "bad.png"));
+}
+
+// Vector pictures hold coordinates and tick labels as numbers: a decimal-comma locale in force
+// must change no byte of them.
+TEST_F(PrintTest, VectorPicturesAreTheSameUnderACommaLocale) {
+  platform::model().set(axes, "XLim", platform::Value(RowVector{{0, 0.5}}));
+  platform::model().set(axes, "YLim", platform::Value(RowVector{{-0.25, 0.75}}));
+  // Cairo numbers its surfaces as they are made; that number is all two pictures may differ in.
+  auto svg = [&] {
+    return std::regex_replace(renderPicture(platform::model(), fig, PictureFormat::Svg),
+                              std::regex("surface[0-9]+"), "surface");
+  };
+  const std::string inC = svg();
+  test_support::CommaLocale german;
+  TESSALY_REQUIRE_COMMA_LOCALE(german);
+  EXPECT_EQ(svg(), inC);
 }
 
 TEST_F(PrintTest, ImageFollowsTheScreenLook) {
