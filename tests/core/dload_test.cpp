@@ -1,9 +1,12 @@
 #include "core/dload.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "core/error.h"
 #include "core/format.h"
@@ -130,6 +133,24 @@ TEST_F(DloadTest, ALargeFileReadsRowByRowAsItsLinesDo) {
   ASSERT_EQ(x.rows(), expected.rows());
   ASSERT_EQ(x.cols(), expected.cols());
   EXPECT_EQ(x, expected);
+}
+
+// A pipe has no size to read ahead of time: its bytes come in as they are written.
+TEST_F(DloadTest, ReadsFromAPipe) {
+  const auto fifo =
+      std::filesystem::temp_directory_path() / ("dload_fifo_" + std::to_string(::getpid()));
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::string text;
+  for (int i = 0; i < 20000; ++i) text += std::to_string(i) + " " + std::to_string(-i) + ".5\n";
+  std::thread writer([&] { std::ofstream(fifo, std::ios::binary) << text; });
+  const Matrix x = dload(fifo.string());
+  writer.join();
+  std::filesystem::remove(fifo);
+  ASSERT_EQ(x.rows(), 20000);
+  ASSERT_EQ(x.cols(), 2);
+  EXPECT_EQ(x(19999, 0), 19999);
+  EXPECT_EQ(x(19999, 1), -19999.5);
+  EXPECT_EQ(x(0, 1), 0.5);
 }
 
 TEST_F(DloadTest, ReadsTheDecimalPointUnderACommaLocale) {
