@@ -11,6 +11,7 @@ packages=(
   fonts-dejavu-core ghostscript
   qt6-base-dev  # the windows (Qt 6 Widgets); tests run on its offscreen platform
   dpkg-dev file  # cpack -G DEB: dependencies of the package
+  locales  # a decimal-comma locale for the tests that numbers never follow the user's locale
   python3  # the session tests check results with its standard library
 )
 missing=()
@@ -22,6 +23,12 @@ if [ ${#missing[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The locale tests run under German number formatting; they are skipped where it is missing.
+if ! locale -a 2>/dev/null | grep -qx 'de_DE.utf8'; then
+  sed -i 's/^# *\(de_DE.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  locale-gen >/dev/null
 fi
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null

@@ -1,16 +1,18 @@
 #include "cli/analyze.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "cli/analyze_deformation.h"
+#include "cli/options.h"
 #include "cli/picture_notes.h"
 #include "core/error.h"
 #include "core/group_list.h"
+#include "core/numbers.h"
 #include "core/random.h"
+#include "core/text.h"
 #include "core/tps.h"
 #include "dispatch/busy_pointer.h"
 #include "dispatch/controls.h"
@@ -31,20 +33,9 @@ struct Failure {
   std::string message;
 };
 
-std::string trimmed(const std::string& s) {
-  const auto a = s.find_first_not_of(" \t");
-  if (a == std::string::npos) return {};
-  return s.substr(a, s.find_last_not_of(" \t") - a + 1);
-}
-
 void checkInputFile(const std::string& path, const std::string& what) {
-  std::error_code ec;
-  if (!fs::exists(path, ec)) throw Error("The " + what + " \"" + path + "\" does not exist");
-  if (!fs::is_regular_file(path, ec)) {
-    throw Error("The " + what + " \"" + path + "\" is not a file");
-  }
-  std::ifstream in(path);
-  if (!in) throw Error("The " + what + " \"" + path + "\" cannot be read");
+  std::string text = path;
+  if (std::string problem = inputFileCheck(what)(text); !problem.empty()) throw Error(problem);
 }
 
 bool hasUnknowns(const AnalyzeOptions& o) {
@@ -95,18 +86,13 @@ std::pair<std::string, std::string> parseJackknife(const std::string& text) {
   if (comma == std::string::npos || text.find(',', comma + 1) != std::string::npos) {
     throw Error(usage);
   }
-  const std::string n = trimmed(text.substr(0, comma));
-  const std::string f = trimmed(text.substr(comma + 1));
-  char* end = nullptr;
-  const double trials = std::strtod(n.c_str(), &end);
-  if (n.empty() || end != n.c_str() + n.size() || !(trials >= 1) || trials > 1e9 ||
-      trials != std::floor(trials)) {
+  const std::string n = std::string(trimBlanks(std::string_view(text).substr(0, comma)));
+  const std::string f = std::string(trimBlanks(std::string_view(text).substr(comma + 1)));
+  double trials = 0, fraction = 0;
+  if (!parseNumber(n, trials) || !(trials >= 1) || trials > 1e9 || trials != std::floor(trials)) {
     throw Error(usage);
   }
-  const double fraction = std::strtod(f.c_str(), &end);
-  if (f.empty() || end != f.c_str() + f.size() || !(fraction > 0 && fraction < 1)) {
-    throw Error(usage);
-  }
+  if (!parseNumber(f, fraction) || !(fraction > 0 && fraction < 1)) throw Error(usage);
   return {n, f};
 }
 

@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "cli/analyze.h"
+#include "cli/options.h"
 #include "cli/script.h"
 #include "cli/session.h"
 
@@ -68,20 +69,31 @@ int main(int argc, char** argv) {
   std::uint64_t seed = 0;
   CLI::App* analyze = app.add_subcommand(
       "analyze", "load data and groups, run the CVA, and write every result into a folder");
-  analyze->add_option("data", options.data, "landmark data file")->required();
-  analyze->add_option("groups", options.groups, "group list file")->required();
+  analyze->add_option("data", options.data, "landmark data file")
+      ->required()
+      ->check(tessaly::cli::inputFileCheck("data file"));
+  analyze->add_option("groups", options.groups, "group list file")
+      ->required()
+      ->check(tessaly::cli::inputFileCheck("group list file"));
   analyze->add_option("--out", options.outDir, "folder for the results")->required();
-  analyze->add_option("--reference", options.reference, "reference configuration file");
+  analyze->add_option("--reference", options.reference, "reference configuration file")
+      ->check(tessaly::cli::inputFileCheck("reference file"));
   CLI::Option* unknowns =
-      analyze->add_option("--unknowns", options.unknowns, "file of unknown specimens");
+      analyze->add_option("--unknowns", options.unknowns, "file of unknown specimens")
+          ->check(tessaly::cli::inputFileCheck("file of unknown specimens"));
   CLI::Option* codes =
-      analyze->add_option("--unknown-codes", options.unknownCodes, "codes of the unknowns");
+      analyze->add_option("--unknown-codes", options.unknownCodes, "codes of the unknowns")
+          ->check(tessaly::cli::inputFileCheck("file of unknowns' codes"));
   unknowns->needs(codes);
   codes->needs(unknowns);
-  analyze->add_option("--jackknife", options.jackknife,
-                      "jackknife test: trials and fraction left out, e.g. 100,0.1");
-  analyze->add_option("--group-names", options.groupNames,
-                      "names of the group codes: lines of a code and its name");
+  analyze
+      ->add_option("--jackknife", options.jackknife,
+                   "jackknife test: trials and fraction left out, e.g. 100,0.1")
+      ->check(tessaly::cli::jackknifeCheck());
+  analyze
+      ->add_option("--group-names", options.groupNames,
+                   "names of the group codes: lines of a code and its name")
+      ->check(tessaly::cli::inputFileCheck("file of group names"));
   CLI::Option* seedOption = analyze->add_option("--seed", seed, "seed of the random numbers");
   analyze->add_flag("--verbose", options.verbose,
                     "show the diagnostic lines of the numeric routines (on standard error)");
@@ -93,7 +105,13 @@ int main(int argc, char** argv) {
   convert->add_option("out", convertOut, "numeric landmark file to write (IDs go to OUT-ids)")
       ->required();
 
-  CLI11_PARSE(app, argc, argv);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    const int status = app.exit(e);
+    // A file or value refused by its check ends with status 2, as every refused input does.
+    return e.get_exit_code() == static_cast<int>(CLI::ExitCodes::ValidationError) ? 2 : status;
+  }
 
   if (convert->parsed()) return tessaly::cli::runConvert(convertIn, convertOut, std::cerr);
 

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "core/error.h"
+#include "core/numbers.h"
 
 namespace tessaly::cli {
 
@@ -19,19 +20,6 @@ std::string trim(const std::string& s) {
   while (a < b && isBlank(s[a])) ++a;
   while (b > a && isBlank(s[b - 1])) --b;
   return s.substr(a, b - a);
-}
-
-bool readCount(const std::string& text, unsigned long long& value) {
-  if (text.empty()) return false;
-  for (char c : text) {
-    if (!std::isdigit(static_cast<unsigned char>(c))) return false;
-  }
-  try {
-    value = std::stoull(text);
-  } catch (const std::out_of_range&) {
-    return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -142,7 +130,7 @@ bool parseLine(const std::string& text, int line, Step& step) {
     step.kind = Step::Kind::Print;
     step.args = rest;
   } else if (head == "seed") {
-    if (rest.size() != 1 || !readCount(rest[0], step.seed)) {
+    if (rest.size() != 1 || !parseCount(rest[0], step.seed)) {
       throw ScriptError(line, "seed needs one whole number, 0 or more");
     }
     step.kind = Step::Kind::Seed;

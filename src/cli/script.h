@@ -18,6 +18,7 @@
 // Words are split as a shell splits them: blanks separate, single quotes keep everything up to
 // the next single quote, double quotes keep everything but allow \" \\ \$ \`, and a backslash
 // outside quotes keeps the next character. A # that begins a word starts a comment.
+#include <cstdint>
 #include <istream>
 #include <stdexcept>
 #include <string>
@@ -37,7 +38,7 @@ struct Step {
   std::vector<std::string> args;  // answers (Action, Call, Answers), TAG PROPERTY VALUE (Set),
                                   // FILE (Print)
   std::string text;               // the callback text (Call)
-  unsigned long long seed = 0;    // (Seed)
+  std::uint64_t seed = 0;         // (Seed)
   bool continueOnError = false;   // (OnError)
 };
 

@@ -1,15 +1,16 @@
 #include "cli/session.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 #include "core/error.h"
+#include "core/numbers.h"
 #include "core/random.h"
 #include "dispatch/actions.h"
 #include "platform/platform.h"
+#include "platform/property_guard.h"
 #include "platform/window_files.h"
 #include "render/print.h"
 #include "shell/callback.h"
@@ -23,11 +24,6 @@ using platform::model;
 using platform::Value;
 
 namespace {
-
-std::string lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
 
 // The program reports an error that ended an action (or a by-name call) in a message box with
 // one of these titles, after writing it to the console; the batch runner takes such a box as
@@ -61,11 +57,8 @@ Value propertyValueFromText(const Value& current, const std::string& text,
   std::string field;
   auto flush = [&] {
     if (field.empty()) return;
-    char* end = nullptr;
-    const double x = std::strtod(field.c_str(), &end);
-    if (end != field.c_str() + field.size()) {
-      throw Error("\"" + text + "\" is not a number for " + what);
-    }
+    double x = 0;
+    if (!parseNumber(field, x)) throw Error("\"" + text + "\" is not a number for " + what);
     numbers.push_back(x);
     field.clear();
   };
@@ -232,49 +225,14 @@ void Session::runSet(const Step& step) {
 namespace {
 
 // Moves an axes for a print and puts its Units and Position back when it goes out of scope.
-class RestoredPlacement {
- public:
-  RestoredPlacement() = default;
-  explicit RestoredPlacement(Handle axes)
-      : axes_(axes), units_(model().get(axes, "Units")), position_(model().get(axes, "Position")) {}
-  RestoredPlacement(RestoredPlacement&& other) noexcept { *this = std::move(other); }
-  RestoredPlacement& operator=(RestoredPlacement&& other) noexcept {
-    std::swap(axes_, other.axes_);
-    std::swap(units_, other.units_);
-    std::swap(position_, other.position_);
-    return *this;
-  }
-  ~RestoredPlacement() {
-    if (axes_ < 0 || !model().isHandle(axes_)) return;
-    model().set(axes_, "Units", units_);
-    model().set(axes_, "Position", position_);
-  }
-  void place(const RowVector& pixels) {
-    model().set(axes_, "Units", Value("pixels"));
-    model().set(axes_, "Position", Value(pixels));
-  }
-
- private:
-  Handle axes_ = -1;
-  Value units_, position_;
-};
 
 }  // namespace
 
 void Session::runPrint(const Step& step) {
   fs::path path(step.args.at(0));
   if (path.is_relative()) path = fs::path(baseFolder_) / path;
-  const std::string ext = lower(path.extension().string());
-  render::PictureFormat format;
-  if (ext == ".png") {
-    format = render::PictureFormat::Png;
-  } else if (ext == ".svg") {
-    format = render::PictureFormat::Svg;
-  } else if (ext == ".pdf") {
-    format = render::PictureFormat::Pdf;
-  } else if (ext == ".eps") {
-    format = render::PictureFormat::Eps;
-  } else {
+  const std::optional<render::PictureFormat> format = render::pictureFormatOf(path.string());
+  if (!format) {
     throw Error("Cannot tell the picture type of \"" + step.args.at(0) +
                 "\": end its name in .png, .svg, .pdf or .eps");
   }
@@ -293,23 +251,29 @@ void Session::runPrint(const Step& step) {
     (model().get(h, "Tag").toText() == "Legend" ? legends : axes).push_back(h);
   }
   if (axes.size() != 1 || legends.size() > 1) {
-    render::writePicture(path.string(), model(), figure, format, options);
+    render::writePicture(path.string(), model(), figure, *format, options);
     return;
   }
   const render::Size size = render::figureSize(model(), figure);
   constexpr double left = 80, bottom = 50, right = 30, top = 40;  // room for ticks and title
+  platform::PropertyGuard layout(model());
+  const auto place = [&](Handle ax, const RowVector& pixels) {
+    layout.keep(ax, {"Units", "Position"});
+    layout.set(ax, "Units", Value("pixels"));
+    layout.set(ax, "Position", Value(pixels));
+  };
   double legendRoom = 0;
-  RestoredPlacement legend;
   if (!legends.empty()) {
-    legend = RestoredPlacement(legends.front());
     const RowVector at = platform::pixelPosition(model(), legends.front());
     legendRoom = at(2) + 20;
-    legend.place(RowVector{{size.width - right - at(2), size.height - top - at(3), at(2), at(3)}});
+    place(legends.front(),
+          RowVector{{size.width - right - at(2), size.height - top - at(3), at(2), at(3)}});
   }
-  RestoredPlacement plot(axes.front());
-  plot.place(RowVector{{left, bottom, std::max(size.width - left - right - legendRoom, 1.0),
-                        std::max(size.height - bottom - top, 1.0)}});
-  render::writePicture(path.string(), model(), figure, format, options);
+  place(axes.front(),
+        RowVector{{left, bottom, std::max(size.width - left - right - legendRoom, 1.0),
+                   std::max(size.height - bottom - top, 1.0)}});
+  render::writePicture(path.string(), model(), figure, *format, options);
+  layout.restore();
 }
 
 int Session::runScript(const std::vector<Step>& steps, const std::string& scriptName) {

@@ -1,6 +1,9 @@
 #include "core/format.h"
 
+#include <locale.h>
+
 #include <cctype>
+#include <climits>
 #include <cmath>
 
 namespace tessaly {
@@ -47,10 +50,31 @@ size_t readConversion(const std::string& format, size_t pos, Conversion& conv) {
   return end < format.size() ? end + 1 : end;
 }
 
-// printf of one value with a complete C format (numbers in the C locale: the program never
-// changes LC_NUMERIC).
+// The "C" locale, made once and kept for the life of the program.
+locale_t cLocale() {
+  static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+  return c;
+}
+
+// Puts this thread in the "C" locale for as long as it lives, whatever setlocale holds for the
+// program: a decimal comma must never reach a file. Other threads are not affected.
+class CLocaleScope {
+ public:
+  CLocaleScope() : old_(cLocale() ? uselocale(cLocale()) : static_cast<locale_t>(nullptr)) {}
+  ~CLocaleScope() {
+    if (old_) uselocale(old_);
+  }
+  CLocaleScope(const CLocaleScope&) = delete;
+  CLocaleScope& operator=(const CLocaleScope&) = delete;
+
+ private:
+  locale_t old_;
+};
+
+// printf of one value with a complete C format, in the C locale.
 template <typename T>
 std::string cFormat(const std::string& flags, T value) {
+  CLocaleScope cNumbers;
   int n = std::snprintf(nullptr, 0, flags.c_str(), value);
   if (n <= 0) return {};
   std::string out(static_cast<size_t>(n) + 1, '\0');
@@ -76,6 +100,9 @@ std::string formatNumber(const Conversion& conv, double x) {
       if (isWhole(x)) return cFormat(conv.flags + "ll" + conv.letter, static_cast<long long>(x));
       return cFormat(conv.flags + "e", x);
     case 'c':
+      // A character code must fit an int; NaN, infinities and larger values print as %e does
+      // for a %d that is not whole.
+      if (!(x > INT_MIN - 1.0 && x < INT_MAX + 1.0)) return cFormat(conv.flags + "e", x);
       return std::string(1, static_cast<char>(static_cast<int>(x)));
     case 's':
       return cFormat(conv.flags + "s", num2str(x).c_str());

@@ -1,7 +1,5 @@
 #include "dispatch/output_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,6 +9,7 @@
 #include <system_error>
 
 #include "core/error.h"
+#include "core/replace_file.h"
 #include "platform/platform.h"
 
 namespace tessaly::dispatch {
@@ -53,57 +52,10 @@ bool appendText(const std::string& path, const std::string& text) {
   return true;
 }
 
-// Permissions for a new file, as a plain open for writing would give it.
-mode_t newFileMode() {
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
-}
-
 bool replaceText(const std::string& path, const std::string& text) {
-  fs::path target(path);
-  std::error_code ec;
-  // Replace the file a link points to, not the link.
-  if (fs::is_symlink(target, ec)) {
-    fs::path real = fs::canonical(target, ec);
-    if (!ec) target = real;
-  }
-  const bool exists = fs::exists(target, ec);
-  if (exists && fs::is_directory(target, ec)) return false;
-  if (exists && ::access(target.c_str(), W_OK) != 0) return false;
-
-  fs::path folder = target.parent_path();
-  if (folder.empty()) folder = ".";
-  std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-  int fd = ::mkstemp(temp.data());
-  if (fd < 0) {
-    // A folder that takes no new files: a file already there may still be written in place.
-    if (!exists) return false;
-    std::FILE* file = std::fopen(target.c_str(), "wb");
-    if (!file) return false;
-    if (int err = writeAndClose(file, text, false)) writeFailed(path, err);
-    return true;
-  }
-
-  struct stat old {};
-  ::fchmod(fd, exists && ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : newFileMode());
-  std::FILE* file = ::fdopen(fd, "wb");
-  if (!file) {
-    int err = errno;
-    ::close(fd);
-    ::unlink(temp.c_str());
-    writeFailed(path, err);
-  }
-  if (int err = writeAndClose(file, text, true)) {
-    ::unlink(temp.c_str());
-    writeFailed(path, err);
-  }
-  if (std::rename(temp.c_str(), target.c_str()) != 0) {
-    int err = errno;
-    ::unlink(temp.c_str());
-    writeFailed(path, err);
-  }
-  return true;
+  const ReplaceResult result = replaceFile(path, text);
+  if (result.opened && result.error) writeFailed(path, result.error);
+  return result.opened;
 }
 
 }  // namespace

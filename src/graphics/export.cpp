@@ -5,6 +5,7 @@
 
 #include "platform/axis.h"
 #include "platform/platform.h"
+#include "platform/property_guard.h"
 #include "platform/verbs.h"
 #include "render/print.h"
 
@@ -24,36 +25,26 @@ void withPictureLayout(const std::function<void(Handle figure)>& output) {
   double trrx = t(1) - t(0), trry = t(3) - t(2);
   t += RowVector{{-0.03 * trrx, 0.03 * trrx, -0.03 * trry, 0.03 * trry}};
 
-  pf::Value iposition = pf::get(axes, "Position");
-  pf::Value iunits = pf::get(axes, "Units");
-  pf::Value ifunits = pf::get(fig, "Units");
-  auto restore = [&] {
-    pf::set(fig, "Units", ifunits);
-    pf::set(axes, "Units", iunits);
-    pf::set(axes, "Position", iposition);
+  pf::PropertyGuard layout(pf::model());
+  layout.keep(fig, {"Units"});
+  layout.keep(axes, {"Units", "Position"});
+  layout.afterRestore([axes] {
     pf::axis(axes, "auto");
     pf::axis(axes, "equal");
-  };
-
-  try {
-    pf::set(fig, "Units", "characters");
-    RowVector f = pf::get(fig, "Position").matrix();
-    // 12 characters on the left for the tick labels and the y label, 3 below for the x
-    // label; the width also leaves 5 on the right, so the box ends inside the window
-    // (a width of the window's less 5 would run 7 characters past its right edge and cut
-    // off the right of the plot).
-    RowVector fposition{{12, 3, f(2) - 12 - 5, f(3) - 4}};
-    pf::Value funits = pf::get(fig, "Units");
-    pf::set(axes, "Units", funits);
-    pf::set(axes, "Position", fposition);
-    pf::axis(axes, t);
-    pf::axis(axes, "equal");
-    output(fig);
-  } catch (...) {
-    restore();
-    throw;
-  }
-  restore();
+  });
+  layout.set(fig, "Units", pf::Value("characters"));
+  RowVector f = pf::get(fig, "Position").matrix();
+  // 12 characters on the left for the tick labels and the y label, 3 below for the x
+  // label; the width also leaves 5 on the right, so the box ends inside the window
+  // (a width of the window's less 5 would run 7 characters past its right edge and cut
+  // off the right of the plot).
+  RowVector fposition{{12, 3, f(2) - 12 - 5, f(3) - 4}};
+  layout.set(axes, "Units", pf::get(fig, "Units"));
+  layout.set(axes, "Position", pf::Value(fposition));
+  pf::axis(axes, t);
+  pf::axis(axes, "equal");
+  output(fig);
+  layout.restore();
 }
 
 }  // namespace

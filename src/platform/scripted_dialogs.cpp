@@ -1,12 +1,12 @@
 #include "platform/scripted_dialogs.h"
 
-#include <cctype>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <ostream>
 
 #include "core/error.h"
+#include "core/numbers.h"
+#include "core/text.h"
 
 namespace tessaly::platform {
 
@@ -14,25 +14,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
-std::string trim(const std::string& s) {
-  const auto first = s.find_first_not_of(" \t");
-  if (first == std::string::npos) return {};
-  const auto last = s.find_last_not_of(" \t");
-  return s.substr(first, last - first + 1);
-}
-
-// A whole number or a decimal number, nothing else around it.
+// A whole number or a decimal number, with blanks around it at most.
 bool readNumber(const std::string& text, double& value) {
-  const std::string t = trim(text);
-  if (t.empty()) return false;
-  char* end = nullptr;
-  value = std::strtod(t.c_str(), &end);
-  return end == t.c_str() + t.size() && std::isfinite(value);
+  return parseNumber(trimBlanks(text), value) && std::isfinite(value);
 }
 
 }  // namespace
@@ -152,7 +136,7 @@ std::string ScriptedDialogs::question(const std::string& question, const std::st
     return {};
   }
   for (const std::string& b : choices) {
-    if (lower(b) == lower(*a)) {
+    if (lowercase(b) == lowercase(*a)) {
       asked_.push_back({Kind::Question, question, true});
       return b;
     }

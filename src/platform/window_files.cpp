@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "core/error.h"
+#include "core/text.h"
 #include "platform/platform.h"
 
 namespace tessaly::platform {
@@ -109,11 +110,6 @@ void moveOnscreen(ObjectModel& m, Handle fig) {
   m.set(fig, "Position", pos);
 }
 
-std::string lowerCase(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
 }  // namespace
 
 void setResourceFolder(const std::string& folder) {
@@ -186,7 +182,7 @@ Handle openfig(const std::string& filename, const std::string& policy) {
 
   Handle fig = windows.back();
   moveOnscreen(m, fig);
-  if (lowerCase(m.get(fig, "Visible").toText()) == "on") m.setCurrentFigure(fig);
+  if (lowercase(m.get(fig, "Visible").toText()) == "on") m.setCurrentFigure(fig);
   return fig;
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "core/text.h"
 #include "platform/axis.h"
 #include "render/style.h"
 #include "render/ticks.h"
@@ -16,11 +17,6 @@ using platform::PropertyId;
 using platform::Value;
 
 namespace {
-
-std::string lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
 
 // Property ids, interned once: the renderer reads a dozen properties of every object.
 struct Ids {
@@ -74,7 +70,7 @@ Rgb colorOr(const Value& v, Rgb fallback) {
 }
 
 bool visible(const ObjectModel& m, Handle h) {
-  return lower(textOf(m, h, ids().visible)) != "off";
+  return lowercase(textOf(m, h, ids().visible)) != "off";
 }
 
 bool finite(double x, double y) {
@@ -136,14 +132,14 @@ std::vector<double> dataOf(const ObjectModel& m, Handle h, PropertyId id) {
 }
 
 HAlign hAlign(const std::string& s) {
-  std::string a = lower(s);
+  std::string a = lowercase(s);
   if (a == "center") return HAlign::Center;
   if (a == "right") return HAlign::Right;
   return HAlign::Left;
 }
 
 VAlign vAlign(const std::string& s) {
-  std::string a = lower(s);
+  std::string a = lowercase(s);
   if (a == "top") return VAlign::Top;
   if (a == "cap") return VAlign::Cap;
   if (a == "baseline") return VAlign::Baseline;
@@ -294,7 +290,7 @@ void drawText(const ObjectModel& m, Handle h, const DataMap& map, Painter& p) {
   double x = pos.matrix()(0), y = pos.matrix()(1);
   if (!finite(x, y)) return;
   Point at;
-  if (lower(textOf(m, h, ids().units)) == "normalized")
+  if (lowercase(textOf(m, h, ids().units)) == "normalized")
     at = {map.box.x + x * map.box.width, map.box.y + map.box.height * (1 - y)};
   else
     at = map(x, y);
@@ -357,7 +353,7 @@ void drawAxes(const ObjectModel& m, Handle axes, Painter& p) {
     Rgb xColor = colorOr(prop(m, axes, ids().xColor), {0, 0, 0});
     Rgb yColor = colorOr(prop(m, axes, ids().yColor), {0, 0, 0});
     double lw = numberOf(m, axes, ids().lineWidth, 0.5) * kPixelsPerPoint;
-    bool boxed = lower(textOf(m, axes, ids().box)) == "on";
+    bool boxed = lowercase(textOf(m, axes, ids().box)) == "on";
     Pen xPen{xColor, lw, Dash::Solid}, yPen{yColor, lw, Dash::Solid};
     p.polyline({{left, bottom}, {right, bottom}}, xPen);
     p.polyline({{left, top}, {left, bottom}}, yPen);
@@ -418,7 +414,7 @@ void drawControl(const ObjectModel& m, Handle h, double figureHeight, Painter& p
   RowVector pos = platform::pixelPosition(m, h);
   Rect r{pos(0), figureHeight - pos(1) - pos(3), pos(2), pos(3)};
   if (!(r.width > 0 && r.height > 0)) return;
-  std::string style = lower(textOf(m, h, ids().style));
+  std::string style = lowercase(textOf(m, h, ids().style));
   Rgb bg = colorOr(prop(m, h, ids().background), {0.94, 0.94, 0.94});
   p.fillRect(r, bg);
   if (style != "text") p.strokeRect(r, Pen{{0.5, 0.5, 0.5}, 1, Dash::Solid});
@@ -466,7 +462,7 @@ void renderFigure(const ObjectModel& m, Handle figure, Painter& painter,
                   const RenderOptions& options) {
   Size size = figureSize(m, figure);
   Rgb background = colorOr(prop(m, figure, ids().color), {0.94, 0.94, 0.94});
-  if (options.printing && lower(textOf(m, figure, ids().invertHardcopy)) != "off")
+  if (options.printing && lowercase(textOf(m, figure, ids().invertHardcopy)) != "off")
     background = {1, 1, 1};
   if (!(options.blankPaper && background == Rgb{1, 1, 1}))
     painter.fillRect({0, 0, size.width, size.height}, background);

@@ -10,10 +10,13 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
+#include <string_view>
 
 #include "core/error.h"
+#include "core/numbers.h"
+#include "core/replace_file.h"
+#include "core/text.h"
 #include "platform/platform.h"
 #include "render/cairo_painter.h"
 
@@ -66,13 +69,25 @@ Surface imageSurface(const ObjectModel& m, Handle figure, const RenderOptions& o
   return s;
 }
 
-std::string extensionOf(const std::string& path) {
-  std::string ext = std::filesystem::path(path).extension().string();
-  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return ext;
-}
+// The picture formats by file name extension, for print and every face that names a file.
+struct ExtensionFormat {
+  std::string_view extension;
+  PictureFormat format;
+};
+constexpr ExtensionFormat kPictureExtensions[] = {
+    {".png", PictureFormat::Png}, {".svg", PictureFormat::Svg}, {".pdf", PictureFormat::Pdf},
+    {".eps", PictureFormat::Eps}, {".ps", PictureFormat::Eps},
+};
 
 }  // namespace
+
+std::optional<PictureFormat> pictureFormatOf(const std::string& path) {
+  const std::string ext = lowercase(std::filesystem::path(path).extension().string());
+  for (const ExtensionFormat& e : kPictureExtensions) {
+    if (e.extension == ext) return e.format;
+  }
+  return std::nullopt;
+}
 
 Image renderImage(const ObjectModel& m, Handle figure, const RenderOptions& options, double scale) {
   Surface s = imageSurface(m, figure, options, scale);
@@ -126,22 +141,7 @@ void writePicture(const std::string& path, const ObjectModel& m, Handle figure,
   std::string bytes = renderPicture(m, figure, format, options, scale);
   // Written beside the target and moved over it when complete, so a failed write never
   // leaves half a picture in place of an old one.
-  std::string part = path + ".part";
-  {
-    std::ofstream out(part, std::ios::binary | std::ios::trunc);
-    if (out) out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-      std::remove(part.c_str());
-      throw Error("Could not write the picture file " + path);
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(part, path, ec);
-  if (ec) {
-    std::remove(part.c_str());
-    throw Error("Could not write the picture file " + path);
-  }
+  if (!replaceFile(path, bytes).written()) throw Error("Could not write the picture file " + path);
 }
 
 void print(Handle figure, const std::vector<std::string>& options) {
@@ -168,9 +168,9 @@ void print(Handle figure, const std::vector<std::string>& options) {
     } else if (opt == "-dmeta") {
       toClipboard = true;
     } else if (opt.size() > 2 && opt.compare(0, 2, "-r") == 0) {
-      char* end = nullptr;
-      double dpi = std::strtod(opt.c_str() + 2, &end);
-      if (*end != '\0' || !(dpi > 0 && dpi <= 2400)) throw Error("Unknown print option " + opt);
+      double dpi = 0;
+      if (!parseNumber(std::string_view(opt).substr(2), dpi) || !(dpi > 0 && dpi <= 2400))
+        throw Error("Unknown print option " + opt);
       scale = dpi / 96;
     } else if (!opt.empty() && opt[0] == '-') {
       throw Error("Unknown print option " + opt);
@@ -186,16 +186,8 @@ void print(Handle figure, const std::vector<std::string>& options) {
   }
   if (file.empty()) throw Error("print needs a file name");
   if (!format) {
-    std::string ext = extensionOf(file);
-    if (ext == ".eps" || ext == ".ps")
-      format = PictureFormat::Eps;
-    else if (ext == ".png")
-      format = PictureFormat::Png;
-    else if (ext == ".svg")
-      format = PictureFormat::Svg;
-    else if (ext == ".pdf")
-      format = PictureFormat::Pdf;
-    else
+    format = pictureFormatOf(file);
+    if (!format)
       throw Error("Cannot tell the picture format of " + file +
                   "; give -depsc, -dpng, -dsvg or -dpdf");
   }

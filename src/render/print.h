@@ -2,6 +2,7 @@
 // Pictures of a figure through the one drawing code path: an ARGB image for the screen, PNG,
 // SVG, PDF and encapsulated PostScript bytes or files, and `print` with its options.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,10 @@ struct Image {
 };
 
 enum class PictureFormat { Png, Svg, Pdf, Eps };
+
+// The format a file name's extension stands for, in any letter case: .png, .svg, .pdf, and .eps
+// or .ps for encapsulated PostScript. None for any other name.
+std::optional<PictureFormat> pictureFormatOf(const std::string& path);
 
 // The figure drawn at its size in pixels times scale.
 Image renderImage(const platform::ObjectModel& m, platform::Handle figure,

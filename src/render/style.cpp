@@ -4,14 +4,11 @@
 #include <array>
 #include <cctype>
 
+#include "core/text.h"
+
 namespace tessaly::render {
 
 namespace {
-
-std::string lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
 
 struct NamedColor {
   const char* letter;
@@ -40,7 +37,7 @@ std::optional<ColorSpec> parseColor(const platform::Value& value) {
     return ColorSpec{ColorSpec::Kind::Rgb, c};
   }
   if (!value.isText()) return std::nullopt;
-  std::string t = lower(value.text());
+  std::string t = lowercase(value.text());
   if (t == "none") return ColorSpec{ColorSpec::Kind::None, {}};
   if (t == "auto") return ColorSpec{ColorSpec::Kind::Auto, {}};
   if (t == "flat") return ColorSpec{ColorSpec::Kind::Flat, {}};
@@ -59,7 +56,7 @@ std::optional<char> parseMarker(const std::string& marker) {
                                                                    {"diamond", 'd'},
                                                                    {"pentagram", 'p'},
                                                                    {"hexagram", 'h'}}};
-  std::string m = lower(marker);
+  std::string m = lowercase(marker);
   for (const auto& [name, symbol] : kNames)
     if (m == name) return symbol;
   return std::nullopt;

@@ -1,11 +1,12 @@
 #include "shell/callback.h"
 
 #include <cctype>
-#include <charconv>
 #include <cmath>
 #include <limits>
+#include <string_view>
 
 #include "core/error.h"
+#include "core/numbers.h"
 #include "platform/platform.h"
 
 namespace tessaly::shell {
@@ -132,11 +133,7 @@ class Reader {
         while (std::isdigit(static_cast<unsigned char>(peek()))) ++pos_;
       }
     }
-    // Parse the C locale way whatever the user's locale.
-    std::string token = s_.substr(start, pos_ - start);
-    const char* first = token.data();
-    if (*first == '+') ++first;
-    if (std::from_chars(first, token.data() + token.size(), x).ec != std::errc()) {
+    if (!parseNumber(std::string_view(s_).substr(start, pos_ - start), x)) {
       pos_ = start;
       return false;
     }

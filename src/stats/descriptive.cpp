@@ -7,6 +7,7 @@
 #include <map>
 
 #include "core/error.h"
+#include "core/text.h"
 #include "stats/manova.h"
 
 namespace tessaly::stats {
@@ -14,11 +15,6 @@ namespace tessaly::stats {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-std::string lowerCase(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
 
 // Variance of each column of a matrix of observations (rows).
 RowVector columnVariance(const Matrix& x, int flag) {
@@ -43,7 +39,7 @@ Matrix var(const Matrix& x, int flag) {
 }
 
 Matrix pdist(const Matrix& X, const std::string& metricName, double exponent) {
-  const std::string metric = lowerCase(metricName);
+  const std::string metric = lowercase(metricName);
   const Eigen::Index n = X.rows();
   const Eigen::Index m = X.cols();
   Matrix Y(1, n > 1 ? n * (n - 1) / 2 : 0);

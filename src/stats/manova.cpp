@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <unordered_map>
 
 #include "core/error.h"
+#include "core/format.h"
 #include "stats/distributions.h"
 
 namespace tessaly::stats {
@@ -32,18 +32,15 @@ std::vector<std::string> numericNames(const std::vector<double>& values) {
   }
   std::vector<std::string> names;
   names.reserve(values.size());
-  char buffer[64];
+  const std::string wholeFormat = "%d";
+  const std::string decimalFormat = "%." + std::to_string(digits) + "g";
   for (double v : values) {
     if (std::isnan(v)) {
       names.emplace_back("NaN");
     } else if (std::isinf(v)) {
       names.emplace_back(v > 0 ? "Inf" : "-Inf");
-    } else if (allWhole) {
-      std::snprintf(buffer, sizeof buffer, "%lld", static_cast<long long>(v));
-      names.emplace_back(buffer);
     } else {
-      std::snprintf(buffer, sizeof buffer, "%.*g", digits, v);
-      names.emplace_back(buffer);
+      names.push_back(formatText(allWhole ? wholeFormat : decimalFormat, {v}));
     }
   }
   return names;

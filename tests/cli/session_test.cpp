@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "cli/analyze.h"
+#include "cli/options.h"
 #include "core/error.h"
 #include "platform/platform.h"
 
@@ -79,6 +80,38 @@ TEST(AnalyzeOptions, InputsAreCheckedBeforeAnythingRuns) {
   AnalyzeOptions jack = o;
   jack.jackknife = "10";
   EXPECT_NE(message(jack).find("--jackknife takes N,FRACTION"), std::string::npos);
+  fs::remove_all(dir);
+}
+
+// The command line refuses a bad file or jackknife pair while parsing, naming the option.
+TEST(AnalyzeOptions, TheCommandLineChecksFilesAndTheJackknifePair) {
+  const fs::path dir = uniqueFolder("tessaly_analyze_cli");
+  fs::create_directories(dir);
+  const std::string data = (dir / "data.txt").string();
+  std::ofstream(data) << "1 2 3\n";
+  auto parse = [&](std::vector<std::string> args) -> std::string {
+    CLI::App app;
+    std::string file, jackknife;
+    app.add_option("data", file)->check(inputFileCheck("data file"));
+    app.add_option("--jackknife", jackknife)->check(jackknifeCheck());
+    std::reverse(args.begin(), args.end());  // CLI11 takes its arguments last first
+    try {
+      app.parse(args);
+    } catch (const CLI::ParseError& e) {
+      return e.what();
+    }
+    return "accepted " + file + " " + jackknife;
+  };
+  EXPECT_EQ(parse({data, "--jackknife", "100,0.1"}), "accepted " + data + " 100,0.1");
+  EXPECT_EQ(parse({(dir / "none.txt").string()}),
+            "data: The data file \"" + (dir / "none.txt").string() + "\" does not exist");
+  EXPECT_EQ(parse({dir.string()}), "data: The data file \"" + dir.string() + "\" is not a file");
+  EXPECT_EQ(parse({"/dev/null"}), "data: The data file \"/dev/null\" is not a file");
+  for (const char* bad : {"100", "0,0.1", "10,1", "0x10,0.5", "10,0.1.5"}) {
+    EXPECT_NE(parse({data, "--jackknife", bad}).find("--jackknife: --jackknife takes N,FRACTION"),
+              std::string::npos)
+        << bad;
+  }
   fs::remove_all(dir);
 }
 

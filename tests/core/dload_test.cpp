@@ -1,11 +1,16 @@
 #include "core/dload.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "core/error.h"
+#include "core/format.h"
+#include "support/comma_locale.h"
 
 namespace tessaly {
 namespace {
@@ -82,6 +87,87 @@ TEST_F(DloadTest, BadLinesAreErrorsNamingFileAndLine) {
   }
   EXPECT_THROW(dload(write("")), Error);
   EXPECT_THROW(dload(write("\n1 2\n")), Error);
+}
+
+// The text of the error dload raises for a file, or "read" when it reads.
+std::string errorOf(const std::string& path) {
+  try {
+    dload(path);
+  } catch (const Error& e) {
+    return e.what();
+  }
+  return "read";
+}
+
+TEST_F(DloadTest, EveryKindOfBadLineIsNamedWithItsLineNumber) {
+  std::string p = write("1 2\n3 +-4\n");
+  EXPECT_EQ(errorOf(p), "Cannot read " + p + ", line 2: \"+-4\" is not a number");
+  p = write("1,2\n3,4,\t5 x\n");
+  EXPECT_EQ(errorOf(p), "Cannot read " + p + ", line 2: \"x\" is not a number");
+  p = write("1 2\n3 4.5.6 7\n");
+  EXPECT_EQ(errorOf(p), "Cannot read " + p + ", line 2: \"4.5.6\" is not a number");
+  p = write("1 2\n3 1e999\n");
+  EXPECT_EQ(errorOf(p), "Cannot read " + p + ", line 2: \"1e999\" is not a number");
+  p = write(",,\n1\n");
+  EXPECT_EQ(errorOf(p), "Cannot read " + p + ", line 1: no numbers on the line");
+  p = write("1 2\r\n3 4 5\r\n");
+  EXPECT_EQ(errorOf(p), "Cannot read " + p + ", line 2: 3 numbers where line 1 has 2");
+  p = write("");
+  EXPECT_EQ(errorOf(p), "Cannot read " + p + ": the file holds no data");
+  // Blanks alone end the data only after the first line.
+  p = write(" \t\n1 2\n");
+  EXPECT_EQ(errorOf(p), "Cannot read " + p + ", line 1: no numbers on the line");
+}
+
+TEST_F(DloadTest, ALargeFileReadsRowByRowAsItsLinesDo) {
+  std::string text;
+  Matrix expected(500, 41);
+  for (Eigen::Index i = 0; i < expected.rows(); ++i) {
+    for (Eigen::Index j = 0; j < expected.cols(); ++j) {
+      expected(i, j) = (i * 41 + j) * 0.001 - 3.5 + (j % 3 ? 1e-9 * i : 0);
+      text += formatText(j ? " %.17g" : "%.17g", {expected(i, j)});
+    }
+    text += i % 2 ? "\r\n" : "\n";
+  }
+  const Matrix x = dload(write(text));
+  ASSERT_EQ(x.rows(), expected.rows());
+  ASSERT_EQ(x.cols(), expected.cols());
+  EXPECT_EQ(x, expected);
+}
+
+// A pipe has no size to read ahead of time: its bytes come in as they are written.
+TEST_F(DloadTest, ReadsFromAPipe) {
+  const auto fifo =
+      std::filesystem::temp_directory_path() / ("dload_fifo_" + std::to_string(::getpid()));
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::string text;
+  for (int i = 0; i < 20000; ++i) text += std::to_string(i) + " " + std::to_string(-i) + ".5\n";
+  std::thread writer([&] { std::ofstream(fifo, std::ios::binary) << text; });
+  const Matrix x = dload(fifo.string());
+  writer.join();
+  std::filesystem::remove(fifo);
+  ASSERT_EQ(x.rows(), 20000);
+  ASSERT_EQ(x.cols(), 2);
+  EXPECT_EQ(x(19999, 0), 19999);
+  EXPECT_EQ(x(19999, 1), -19999.5);
+  EXPECT_EQ(x(0, 1), 0.5);
+}
+
+TEST_F(DloadTest, ReadsTheDecimalPointUnderACommaLocale) {
+  test_support::CommaLocale german;
+  TESSALY_REQUIRE_COMMA_LOCALE(german);
+  const Matrix x = dload(write("0.004 -1.5e-3 +2.25\n"));
+  ASSERT_EQ(x.cols(), 3);
+  EXPECT_EQ(x(0, 0), 0.004);
+  EXPECT_EQ(x(0, 1), -0.0015);
+  EXPECT_EQ(x(0, 2), 2.25);
+  std::vector<double> numbers;
+  std::string bad;
+  EXPECT_TRUE(parseNumberLine(" 0.5, 7 ", numbers, bad));
+  EXPECT_EQ(numbers, (std::vector<double>{0.5, 7}));
+  // A comma still separates numbers, so "0,5" is two of them.
+  EXPECT_TRUE(parseNumberLine("0,5", numbers, bad));
+  EXPECT_EQ(numbers, (std::vector<double>{0, 5}));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include "core/error.h"
 #include "platform/platform.h"
+#include "support/comma_locale.h"
 
 namespace tessaly::render {
 namespace {
@@ -167,6 +168,42 @@ TEST_F(PrintTest, BadRequestsAreErrorsAndLeaveOldFilesAlone) {
   { std::ofstream(kept) << "old"; }
   EXPECT_THROW(print(fig, {"-dwhat", kept.string()}), Error);
   EXPECT_EQ(slurp(kept), "old");
+}
+
+TEST(PictureFormat, TheExtensionNamesTheFormatInAnyLetterCase) {
+  EXPECT_EQ(pictureFormatOf("a/plot.png"), PictureFormat::Png);
+  EXPECT_EQ(pictureFormatOf("PLOT.SVG"), PictureFormat::Svg);
+  EXPECT_EQ(pictureFormatOf("x.y.Pdf"), PictureFormat::Pdf);
+  EXPECT_EQ(pictureFormatOf("fig.eps"), PictureFormat::Eps);
+  EXPECT_EQ(pictureFormatOf("fig.ps"), PictureFormat::Eps);
+  for (const char* none : {"plot", "plot.gif", "plot.png.txt", ".png/plot", "plotpng"}) {
+    EXPECT_EQ(pictureFormatOf(none), std::nullopt) << none;
+  }
+}
+
+TEST_F(PrintTest, AResolutionOptionIsOneNumberInRange) {
+  print(fig, {"-r192", (dir / "twice.png").string()});
+  EXPECT_EQ(slurp(dir / "twice.png").substr(1, 3), "PNG");
+  for (const char* bad : {"-r", "-r0", "-r-96", "-r96dpi", "-r1e9", "-rNaN", "-r0x60"}) {
+    EXPECT_THROW(print(fig, {bad, (dir / "bad.png").string()}), Error) << bad;
+  }
+  EXPECT_FALSE(fs::exists(dir / "bad.png"));
+}
+
+// Vector pictures hold coordinates and tick labels as numbers: a decimal-comma locale in force
+// must change no byte of them.
+TEST_F(PrintTest, VectorPicturesAreTheSameUnderACommaLocale) {
+  platform::model().set(axes, "XLim", platform::Value(RowVector{{0, 0.5}}));
+  platform::model().set(axes, "YLim", platform::Value(RowVector{{-0.25, 0.75}}));
+  // Cairo numbers its surfaces as they are made; that number is all two pictures may differ in.
+  auto svg = [&] {
+    return std::regex_replace(renderPicture(platform::model(), fig, PictureFormat::Svg),
+                              std::regex("surface[0-9]+"), "surface");
+  };
+  const std::string inC = svg();
+  test_support::CommaLocale german;
+  TESSALY_REQUIRE_COMMA_LOCALE(german);
+  EXPECT_EQ(svg(), inC);
 }
 
 TEST_F(PrintTest, ImageFollowsTheScreenLook) {

@@ -1,6 +1,7 @@
 // Windows from description files, and the helpers that find a window's controls.
 #include "core/error.h"
 #include "shell_fixture.h"
+#include "support/comma_locale.h"
 
 namespace tessaly::shell::testing {
 namespace {
@@ -34,6 +35,22 @@ TEST_F(WindowFilesTest, ReuseLoadsOnceAndNewLoadsAgain) {
   Handle main = platform::openfig(std::string(TESSALY_RESOURCES) + "/Tessaly6l.fig", "reuse");
   EXPECT_NE(main, third);
   EXPECT_EQ(platform::openfig("Tessaly6l", "reuse"), main);
+}
+
+TEST_F(WindowFilesTest, NumbersOfAWindowFileReadTheSameUnderACommaLocale) {
+  auto positions = [] {
+    const Handle fig = platform::openfig("Tessaly6l", "new");
+    std::vector<Matrix> out;
+    for (Handle h : model().findall(fig)) {
+      if (model().hasProperty(h, "Position")) out.push_back(model().get(h, "Position").matrix());
+    }
+    return out;
+  };
+  const std::vector<Matrix> inC = positions();
+  ASSERT_FALSE(inC.empty());
+  test_support::CommaLocale german;
+  TESSALY_REQUIRE_COMMA_LOCALE(german);
+  EXPECT_EQ(positions(), inC);
 }
 
 TEST_F(WindowFilesTest, OpenfigRefusesOtherExtensionsPoliciesAndMissingFiles) {

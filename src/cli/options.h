@@ -1,0 +1,17 @@
+#pragma once
+// Checks of the batch runner's command-line values, as CLI11 validators: the command line
+// refuses a bad value before anything runs, with a message that names the option.
+#include <CLI/CLI.hpp>
+#include <string>
+
+namespace tessaly::cli {
+
+// An input file: it must exist (CLI11's ExistingFile), be a plain file and be readable. The
+// messages name the file by `what` ("data file", "group list file", ...). Empty text passes.
+CLI::Validator inputFileCheck(const std::string& what);
+
+// The jackknife's "N,FRACTION": a whole number of trials from 1 to 10^9 and a fraction strictly
+// between 0 and 1, numbers read the same way in every locale.
+CLI::Validator jackknifeCheck();
+
+}  // namespace tessaly::cli
