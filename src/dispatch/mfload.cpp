@@ -5,6 +5,7 @@
 
 #include "core/dload.h"
 #include "core/error.h"
+#include "core/format.h"
 #include "platform/platform.h"
 
 namespace tessaly::dispatch {
@@ -22,6 +23,15 @@ std::optional<LoadedFile> mfload(int) {
   // An unopenable file must not pass for a one-number data set.
   if (!opened) throw Error("Cannot open " + choice->path() + ": the file could not be read");
   return LoadedFile{std::move(data), choice->name};
+}
+
+void checkLandmarkColumns(const LoadedFile& file) {
+  const Eigen::Index n = file.data.cols();
+  if (n % 2 != 0) return;
+  throw Error(formatText(
+      "The file %s has %d columns: a row of landmark data must hold x1 y1 ... xk yk and then "
+      "the centroid size, an odd number of columns",
+      {file.fname, static_cast<double>(n)}));
 }
 
 }  // namespace tessaly::dispatch

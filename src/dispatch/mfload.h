@@ -21,4 +21,9 @@ struct LoadedFile {
 // caller's state is left as it was. The argument is not used (callers pass 1).
 std::optional<LoadedFile> mfload(int unused = 1);
 
+// A row of landmark data (the data, the unknowns, a reference) holds x1 y1 ... xk yk and then
+// the centroid size: an odd number of columns. An Error naming the file, its column count and
+// what a row must hold when the file read has an even number of columns.
+void checkLandmarkColumns(const LoadedFile& file);
+
 }  // namespace tessaly::dispatch
