@@ -26,18 +26,24 @@ class Dialogs {
  public:
   virtual ~Dialogs() = default;
   // File-open dialog; nothing when the user cancels.
-  virtual std::optional<FileChoice> getFile(const std::string& filter, const std::string& title) = 0;
+  virtual std::optional<FileChoice> getFile(const std::string& filter,
+                                            const std::string& title) = 0;
   // File-save dialog; nothing when the user cancels.
-  virtual std::optional<FileChoice> putFile(const std::string& filter, const std::string& title) = 0;
+  virtual std::optional<FileChoice> putFile(const std::string& filter,
+                                            const std::string& title) = 0;
   // One answer per prompt; nothing when the user cancels.
-  virtual std::optional<std::vector<std::string>> input(const std::vector<std::string>& prompts,
-                                                        const std::string& title,
-                                                        const std::vector<std::string>& defaults) = 0;
+  virtual std::optional<std::vector<std::string>> input(
+      const std::vector<std::string>& prompts, const std::string& title,
+      const std::vector<std::string>& defaults) = 0;
   // The text of the chosen button; an empty text when the dialog was closed.
   virtual std::string question(const std::string& question, const std::string& title,
                                const std::vector<std::string>& buttons) = 0;
   // Shows a message and returns at once.
   virtual void message(const std::string& text, const std::string& title) = 0;
+  // Reports an error that ended an action or a by-name call, whatever its text (which may be
+  // empty). Shown as a message; a face that runs steps (the batch runner) takes it as the
+  // failure of the step.
+  virtual void error(const std::string& text, const std::string& title) { message(text, title); }
   // One click in the given axes; nothing when none can be had.
   virtual std::optional<Pick> pick(double axesHandle) = 0;
 };

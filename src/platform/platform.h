@@ -35,8 +35,14 @@ Platform& platform();
 void resetPlatform();
 
 // Shorthands used throughout the program.
-inline ObjectModel& model() { return platform().model(); }
-inline Dialogs& dialogs() { return platform().dialogs(); }
-inline Console& console() { return platform().console(); }
+inline ObjectModel& model() {
+  return platform().model();
+}
+inline Dialogs& dialogs() {
+  return platform().dialogs();
+}
+inline Console& console() {
+  return platform().console();
+}
 
 }  // namespace tessaly::platform
