@@ -4,10 +4,12 @@
 #include <cmath>
 #include <filesystem>
 #include <optional>
+#include <variant>
 
 #include "core/error.h"
 #include "core/numbers.h"
 #include "core/random.h"
+#include "core/text.h"
 #include "dispatch/actions.h"
 #include "platform/platform.h"
 #include "platform/property_guard.h"
@@ -25,11 +27,67 @@ using platform::Value;
 
 namespace {
 
-// The program reports an error that ended an action (or a by-name call) in a message box with
-// one of these titles, after writing it to the console; the batch runner takes such a box as
-// the failure of the step.
-bool isErrorReport(const std::string& title) {
-  return title == "Tessaly Error" || title == "Error";
+// The text of a failure that gave none.
+const char* const kSilentFailure = "the step failed without giving a reason";
+
+// A script has no clipboard: copying a picture fails the step and says what to do instead.
+class NoScriptClipboard : public platform::Clipboard {
+ public:
+  void setPicture(const std::string&, const std::string&) override {
+    throw Error("there is no clipboard in a script; use print FILE");
+  }
+};
+NoScriptClipboard noScriptClipboard;
+
+// What turns on a control that the program switches off, by its Tag.
+std::string whatEnables(const std::string& tag) {
+  if (tag == "LoadReference")
+    return "LoadData enables it (LoadGroupList and LoadUGroup switch it off)";
+  if (tag == "LoadGroup" || tag == "NoLoadGroup") return "LoadData enables it";
+  return "the program enables it when the analysis allows";
+}
+
+bool switchedOff(Handle h) {
+  const Value enable = model().get(h, "Enable");
+  return enable.isText() && lowercase(enable.text()) == "off";
+}
+
+// Whether a callback text runs the action (or the function) `name`.
+bool runs(const std::string& callback, const std::string& name) {
+  shell::CallbackCall call;
+  try {
+    call = shell::parseCallback(callback);
+  } catch (const Error&) {
+    return false;
+  }
+  if (call.function == name) return true;
+  if (call.function != "Tessalysw" || call.args.empty()) return false;
+  const auto* value = std::get_if<Value>(&call.args.front().value);
+  return value && value->isText() && value->text() == name;
+}
+
+// The first control or menu entry under `parent` that runs `name` and is switched off (or sits
+// in a menu that is), or -1.
+Handle disabledBinding(Handle parent, const std::string& name, bool parentOff) {
+  for (Handle h : model().children(parent)) {
+    const std::string type = model().type(h);
+    if (type != "uicontrol" && type != "uimenu") continue;
+    const bool off = parentOff || switchedOff(h);
+    if (off && model().hasProperty(h, "Callback") &&
+        runs(model().get(h, "Callback").toText(), name))
+      return h;
+    if (type == "uimenu") {
+      const Handle inner = disabledBinding(h, name, off);
+      if (inner >= 0) return inner;
+    }
+  }
+  return -1;
+}
+
+// The name a person sees on a control or menu entry.
+std::string shownName(Handle h) {
+  const char* property = model().type(h) == "uimenu" ? "Label" : "String";
+  return model().get(h, property).toText();
 }
 
 bool isResultsControl(Handle h) {
@@ -86,8 +144,9 @@ std::string programFolder() {
 Session::Session(std::ostream& out, std::ostream& err) : out_(out), err_(err), console_(&out) {
   platform::platform().setDialogs(&dialogs_);
   platform::platform().setConsole(&console_);
+  platform::platform().setClipboard(&noScriptClipboard);
   dialogs_.onMessage([this](const platform::ScriptedDialogs::MessageBox& m) {
-    if (isErrorReport(m.title)) return;  // the step fails with it (see run)
+    if (m.error) return;  // the step fails with it (see run)
     if (m.title.empty()) {
       out_ << "message: " << m.text << "\n";
     } else {
@@ -103,6 +162,7 @@ Session::~Session() {
   if (listener_) model().unsubscribe(listener_);
   platform::platform().setDialogs(nullptr);
   platform::platform().setConsole(nullptr);
+  platform::platform().setClipboard(nullptr);
 }
 
 void Session::setBaseFolder(const std::string& folder) {
@@ -171,10 +231,11 @@ std::vector<std::string> Session::run(const Step& step) {
       break;
   }
   const auto& messages = dialogs_.messages();
+  // Every error that ended the step fails it, whatever its text.
   for (std::size_t i = shown; i < messages.size(); ++i) {
-    if (isErrorReport(messages[i].title)) {
+    if (messages[i].error) {
       dialogs_.takeUnused();
-      throw Error(messages[i].text);
+      throw Error(messages[i].text.empty() ? kSilentFailure : messages[i].text);
     }
   }
   return dialogs_.takeUnused();
@@ -194,6 +255,18 @@ void Session::runAction(const Step& step) {
     if (!found.empty()) window = model().figureOf(found.front());
   }
   if (window >= 0 && model().isHandle(window)) model().setCurrentFigure(window);
+
+  // A control or menu entry that the window shows greyed out cannot be clicked.
+  if (mainWindow_ >= 0 && model().isHandle(mainWindow_)) {
+    const Handle off = disabledBinding(mainWindow_, step.name, false);
+    if (off >= 0) {
+      const Value tag = model().get(off, "Tag");
+      throw Error("The action " + step.name + " is not available now: its " +
+                  (model().type(off) == "uimenu" ? "menu entry" : "control") + " \"" +
+                  shownName(off) + "\" is disabled in the main window; " +
+                  whatEnables(tag.isText() ? tag.text() : std::string()));
+    }
+  }
 
   if (isAction) {
     dispatch::Tessalysw(step.name);
@@ -281,7 +354,7 @@ int Session::runScript(const std::vector<Step>& steps, const std::string& script
   int status = 0;
   for (const Step& step : steps) {
     if (step.kind == Step::Kind::OnError) continueOnError = step.continueOnError;
-    std::string failure;
+    std::optional<std::string> failure;
     try {
       const auto unused = run(step);
       if (!unused.empty()) {
@@ -290,11 +363,13 @@ int Session::runScript(const std::vector<Step>& steps, const std::string& script
         err_ << scriptName << ":" << step.line << ": warning: answers not used:" << list << "\n";
       }
     } catch (const std::exception& e) {
-      failure = e.what();
+      failure = *e.what() ? e.what() : kSilentFailure;
+    } catch (...) {
+      failure = kSilentFailure;
     }
-    if (failure.empty()) continue;
+    if (!failure) continue;
     out_.flush();
-    err_ << scriptName << ":" << step.line << ": " << failure << "\n";
+    err_ << scriptName << ":" << step.line << ": " << *failure << "\n";
     err_.flush();
     if (!continueOnError) {
       status = 1;

@@ -67,6 +67,12 @@ Matrix centredShapeScores(const Matrix& scores, const Matrix& pwscores, Eigen::I
   return scores.leftCols(s).array() - c;
 }
 
+Matrix specimenCentredShapeScores(const Matrix& scores, const Matrix& pwscores, Eigen::Index s) {
+  centredShapeScores(scores, pwscores, s);  // the same checks
+  const RowVector means = pwscores.leftCols(s).colwise().mean();
+  return scores.leftCols(s).rowwise() - means;
+}
+
 std::string cvaReport(const Matrix& d, const Matrix& p, const stats::ManovaStats& v) {
   std::string report = formatText("%s \n \n %s \n \n", {std::string("Results from CVA/Manova")});
   int dims = d.size() ? static_cast<int>(d(0)) : 0;
@@ -94,6 +100,57 @@ std::string cvaSummary(const Matrix& d, const Matrix& p) {
   return text;
 }
 
+namespace {
+
+// Everything a CVA run gives, computed before any of it is stored.
+struct CvaRun {
+  Matrix GLIST, reference, DATA, pwscores, d, p, Vmatrix, CVAScores, Dmatrix;
+  stats::ManovaStats vstats;
+};
+
+CvaRun computeCva(const AnalysisState& s, Matrix codes) {
+  const Eigen::Index n = s.DATA.cols();
+  CvaRun run;
+  run.GLIST = std::move(codes);
+  // The reference: the consensus of the data, or the loaded configuration centred and scaled
+  // to unit centroid size.
+  run.reference = isTrue(s.referencetype) ? normalisedReference(s.reference, n)
+                                          : shape::getconsensus(s.DATA).xref;
+  run.DATA = shape::getpsup(s.DATA, run.reference);
+  run.pwscores = shape::getpw_arbit(run.reference, run.DATA);
+  const Eigen::Index npw = run.pwscores.cols();
+  stats::ManovaResult result = stats::manova1(run.pwscores.leftCols(npw - 1), run.GLIST, 0.05);
+  run.d = result.d;
+  run.p = result.p;
+  run.vstats = std::move(result.stats);
+  run.Vmatrix = unitColumns(run.vstats.eigenvec);
+  run.CVAScores = centredShapeScores(run.pwscores, run.pwscores, n - 5) * run.Vmatrix;
+  run.Dmatrix = run.vstats.eigenval;
+  if (run.Dmatrix.size() < 2)
+    throw Error("The canonical analysis gave fewer than two eigenvalues to show");
+  return run;
+}
+
+void store(AnalysisState& s, CvaRun&& run) {
+  s.GLIST = std::move(run.GLIST);
+  s.reference = std::move(run.reference);
+  s.DATA = std::move(run.DATA);
+  s.pwscores = std::move(run.pwscores);
+  s.d = std::move(run.d);
+  s.p = std::move(run.p);
+  s.vstats = std::move(run.vstats);
+  s.hasVstats = true;
+  s.Vmatrix = std::move(run.Vmatrix);
+  s.CVAScores = std::move(run.CVAScores);
+  s.Dmatrix = std::move(run.Dmatrix);
+  s.NumCVA = s.d;
+}
+
+}  // namespace
+
+// The run is all or nothing: everything is computed first, and the state, the plot, the
+// controls and the results window change only once all of it has succeeded. A failure leaves
+// the earlier analysis as it was, with the arrow pointer.
 void LoadGroupList() {
   auto& model = platform::model();
   const platform::Handle remembered = model.currentFigure();
@@ -105,8 +162,6 @@ void LoadGroupList() {
   if (m == 0 || n < 7)
     throw Error("Load a landmark data file of at least three landmarks before the group list");
 
-  // The list is checked against the data before anything changes, so that a wrong list
-  // leaves the earlier analysis as it was.
   Matrix codes = asCodeColumn(loaded->data, "group list");
   if (codes.rows() != m) {
     platform::dialogs().message(
@@ -117,51 +172,38 @@ void LoadGroupList() {
   }
   checkGroupCodes(codes, "group list");
 
-  s.GLIST = std::move(codes);
+  CvaRun run;
+  {
+    BusyPointer busy(remembered);
+    run = computeCva(s, std::move(codes));
+  }
+  const std::string report = cvaReport(run.d, run.p, run.vstats);
+  const std::string summary = cvaSummary(run.d, run.p);
+  // The results window is found (or opened) before anything changes; the drawing still goes
+  // to the window that was current, and the results window stays current if it was opened.
+  const platform::Handle before = model.currentFigure();
+  const platform::Handle results = resultsControl();
+  const platform::Handle after = model.currentFigure();
+  if (after != before && before >= 0 && model.isHandle(before)) model.setCurrentFigure(before);
+
+  store(s, std::move(run));
   s.GNAMES = std::move(loaded->names);
   s.FNAME1 = loaded->fname;
-
   plotlib::cla();
   setEnable("LoadReference", "Off");
-  BusyPointer busy(remembered);
-
   setString("GroupBox",
             formatText("File: %s \n %3.0f Specimens \n", {s.FNAME1, static_cast<double>(m)}));
-
-  // The reference: the consensus of the data, or the loaded configuration centred and scaled
-  // to unit centroid size.
-  if (!isTrue(s.referencetype))
-    s.reference = shape::getconsensus(s.DATA).xref;
-  else
-    s.reference = normalisedReference(s.reference, n);
-
-  s.DATA = shape::getpsup(s.DATA, s.reference);
   plotRows(s.DATA, s.GLIST);
   graphics::setsymbolfill(platform::gca(), 1);
 
-  s.pwscores = shape::getpw_arbit(s.reference, s.DATA);
-  const Eigen::Index npw = s.pwscores.cols();
+  model.set(results, "String", platform::Value(report));
+  platform::dialogs().message(summary, "CVA Complete");
 
-  stats::ManovaResult result = stats::manova1(s.pwscores.leftCols(npw - 1), s.GLIST, 0.05);
-  s.d = result.d;
-  s.p = result.p;
-  s.vstats = std::move(result.stats);
-  s.hasVstats = true;
-
-  s.Vmatrix = unitColumns(s.vstats.eigenvec);
-  s.CVAScores = centredShapeScores(s.pwscores, s.pwscores, n - 5) * s.Vmatrix;
-  s.Dmatrix = s.vstats.eigenval;
-
-  setResults(platform::Value(cvaReport(s.d, s.p, s.vstats)));
-  platform::dialogs().message(cvaSummary(s.d, s.p), "CVA Complete");
-
-  s.NumCVA = s.d;
   setString("XBox", "1");
   setString("YBox", "2");
-  if (s.Dmatrix.size() < 2)
-    throw Error("The canonical analysis gave fewer than two eigenvalues to show");
   setString("XBoxExp", formatText("%1.4f", {s.Dmatrix(0)}));
   setString("YBoxExp", formatText("%1.4f", {s.Dmatrix(1)}));
+  if (after != before && after >= 0 && model.isHandle(after)) model.setCurrentFigure(after);
 }
 
 }  // namespace tessaly::dispatch

@@ -22,6 +22,7 @@ std::string fileSummary(const std::string& format, const std::string& fname, con
 void LoadData() {
   auto loaded = mfload(1, FileKind::Landmarks);
   if (!loaded) return;  // cancelled: nothing changes
+  checkLandmarkColumns(*loaded);
 
   auto& s = analysisState();
   s.DATA = std::move(loaded->data);
@@ -52,6 +53,7 @@ void LoadData() {
 void LoadUData() {
   auto loaded = mfload(1, FileKind::Landmarks);
   if (!loaded) return;
+  checkLandmarkColumns(*loaded);
 
   auto& s = analysisState();
   s.UDATA = std::move(loaded->data);

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "core/error.h"
+#include "core/format.h"
 #include "dispatch/input_files.h"
 #include "platform/platform.h"
 
@@ -23,6 +24,15 @@ std::optional<LoadedFile> mfload(int, FileKind kind) {
   if (!opened) throw Error("Cannot open " + choice->path() + ": the file could not be read");
   file.fname = choice->name;
   return file;
+}
+
+void checkLandmarkColumns(const LoadedFile& file) {
+  const Eigen::Index n = file.data.cols();
+  if (n % 2 != 0) return;
+  throw Error(formatText(
+      "The file %s has %d columns: a row of landmark data must hold x1 y1 ... xk yk and then "
+      "the centroid size, an odd number of columns",
+      {file.fname, static_cast<double>(n)}));
 }
 
 }  // namespace tessaly::dispatch

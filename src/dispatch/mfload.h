@@ -29,4 +29,9 @@ enum class FileKind { Numeric, Landmarks, GroupList, UnknownCodes };
 // of a TPS file are shown in message boxes titled "Warning".
 std::optional<LoadedFile> mfload(int unused = 1, FileKind kind = FileKind::Numeric);
 
+// A row of landmark data (the data, the unknowns, a reference) holds x1 y1 ... xk yk and then
+// the centroid size: an odd number of columns. An Error naming the file, its column count and
+// what a row must hold when the file read has an even number of columns.
+void checkLandmarkColumns(const LoadedFile& file);
+
 }  // namespace tessaly::dispatch

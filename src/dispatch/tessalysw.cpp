@@ -75,7 +75,7 @@ const std::vector<std::pair<std::string, Branch>>& branches() {
 
 void reportError(const std::string& text) {
   platform::console().write(text + "\n");
-  platform::dialogs().message(text, "Tessaly Error");
+  platform::dialogs().error(text, "Tessaly Error");
 }
 
 }  // namespace

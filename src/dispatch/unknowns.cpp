@@ -53,7 +53,9 @@ void LoadUGroup() {
   Matrix udata = shape::getpsup(s.UDATA, s.reference);
   Matrix tempdata = shape::getpsup(s.DATA, s.reference);
   Matrix upw = shape::getpw_arbit(s.reference, udata);
+  // Plotted in the frame of the specimens' CVA scores; classified in the frame of `canon`.
   Matrix centred = centredShapeScores(upw, s.pwscores, n - 5);
+  Matrix classified = specimenCentredShapeScores(upw, s.pwscores, n - 5);
   if (centred.cols() != s.Vmatrix.rows() || centred.cols() != s.vstats.eigenvec.rows())
     throw Error("The unknown specimens do not have the shape variables of the CVA run");
 
@@ -69,7 +71,7 @@ void LoadUGroup() {
     s.UDATA = std::move(udata);
     s.UPWSCORES = std::move(upw);
     s.UCVASCORES = centred * s.Vmatrix;
-    s.NUCVASCORES = centred * s.vstats.eigenvec;
+    s.NUCVASCORES = classified * s.vstats.eigenvec;
   }
   plotlib::cla();
 
@@ -85,6 +87,7 @@ void LoadUGroup() {
 void LoadReference() {
   auto loaded = mfload(1, FileKind::Landmarks);
   if (!loaded) return;
+  checkLandmarkColumns(*loaded);
 
   auto& s = analysisState();
   const Matrix& ref = loaded->data;

@@ -40,6 +40,10 @@ class Dialogs {
                                const std::vector<std::string>& buttons) = 0;
   // Shows a message and returns at once.
   virtual void message(const std::string& text, const std::string& title) = 0;
+  // Reports an error that ended an action or a by-name call, whatever its text (which may be
+  // empty). Shown as a message; a face that runs steps (the batch runner) takes it as the
+  // failure of the step.
+  virtual void error(const std::string& text, const std::string& title) { message(text, title); }
   // One click in the given axes; nothing when none can be had.
   virtual std::optional<Pick> pick(double axesHandle) = 0;
 };

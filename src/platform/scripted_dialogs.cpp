@@ -147,7 +147,12 @@ std::string ScriptedDialogs::question(const std::string& question, const std::st
 }
 
 void ScriptedDialogs::message(const std::string& text, const std::string& title) {
-  messages_.push_back({text, title});
+  messages_.push_back({text, title, false});
+  if (messageListener_) messageListener_(messages_.back());
+}
+
+void ScriptedDialogs::error(const std::string& text, const std::string& title) {
+  messages_.push_back({text, title, true});
   if (messageListener_) messageListener_(messages_.back());
 }
 

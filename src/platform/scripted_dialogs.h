@@ -29,6 +29,7 @@ class ScriptedDialogs : public Dialogs {
   struct MessageBox {
     std::string text;
     std::string title;
+    bool error = false;  // shown through error(): an error ended the action
   };
   enum class Kind { GetFile, PutFile, Input, Question, Pick };
   // A dialog as it was asked (message boxes are kept apart, in messages()).
@@ -66,6 +67,7 @@ class ScriptedDialogs : public Dialogs {
   std::string question(const std::string& question, const std::string& title,
                        const std::vector<std::string>& buttons) override;
   void message(const std::string& text, const std::string& title) override;
+  void error(const std::string& text, const std::string& title) override;
   std::optional<Pick> pick(double axesHandle) override;
 
  private:

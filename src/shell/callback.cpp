@@ -226,7 +226,7 @@ Values resolveArguments(const CallbackCall& call, platform::Handle gcbo) {
 
 void reportError(const std::string& text) {
   platform::console().write(text + "\n");
-  platform::dialogs().message(text, "Error");
+  platform::dialogs().error(text, "Error");
 }
 
 bool runCallbackText(const std::string& text, platform::Handle gcbo) {

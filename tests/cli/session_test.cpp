@@ -219,5 +219,49 @@ TEST_F(SessionTest, AnswersGoToTheDialogsOfTheNextCallOnly) {
   EXPECT_THROW(parseLine("answers 'open", 1, *std::make_unique<Step>()), ScriptError);
 }
 
+// A button that the window shows greyed out cannot be clicked in a script either, and the
+// state stays as it was.
+TEST_F(SessionTest, AnActionOfADisabledControlIsRefused) {
+  const std::string apes = std::string(TESSALY_EXAMPLES) + "/apes/";
+  std::ofstream(dir_ / "ref.txt") << "1 2 3 4 5 6 7\n";
+  EXPECT_EQ(session_->runScript(script("LoadReference ref.txt\n"), "e.tss"), 1);
+  const std::string refused =
+      "e.tss:1: The action LoadReference is not available now: its control \"Load "
+      "Reference...\" is disabled in the main window; LoadData enables it (LoadGroupList and "
+      "LoadUGroup switch it off)\n";
+  EXPECT_EQ(err_.str(), refused);
+
+  err_.str("");
+  const std::string text = "LoadData " + apes + "apes.txt\nLoadGroupList " + apes +
+                           "apes-groups.txt\nLoadReference ref.txt\n";
+  EXPECT_EQ(session_->runScript(script(text), "e.tss"), 1);
+  EXPECT_EQ(err_.str(), std::string(refused).replace(6, 1, "3"));
+  EXPECT_EQ(out_.str().find("Reference Loaded"), std::string::npos) << out_.str();
+}
+
+TEST_F(SessionTest, CopyingToTheClipboardFailsTheStep) {
+  EXPECT_EQ(session_->runScript(script("CopyBigImage\ncall CopyBigImage(1)\n"), "f.tss"), 1);
+  EXPECT_EQ(err_.str(), "f.tss:1: there is no clipboard in a script; use print FILE\n");
+  err_.str("");
+  EXPECT_EQ(session_->runScript(script("on-error continue\ncall CopyBigImage(1)\n"), "f.tss"), 0);
+  EXPECT_EQ(err_.str(), "f.tss:2: there is no clipboard in a script; use print FILE\n");
+}
+
+// Every reported error fails its step, whatever its text or title; a message box with the
+// title "Error" is only a message.
+TEST_F(SessionTest, EveryReportedErrorFailsTheStep) {
+  const int listener = platform::model().subscribe([](const platform::Change& change) {
+    if (change.kind != platform::Change::Kind::Property || change.property != "string") return;
+    const platform::Value tag = platform::model().get(change.handle, "Tag");
+    if (!tag.isText()) return;
+    if (tag.text() == "XBox") platform::dialogs().error("", "");
+    if (tag.text() == "YBox") platform::dialogs().message("only a message", "Error");
+  });
+  EXPECT_EQ(session_->runScript(script("set YBox String 3\nset XBox String 3\n"), "g.tss"), 1);
+  platform::model().unsubscribe(listener);
+  EXPECT_EQ(err_.str(), "g.tss:2: the step failed without giving a reason\n");
+  EXPECT_NE(out_.str().find("\nmessage (Error): only a message\n"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace tessaly::cli

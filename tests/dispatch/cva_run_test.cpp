@@ -215,22 +215,69 @@ TEST_F(CvaRunTest, WrongGroupListChangesNothing) {
 
 // A MANOVA that cannot be computed (more shape variables than the specimens support) stops
 // the run with its message; the steps before it stay, and the pointer is an arrow again.
-TEST_F(CvaRunTest, ManovaFailureKeepsEarlierStepsAndRestoresThePointer) {
-  const Matrix data = syntheticData(2, 4, 8, 0.3, 0.02, 3);
-  runWithFile("LoadData", writeMatrix("few.txt", data));
-  runWithFile("LoadGroupList", writeMatrix("few-groups.txt", codes(2, 4)));
+// What a failed run must leave exactly as it was.
+void expectSameAnalysis(const AnalysisState& a, const AnalysisState& b) {
+  EXPECT_EQ(a.DATA, b.DATA);
+  EXPECT_EQ(a.GLIST, b.GLIST);
+  EXPECT_EQ(a.FNAME1, b.FNAME1);
+  EXPECT_EQ(a.reference, b.reference);
+  EXPECT_EQ(a.referencetype, b.referencetype);
+  EXPECT_EQ(a.pwscores, b.pwscores);
+  EXPECT_EQ(a.d, b.d);
+  EXPECT_EQ(a.p, b.p);
+  EXPECT_EQ(a.NumCVA, b.NumCVA);
+  EXPECT_EQ(a.Vmatrix, b.Vmatrix);
+  EXPECT_EQ(a.Dmatrix, b.Dmatrix);
+  EXPECT_EQ(a.CVAScores, b.CVAScores);
+  EXPECT_EQ(a.vstats.canon, b.vstats.canon);
+  EXPECT_EQ(a.vstats.eigenvec, b.vstats.eigenvec);
+  EXPECT_EQ(a.hasVstats, b.hasVstats);
+}
 
+// A run that fails part-way (the MANOVA on a singular within-group matrix, a loaded reference
+// that does not fit) changes nothing: the state, the plot, the boxes and the results window are
+// those of the earlier run, and the pointer is the arrow.
+TEST_F(CvaRunTest, FailedRunLeavesTheEarlierAnalysisWhole) {
+  const Matrix data = syntheticData(2, 10, 8, 0.3, 0.02, 3);
+  runWithFile("LoadData", writeMatrix("few.txt", data));
+  runWithFile("LoadGroupList", writeMatrix("two-groups.txt", codes(2, 10)));
+  ASSERT_EQ(dialogs.messages.size(), 1u) << dialogs.messages[0].text;
+  run("ShowGrouping");
+  const std::string grouping = model().get(auxResults, "String").toText();
+  runWithFile("LoadGroupList", writeMatrix("two-groups.txt", codes(2, 10)));
+  const AnalysisState before = state();
+  const std::string report = model().get(auxResults, "String").toText();
+  const std::string groupBox = stringOf("GroupBox");
+  const size_t lines = drawn().size();
+  ASSERT_GT(lines, 0u);
+
+  // Thirteen groups among twenty specimens leave 7 degrees of freedom for 12 variables.
+  Matrix thirteen(20, 1);
+  for (int i = 0; i < 20; ++i) thirteen(i) = 1 + i % 13;
+  dialogs.messages.clear();
+  runWithFile("LoadGroupList", writeMatrix("thirteen.txt", thirteen));
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].title, "Tessaly Error");
   EXPECT_THAT(console.text, ::testing::EndsWith(dialogs.messages[0].text + "\n"));
-  const auto& s = state();
-  EXPECT_EQ(s.GLIST, codes(2, 4));
-  EXPECT_EQ(s.reference.cols(), 17);
-  EXPECT_EQ(s.pwscores.rows(), 8);
-  EXPECT_NE(s.DATA, data);  // superimposed
-  EXPECT_EQ(s.Vmatrix.size(), 0);
-  EXPECT_EQ(s.CVAScores.size(), 0);
-  EXPECT_EQ(s.NumCVA.size(), 0);
+  expectSameAnalysis(state(), before);
+  EXPECT_EQ(model().get(auxResults, "String").toText(), report);
+  EXPECT_EQ(stringOf("GroupBox"), groupBox);
+  EXPECT_EQ(drawn().size(), lines);
+  EXPECT_EQ(model().get(mainFigure, "Pointer").toText(), "arrow");
+  // The next action still works on the two-group analysis.
+  run("ShowGrouping");
+  EXPECT_EQ(model().get(auxResults, "String").toText(), grouping);
+
+  // A loaded reference of the wrong size is refused by the run before anything changes.
+  state().reference = Matrix::Ones(1, 9);
+  state().referencetype = scalar(1);
+  AnalysisState withReference = state();
+  dialogs.messages.clear();
+  runWithFile("LoadGroupList", writeMatrix("two-groups.txt", codes(2, 10)));
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_THAT(dialogs.messages[0].text, ::testing::HasSubstr("The reference has 1 rows of 9"));
+  expectSameAnalysis(state(), withReference);
+  EXPECT_EQ(drawn().size(), lines);
   EXPECT_EQ(model().get(mainFigure, "Pointer").toText(), "arrow");
 }
 

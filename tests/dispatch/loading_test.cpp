@@ -159,6 +159,32 @@ TEST_F(LoadingTest, UnreadableFilesAreReportedAndChangeNothing) {
   EXPECT_EQ(prop("LoadReference", "Enable").toText(), "On");
 }
 
+// Rows of an even number of columns have no room for the centroid size: refused at once by
+// every action that reads landmark rows, naming the file and what a row must hold.
+TEST_F(LoadingTest, LandmarkRowsOfAnEvenColumnCountAreRefused) {
+  runWithFile("LoadData", writeFile("good.txt", "1 2 3 4 5 6 7\n2 3 4 5 6 7 8\n"));
+  const AnalysisState before = state();
+  const std::string fileBox = stringOf("FileBox");
+  writeFile("even.txt", "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16\n");
+  for (const char* action : {"LoadData", "LoadUData", "LoadReference"}) {
+    dialogs.messages.clear();
+    runWithFile(action, folder / "even.txt");
+    ASSERT_EQ(dialogs.messages.size(), 1u) << action;
+    EXPECT_EQ(dialogs.messages[0].text,
+              "The file even.txt has 16 columns: a row of landmark data must hold x1 y1 ... xk yk "
+              "and then the centroid size, an odd number of columns")
+        << action;
+  }
+  const auto& s = state();
+  EXPECT_EQ(s.DATA, before.DATA);
+  EXPECT_EQ(s.UDATA.size(), 0);
+  EXPECT_EQ(s.reference.size(), 0);
+  EXPECT_EQ(s.referencetype, before.referencetype);
+  EXPECT_EQ(s.FNAME1, "good.txt");
+  EXPECT_EQ(stringOf("FileBox"), fileBox);
+  EXPECT_TRUE(drawn().empty());
+}
+
 TEST_F(LoadingTest, LoadUDataPutsTheNewestSummaryFirst) {
   runWithFile("LoadData", writeFile("data.txt", tenByTwentyFive()));
   runWithFile("LoadUData", writeFile("u1.txt", "1 2 3 4 5 6 7 8 9 10 11 12 13\n"));

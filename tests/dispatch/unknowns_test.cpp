@@ -4,6 +4,7 @@
 #include "core/dload.h"
 #include "dispatch/cva_run.h"
 #include "fixture.h"
+#include "stats/assignment.h"
 
 namespace tessaly::dispatch::testing {
 namespace {
@@ -93,16 +94,57 @@ TEST_F(UnknownsTest, UnknownsAreScoredOnTheAxesOfTheRun) {
   EXPECT_LT((s.UCVASCORES - s.CVAScores.topRows(3)).cwiseAbs().maxCoeff(), 1e-9);
   EXPECT_LT((s.UPWSCORES.leftCols(12) - s.pwscores.topRows(3).leftCols(12)).cwiseAbs().maxCoeff(),
             1e-9);
-  // On the unscaled axes: each column differs by the length of its axis.
-  for (Eigen::Index j = 0; j < 12; ++j)
-    EXPECT_NEAR(s.NUCVASCORES(0, j), s.UCVASCORES(0, j) * s.vstats.eigenvec.col(j).norm(),
-                1e-9 * (1 + std::abs(s.NUCVASCORES(0, j))));
+  // On the unscaled axes they are the specimens' own canonical variables.
+  EXPECT_LT((s.NUCVASCORES - s.vstats.canon.topRows(3)).cwiseAbs().maxCoeff(), 1e-9);
   // Unknowns, then the specimens twice.
   EXPECT_EQ(drawn().size(), 3u * 8u + 2u * 167u * 8u);
 
   // From now on the score plot shows the unknowns too.
   run("ShowPCAAxis");
   EXPECT_EQ(drawn().size(), 167u + 3u);
+}
+
+// With a loaded reference the specimens' shape variables have column means far from 0. Copies
+// of specimens must still be classified as those specimens: on `canon`'s frame.
+TEST_F(UnknownsTest, CopiesOfSpecimensGetTheirDistancesWithALoadedReference) {
+  runWithFile("LoadData", example("apes.txt"));
+  runWithFile("LoadReference", writeMatrix("ref.txt", raw().row(40)));
+  runWithFile("LoadGroupList", example("apes-groups.txt"));
+  const Matrix glist = state().GLIST;
+  // The first specimen of each group.
+  std::vector<Eigen::Index> rows;
+  for (double g = 1; g <= glist.maxCoeff(); ++g)
+    for (Eigen::Index i = 0; i < glist.rows(); ++i)
+      if (glist(i) == g) {
+        rows.push_back(i);
+        break;
+      }
+  ASSERT_GE(rows.size(), 2u);
+  Matrix copies(static_cast<Eigen::Index>(rows.size()), raw().cols());
+  Matrix codes(copies.rows(), 1);
+  for (Eigen::Index r = 0; r < copies.rows(); ++r) {
+    copies.row(r) = raw().row(rows[r]);
+    codes(r) = glist(rows[r]);
+  }
+  runWithFile("LoadUData", writeMatrix("u.txt", copies));
+  runWithFile("LoadUGroup", writeMatrix("uc.txt", codes));
+  ASSERT_EQ(dialogs.messages.size(), 2u) << dialogs.messages.back().text;
+
+  const auto& s = state();
+  const Eigen::Index k = static_cast<Eigen::Index>(s.NumCVA(0));
+  ASSERT_GE(k, 1);
+  const Matrix K = s.vstats.canon.leftCols(k);
+  const Matrix U = s.NUCVASCORES.leftCols(k);
+  const stats::GroupMean1Result r = stats::grpmean1(K, glist, U, codes);
+  for (Eigen::Index u = 0; u < U.rows(); ++u) {
+    const Eigen::Index i = rows[u];
+    EXPECT_LT((U.row(u) - K.row(i)).cwiseAbs().maxCoeff(), 1e-8) << "copy of specimen " << i;
+    EXPECT_EQ(r.yunknown(u, 1), r.y(i, 2)) << "copy of specimen " << i;
+    EXPECT_NEAR(r.yunknown(u, 2), r.y(i, 3), 1e-8);
+  }
+  // The plotted scores keep the frame of the specimens' CVA scores.
+  for (Eigen::Index u = 0; u < U.rows(); ++u)
+    EXPECT_LT((s.UCVASCORES.row(u) - s.CVAScores.row(rows[u])).cwiseAbs().maxCoeff(), 1e-8);
 }
 
 TEST_F(UnknownsTest, UnknownCodesThatDoNotFitChangeNothing) {
