@@ -129,9 +129,8 @@ Value propertyValueFromText(const Value& current, const std::string& text,
   }
   flush();
   if (numbers.empty()) return Value(Matrix());
-  RowVector row(static_cast<Eigen::Index>(numbers.size()));
-  for (std::size_t i = 0; i < numbers.size(); ++i) row(static_cast<Eigen::Index>(i)) = numbers[i];
-  return Value(Matrix(row));
+  return Value(Matrix(
+      Eigen::Map<const RowVector>(numbers.data(), static_cast<Eigen::Index>(numbers.size()))));
 }
 
 std::string programFolder() {

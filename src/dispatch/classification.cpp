@@ -344,6 +344,7 @@ void SaveUnknownCVAScores() {
 
 void RunAssignmentTest() {
   const auto [k, glist, u, codes, unknowns] = classifiedScores();
+  const auto withUnknowns = unknowns;  // a lambda may not capture a structured binding
   const Matrix drange = distanceRanges(k, glist);
   const stats::GroupMean1Result r = unknowns ? grpmean1(k, glist, u, codes) : grpmean1(k, glist);
   // Only this action offers to save the matrix of distances (asked before the file dialog).
@@ -359,7 +360,7 @@ void RunAssignmentTest() {
       text += formatText("\n %i %i %i %i %f %s",
                          {count(i + 1), r.y(i, 1), r.y(i, 0), r.y(i, 2), r.y(i, 3), label});
     }
-    if (unknowns) {
+    if (withUnknowns) {
       text += formatText("\n\nFor the specimens with unknown group assignments");
       text += formatText(header);
       for (Eigen::Index i = 0; i < r.yunknown.rows(); ++i) {
@@ -374,6 +375,7 @@ void RunAssignmentTest() {
 
 void RunDetailedAssignment() {
   const auto [k, glist, u, codes, unknowns] = classifiedScores();
+  const auto withUnknowns = unknowns;  // a lambda may not capture a structured binding
   const Matrix drange = distanceRanges(k, glist);
   const stats::GroupMean2Result r = unknowns ? grpmean2(k, glist, u, codes) : grpmean2(k, glist);
 
@@ -386,7 +388,7 @@ void RunDetailedAssignment() {
       text += formatText("\n %i %i %i %i ", {count(i + 1), r.y(i, 1), r.y(i, 0), r.y(i, 2)});
       text += perGroupEntries(drange, r.dmatrix, i);
     }
-    if (unknowns) {
+    if (withUnknowns) {
       text += formatText("\n\nFor the specimens with unknown group assignments");
       text += formatText("\nSpecimen GroupSymbol OrdinalGroup AssignedGroup ");
       text += perGroupHeader(gcount);

@@ -1,6 +1,8 @@
 #include "shell/function_table.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <map>
 
 #include "core/error.h"
@@ -63,6 +65,14 @@ double numberInput(const Values& args, size_t i) {
   if (!v.isNumeric() || v.matrix().size() == 0)
     throw Error("Input " + std::to_string(i + 1) + " must be a number.");
   return v.matrix()(0, 0);
+}
+
+int wholeInput(const Values& args, size_t i) {
+  const double x = std::trunc(numberInput(args, i));
+  // Converting a value outside int's range is undefined, so it is refused before the cast.
+  if (!(x >= std::numeric_limits<int>::min() && x <= std::numeric_limits<int>::max()))
+    throw Error("Input " + std::to_string(i + 1) + " must be a whole number.");
+  return static_cast<int>(x);
 }
 
 std::string textInput(const Values& args, size_t i) {

@@ -44,6 +44,9 @@ const Value& input(const Values& args, size_t i);
 bool hasInput(const Values& args, size_t i);
 Matrix matrixInput(const Values& args, size_t i);
 double numberInput(const Values& args, size_t i);
+// A count or code: the number with its fraction dropped. NaN, Inf and numbers beyond the
+// range of int are an Error ("Input N must be a whole number.").
+int wholeInput(const Values& args, size_t i);
 std::string textInput(const Values& args, size_t i);
 platform::Handle handleInput(const Values& args, size_t i);
 

@@ -215,8 +215,7 @@ void addNumericEntries(std::vector<FunctionEntry>& t) {
                }});
   t.push_back({"mgrp2idx", 3, 4, [](const Values& a, int) -> Values {
                  Matrix g = matrixInput(a, 0);
-                 Eigen::Index rows =
-                     hasInput(a, 1) ? static_cast<Eigen::Index>(numberInput(a, 1)) : g.rows();
+                 Eigen::Index rows = hasInput(a, 1) ? Eigen::Index{wholeInput(a, 1)} : g.rows();
                  std::string sep = hasInput(a, 2) ? textInput(a, 2) : "\n";
                  stats::MultiGroupIndex r = stats::mgrp2idx(groupColumns(g), rows, sep);
                  Record names;
@@ -232,7 +231,7 @@ void addNumericEntries(std::vector<FunctionEntry>& t) {
   t.push_back(matrices("squareform", 1,
                        [](const Values& a) { return stats::squareform(matrixInput(a, 0)); }));
   t.push_back({"distchck", kVariable, kVariable, [](const Values& a, int) -> Values {
-                 int nparms = static_cast<int>(numberInput(a, 0));
+                 int nparms = wholeInput(a, 0);
                  std::vector<Matrix> rest;
                  for (size_t i = 1; i < a.size(); ++i) rest.push_back(matrixInput(a, i));
                  stats::Expanded r = stats::distchck(nparms, rest);
@@ -244,7 +243,7 @@ void addNumericEntries(std::vector<FunctionEntry>& t) {
     return stats::tinv(matrixInput(a, 0), matrixInput(a, 1));
   }));
   t.push_back(matrices("var", 2, [](const Values& a) {
-    return stats::var(matrixInput(a, 0), hasInput(a, 1) ? static_cast<int>(numberInput(a, 1)) : 0);
+    return stats::var(matrixInput(a, 0), hasInput(a, 1) ? wholeInput(a, 1) : 0);
   }));
   t.push_back(matrices("betainv", 3, [](const Values& a) {
     return stats::betainv(matrixInput(a, 0), matrixInput(a, 1), matrixInput(a, 2));

@@ -115,8 +115,11 @@ TEST_F(CvaRunTest, ApesRunLeavesConsistentResults) {
   const Matrix VB = s.Vmatrix.transpose() * B * s.Vmatrix;
   for (Eigen::Index a = 0; a < 5; ++a) {
     EXPECT_NEAR(VB(a, a) / VW(a, a), s.Dmatrix(a), 1e-7 * s.Dmatrix(0));
-    for (Eigen::Index b = 0; b < 12; ++b)
-      if (a != b) EXPECT_NEAR(VW(a, b) / std::sqrt(VW(a, a) * VW(b, b)), 0, 1e-7);
+    for (Eigen::Index b = 0; b < 12; ++b) {
+      if (a != b) {
+        EXPECT_NEAR(VW(a, b) / std::sqrt(VW(a, a) * VW(b, b)), 0, 1e-7);
+      }
+    }
   }
   // Wilks' lambda over all dimensions, from the eigenvalues, and against the published figure
   // for these skulls.

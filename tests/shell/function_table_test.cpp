@@ -132,8 +132,9 @@ TEST_F(FunctionTableTest, EveryFunctionRefusesOneInputOrOutputTooMany) {
       Values args(static_cast<size_t>(e.inputs + 1), Value(1.0));
       EXPECT_EQ(errorOf(e.name, args, 0), "Too many input arguments.") << e.name;
     }
-    if (e.outputs != kVariable)
+    if (e.outputs != kVariable) {
       EXPECT_EQ(errorOf(e.name, {}, e.outputs + 1), "Too many output arguments.") << e.name;
+    }
   }
   EXPECT_TRUE(figures().empty());
   EXPECT_TRUE(dialogs.asked().empty());
@@ -198,6 +199,21 @@ TEST_F(FunctionTableTest, StatisticsByName) {
   Values d = callFunction("distchck", {2.0, Matrix::Ones(2, 2), 3.0}, 3);
   EXPECT_EQ(d[0].number(), 0);
   EXPECT_EQ(d[2], Value(Matrix::Constant(2, 2, 3.0)));
+}
+
+TEST_F(FunctionTableTest, CountsThatNoIntHoldsAreRefused) {
+  // A callback may pass any number where a count is wanted; casting NaN, Inf or 3e9 to int
+  // would be undefined behaviour.
+  const Matrix x = Matrix::Ones(3, 2);
+  for (double bad : {std::nan(""), HUGE_VAL, -1e300, 3e9}) {
+    EXPECT_EQ(errorOf("var", {x, bad}, 1), "Input 2 must be a whole number.") << bad;
+    EXPECT_EQ(errorOf("distchck", {bad, x}, 2), "Input 1 must be a whole number.") << bad;
+    EXPECT_EQ(errorOf("mgrp2idx", {Matrix(Matrix::Ones(3, 1)), bad}, 1),
+              "Input 2 must be a whole number.")
+        << bad;
+  }
+  // A fraction is dropped, as before.
+  EXPECT_EQ(callFunction("var", {x, 1.5}, 1).at(0), callFunction("var", {x, 1.0}, 1).at(0));
 }
 
 TEST_F(FunctionTableTest, ExactlyTheOutputsAskedForAreReturned) {

@@ -132,8 +132,9 @@ TEST_F(WindowsTest, TheResultsWindowSavesThroughAuxBoxsw) {
   bool saves = false;
   for (const auto& [obj, call] : callbacksUnder(fig)) {
     if (call.function == "AuxBoxsw") saves = true;
-    if (call.function == "AuxBox")
+    if (call.function == "AuxBox") {
       EXPECT_TRUE(isSubFunction("AuxBox", std::get<Value>(call.args.at(0).value).text()));
+    }
   }
   EXPECT_TRUE(saves);
   EXPECT_TRUE(platform::guidata(fig).isRecord());
