@@ -317,17 +317,10 @@ std::vector<std::string> labelOf(const ObjectModel& m, Handle axes, PropertyId i
   return splitLines(v);
 }
 
-void drawAxes(const ObjectModel& m, Handle axes, Painter& p) {
-  Rect box = axesBox(m, axes);
-  if (!(box.width > 0 && box.height > 0)) return;
-  DataMap map = dataMap(m, axes, box);
-  bool shown = visible(m, axes);
-  auto bg = parseColor(prop(m, axes, ids().color));
-  Rgb axesColor = bg && bg->kind == ColorSpec::Kind::Rgb ? bg->rgb : Rgb{1, 1, 1};
-  if (shown && bg && bg->kind == ColorSpec::Kind::Rgb) p.fillRect(box, bg->rgb);
-
-  // Plotted objects, oldest first so the newest lies on top, clipped to the box.
-  p.clip(box);
+// The plotted objects, oldest first so the newest lies on top, clipped to the box.
+void drawPlotObjects(const ObjectModel& m, Handle axes, const DataMap& map, const Rgb& axesColor,
+                     Painter& p) {
+  p.clip(map.box);
   {
     MarkerBatch batch(p);
     std::vector<Handle> kids = m.children(axes);
@@ -347,70 +340,95 @@ void drawAxes(const ObjectModel& m, Handle axes, Painter& p) {
     }
   }
   p.clip(std::nullopt);
+}
 
-  double fontPx = numberOf(m, axes, ids().fontSize, 10) * kPixelsPerPoint;
+double axesFontPixels(const ObjectModel& m, Handle axes) {
+  return numberOf(m, axes, ids().fontSize, 10) * kPixelsPerPoint;
+}
+
+// The axis lines (all four sides when "Box" is on) with their ticks and tick labels. Returns
+// the width of the widest y tick label, which the y label keeps clear of.
+double drawFrame(const ObjectModel& m, Handle axes, const DataMap& map, Painter& p) {
+  const Rect& box = map.box;
+  double fontPx = axesFontPixels(m, axes);
+  double left = box.x, right = box.x + box.width, top = box.y, bottom = box.y + box.height;
+  Rgb xColor = colorOr(prop(m, axes, ids().xColor), {0, 0, 0});
+  Rgb yColor = colorOr(prop(m, axes, ids().yColor), {0, 0, 0});
+  double lw = numberOf(m, axes, ids().lineWidth, 0.5) * kPixelsPerPoint;
+  bool boxed = lower(textOf(m, axes, ids().box)) == "on";
+  Pen xPen{xColor, lw, Dash::Solid}, yPen{yColor, lw, Dash::Solid};
+  p.polyline({{left, bottom}, {right, bottom}}, xPen);
+  p.polyline({{left, top}, {left, bottom}}, yPen);
+  if (boxed) {
+    p.polyline({{left, top}, {right, top}}, xPen);
+    p.polyline({{right, top}, {right, bottom}}, yPen);
+  }
+
+  double tickLen = 0.01 * std::max(box.width, box.height);
+  int maxX = maxTicks(box.width, 6 * fontPx), maxY = maxTicks(box.height, 3 * fontPx);
+  double xStep = niceStep(map.x0, map.x1, maxX), yStep = niceStep(map.y0, map.y1, maxY);
+
   TextStyle labelStyle;
   labelStyle.size = fontPx;
-  double left = box.x, right = box.x + box.width, top = box.y, bottom = box.y + box.height;
-
-  if (shown) {
-    Rgb xColor = colorOr(prop(m, axes, ids().xColor), {0, 0, 0});
-    Rgb yColor = colorOr(prop(m, axes, ids().yColor), {0, 0, 0});
-    double lw = numberOf(m, axes, ids().lineWidth, 0.5) * kPixelsPerPoint;
-    bool boxed = lower(textOf(m, axes, ids().box)) == "on";
-    Pen xPen{xColor, lw, Dash::Solid}, yPen{yColor, lw, Dash::Solid};
-    p.polyline({{left, bottom}, {right, bottom}}, xPen);
-    p.polyline({{left, top}, {left, bottom}}, yPen);
-    if (boxed) {
-      p.polyline({{left, top}, {right, top}}, xPen);
-      p.polyline({{right, top}, {right, bottom}}, yPen);
-    }
-
-    double tickLen = 0.01 * std::max(box.width, box.height);
-    int maxX = std::clamp(static_cast<int>(box.width / (6 * fontPx)) + 1, 2, 11);
-    int maxY = std::clamp(static_cast<int>(box.height / (3 * fontPx)) + 1, 2, 11);
-    double xStep = niceStep(map.x0, map.x1, maxX), yStep = niceStep(map.y0, map.y1, maxY);
-
-    labelStyle.color = xColor;
-    labelStyle.hAlign = HAlign::Center;
-    labelStyle.vAlign = VAlign::Top;
-    for (double v : niceTicks(map.x0, map.x1, maxX)) {
-      double x = map(v, map.y0).x;
-      p.polyline({{x, bottom}, {x, bottom - tickLen}}, xPen);
-      if (boxed) p.polyline({{x, top}, {x, top + tickLen}}, xPen);
-      p.text({x, bottom + 0.3 * fontPx}, tickLabel(v, xStep), labelStyle);
-    }
-    labelStyle.color = yColor;
-    labelStyle.hAlign = HAlign::Right;
-    labelStyle.vAlign = VAlign::Middle;
-    double widest = 0;
-    for (double v : niceTicks(map.y0, map.y1, maxY)) {
-      double y = map(map.x0, v).y;
-      p.polyline({{left, y}, {left + tickLen, y}}, yPen);
-      if (boxed) p.polyline({{right, y}, {right - tickLen, y}}, yPen);
-      std::string label = tickLabel(v, yStep);
-      widest = std::max(widest, p.textWidth(label, fontPx));
-      p.text({left - 0.4 * fontPx, y}, label, labelStyle);
-    }
-
-    std::vector<std::string> xlabel = labelOf(m, axes, ids().xlabel);
-    labelStyle.color = {0, 0, 0};
-    labelStyle.size = 1.1 * fontPx;
-    labelStyle.hAlign = HAlign::Center;
-    labelStyle.vAlign = VAlign::Top;
-    drawLines(p, {(left + right) / 2, bottom + 1.6 * fontPx}, xlabel, labelStyle);
-    std::vector<std::string> ylabel = labelOf(m, axes, ids().ylabel);
-    labelStyle.vAlign = VAlign::Bottom;
-    labelStyle.rotation = 90;
-    drawLines(p, {left - 0.8 * fontPx - widest, (top + bottom) / 2}, ylabel, labelStyle);
+  labelStyle.color = xColor;
+  labelStyle.hAlign = HAlign::Center;
+  labelStyle.vAlign = VAlign::Top;
+  for (double v : niceTicks(map.x0, map.x1, maxX)) {
+    double x = map(v, map.y0).x;
+    p.polyline({{x, bottom}, {x, bottom - tickLen}}, xPen);
+    if (boxed) p.polyline({{x, top}, {x, top + tickLen}}, xPen);
+    p.text({x, bottom + 0.3 * fontPx}, tickLabel(v, xStep), labelStyle);
   }
-  std::vector<std::string> title = labelOf(m, axes, ids().title);
+  labelStyle.color = yColor;
+  labelStyle.hAlign = HAlign::Right;
+  labelStyle.vAlign = VAlign::Middle;
+  double widest = 0;
+  for (double v : niceTicks(map.y0, map.y1, maxY)) {
+    double y = map(map.x0, v).y;
+    p.polyline({{left, y}, {left + tickLen, y}}, yPen);
+    if (boxed) p.polyline({{right, y}, {right - tickLen, y}}, yPen);
+    std::string label = tickLabel(v, yStep);
+    widest = std::max(widest, p.textWidth(label, fontPx));
+    p.text({left - 0.4 * fontPx, y}, label, labelStyle);
+  }
+  return widest;
+}
+
+// The axis labels (only on visible axes) and the title (always).
+void drawLabels(const ObjectModel& m, Handle axes, const Rect& box, bool shown, double widest,
+                Painter& p) {
+  double fontPx = axesFontPixels(m, axes);
+  double left = box.x, right = box.x + box.width, top = box.y, bottom = box.y + box.height;
+  TextStyle labelStyle;
   labelStyle.color = {0, 0, 0};
   labelStyle.size = 1.1 * fontPx;
+  if (shown) {
+    labelStyle.hAlign = HAlign::Center;
+    labelStyle.vAlign = VAlign::Top;
+    drawLines(p, {(left + right) / 2, bottom + 1.6 * fontPx}, labelOf(m, axes, ids().xlabel),
+              labelStyle);
+    labelStyle.vAlign = VAlign::Bottom;
+    labelStyle.rotation = 90;
+    drawLines(p, {left - 0.8 * fontPx - widest, (top + bottom) / 2}, labelOf(m, axes, ids().ylabel),
+              labelStyle);
+  }
   labelStyle.hAlign = HAlign::Center;
   labelStyle.vAlign = VAlign::Bottom;
   labelStyle.rotation = 0;
-  drawLines(p, {(left + right) / 2, top - 0.5 * fontPx}, title, labelStyle);
+  drawLines(p, {(left + right) / 2, top - 0.5 * fontPx}, labelOf(m, axes, ids().title), labelStyle);
+}
+
+void drawAxes(const ObjectModel& m, Handle axes, Painter& p) {
+  Rect box = axesBox(m, axes);
+  if (!(box.width > 0 && box.height > 0)) return;
+  DataMap map = dataMap(m, axes, box);
+  bool shown = visible(m, axes);
+  auto bg = parseColor(prop(m, axes, ids().color));
+  Rgb axesColor = bg && bg->kind == ColorSpec::Kind::Rgb ? bg->rgb : Rgb{1, 1, 1};
+  if (shown && bg && bg->kind == ColorSpec::Kind::Rgb) p.fillRect(box, bg->rgb);
+  drawPlotObjects(m, axes, map, axesColor, p);
+  double widest = shown ? drawFrame(m, axes, map, p) : 0;
+  drawLabels(m, axes, box, shown, widest, p);
 }
 
 // A control as a plain box with its text: enough for a printed or copied window.

@@ -6,6 +6,10 @@
 
 namespace tessaly::render {
 
+int maxTicks(double length, double spacing) {
+  return std::clamp(static_cast<int>(length / spacing) + 1, 2, 11);
+}
+
 double niceStep(double lo, double hi, int maxTicks) {
   double span = hi - lo;
   if (!(span > 0) || !std::isfinite(span)) return 0;
