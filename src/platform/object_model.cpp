@@ -35,10 +35,50 @@ bool ObjectModel::isHandle(Handle h) const {
   return objects_[static_cast<Index>(h)].alive;
 }
 
-const Value* ObjectModel::find(const Object& obj, PropertyId id) const {
-  for (const auto& [key, value] : obj.own)
-    if (key == id) return &value;
+const ObjectModel::Entry* ObjectModel::find(const Object& obj, PropertyId id) const {
+  for (const Entry& e : obj.own)
+    if (e.id == id) return &e;
   return nullptr;
+}
+
+// A stored value that is not held in place: every property but the packed coordinates.
+const Value* ObjectModel::findValue(const Object& obj, PropertyId id) const {
+  const Entry* e = find(obj, id);
+  if (!e || e->inPlace) return nullptr;
+  return &pool_[e->ref];
+}
+
+// Whether the property now holds a value equal to v.
+bool ObjectModel::holds(const Object& obj, PropertyId id, const Value& v) const {
+  const Entry* e = find(obj, id);
+  if (!e) return v == tables().types[obj.type].byId[id];
+  if (!e->inPlace) return pool_[e->ref] == v;
+  if (!v.isNumeric() || v.matrix().rows() != 1 || v.matrix().cols() != 1) return false;
+  return v.matrix()(0) == e->number;
+}
+
+ObjectModel::Index ObjectModel::allocate() {
+  if (freeSlots_.empty()) {
+    objects_.emplace_back();
+    return static_cast<Index>(objects_.size() - 1);
+  }
+  Index i = freeSlots_.back();
+  freeSlots_.pop_back();
+  return i;
+}
+
+void ObjectModel::releaseEntries(Object& obj) {
+  for (const Entry& e : obj.own)
+    if (!e.inPlace) pool_.release(e.ref);
+  obj.own.clear();
+}
+
+// Frees the slot of an object that has been unlinked, for the next object made.
+void ObjectModel::freeSlot(Index i) {
+  releaseEntries(objects_[i]);
+  objects_[i] = Object();
+  freeSlots_.push_back(i);
+  --live_;
 }
 
 PropertyId ObjectModel::checkedId(const Object& obj, std::string_view name) const {
@@ -54,8 +94,24 @@ const Value& ObjectModel::peek(Handle h, PropertyId id) const {
   if (id < 0 || static_cast<size_t>(id) >= t.has.size() || !t.has[id])
     throw Error("There is no " + (id < 0 ? std::string("such") : propertyName(id)) +
                 " property on the " + t.name + " class.");
-  const Value* v = find(obj, id);
-  return v ? *v : t.byId[id];
+  const Entry* e = find(obj, id);
+  if (!e) return t.byId[id];
+  if (e->inPlace)
+    throw Error("The " + propertyName(id) + " of this " + t.name + " is read with get.");
+  return pool_[e->ref];
+}
+
+std::span<const double> ObjectModel::coordinates(Handle h, PropertyId id) const {
+  const Object& obj = object(h);
+  const TypeTable& t = tables().types[obj.type];
+  if (id < 0 || static_cast<size_t>(id) >= t.has.size() || !t.has[id])
+    throw Error("There is no " + (id < 0 ? std::string("such") : propertyName(id)) +
+                " property on the " + t.name + " class.");
+  const Entry* e = find(obj, id);
+  if (e && e->inPlace) return {&e->number, 1};
+  const Value& v = e ? pool_[e->ref] : t.byId[id];
+  if (!v.isNumeric()) return {};
+  return {v.matrix().data(), static_cast<size_t>(v.matrix().size())};
 }
 
 void ObjectModel::link(Index child, Index parent) {
@@ -130,8 +186,8 @@ Handle ObjectModel::create(const std::string& type, Handle parent, PropertyIdLis
     if (id < 0 || static_cast<size_t>(id) >= table.has.size() || !(isSpecial(id) || table.has[id]))
       throw Error("There is no " + (id < 0 ? std::string("such") : propertyName(id)) +
                   " property on the " + table.name + " class.");
-  Index i = static_cast<Index>(objects_.size());
-  Object& obj = objects_.emplace_back();
+  Index i = allocate();
+  Object& obj = objects_[i];
   obj.type = code;
   obj.alive = true;
   obj.own.reserve(props.size());
@@ -151,8 +207,7 @@ Handle ObjectModel::create(const std::string& type, Handle parent, PropertyIdLis
     Value tag = peek(h, t.tag);
     indexTag(i, tag, false);
     unlink(i);
-    objects_[i] = Object();
-    --live_;
+    freeSlot(i);
     creating_ = kNone;
     throw;
   }
@@ -161,18 +216,36 @@ Handle ObjectModel::create(const std::string& type, Handle parent, PropertyIdLis
   return h;
 }
 
+// Whether a property of the type is held in place when it is a single number.
+bool ObjectModel::packed(std::uint8_t type, PropertyId id) {
+  const Tables& t = tables();
+  return (type == kLineT || type == kPatchT) && (id == t.xdata || id == t.ydata);
+}
+
 void ObjectModel::store(Index i, PropertyId id, Value value) {
   Object& obj = objects_[i];
-  const Value& fallback = tables().types[obj.type].byId[id];
+  bool isDefault = value == tables().types[obj.type].byId[id];
+  Entry fresh;
+  fresh.id = static_cast<std::uint16_t>(id);
+  if (!isDefault) {
+    const Matrix* m = value.isNumeric() ? &value.matrix() : nullptr;
+    if (packed(obj.type, id) && m && m->rows() == 1 && m->cols() == 1) {
+      fresh.inPlace = true;
+      fresh.number = (*m)(0);
+    } else {
+      fresh.ref = pool_.acquire(std::move(value));
+    }
+  }
   for (auto it = obj.own.begin(); it != obj.own.end(); ++it) {
-    if (it->first != id) continue;
-    if (value == fallback)
+    if (it->id != id) continue;
+    if (!it->inPlace) pool_.release(it->ref);
+    if (isDefault)
       obj.own.erase(it);
     else
-      it->second = std::move(value);
+      *it = fresh;
     return;
   }
-  if (!(value == fallback)) obj.own.emplace_back(id, std::move(value));
+  if (!isDefault) obj.own.push_back(fresh);
 }
 
 void ObjectModel::forgetCurrent(Index i) {
@@ -185,7 +258,7 @@ void ObjectModel::forgetCurrent(Index i) {
     return Value(Matrix());
   };
   auto refersTo = [&](Index holder, PropertyId id) {
-    const Value* v = find(objects_[holder], id);
+    const Value* v = findValue(objects_[holder], id);
     return v && v->isNumeric() && v->matrix().size() && v->matrix()(0) == h;
   };
   if (obj.type == kFigureT && refersTo(0, t.currentFigure)) {
@@ -202,10 +275,9 @@ void ObjectModel::removeTree(Index i) {
   while (objects_[i].lastChild != kNone) removeTree(objects_[i].lastChild);
   notify(Change::Kind::Deleted, static_cast<Handle>(i));
   forgetCurrent(i);
-  if (const Value* tag = find(objects_[i], tables().tag)) indexTag(i, *tag, false);
+  if (const Value* tag = findValue(objects_[i], tables().tag)) indexTag(i, *tag, false);
   unlink(i);
-  objects_[i] = Object();
-  --live_;
+  freeSlot(i);
 }
 
 void ObjectModel::remove(Handle h) {
@@ -233,6 +305,8 @@ Value ObjectModel::get(Handle h, PropertyId id) const {
     RowVector shown = shownLimits(*this, h);
     return id == t.xlim ? RowVector(shown.segment(0, 2)) : RowVector(shown.segment(2, 2));
   }
+  const Entry* e = find(obj, id);
+  if (e && e->inPlace) return e->number;
   return peek(h, id);
 }
 
@@ -250,7 +324,7 @@ void ObjectModel::set(Handle h, PropertyId id, const Value& value) {
     setSpecial(h, id, value);
     return;
   }
-  if (peek(h, id) == value) return;
+  if (holds(objects_[i], id, value)) return;
   store(i, id, value);
   notify(Change::Kind::Property, h, id);
 }
@@ -336,7 +410,7 @@ bool ObjectModel::setSpecial(Handle h, PropertyId id, const Value& value) {
     notify(Change::Kind::Property, h, id);
     return true;
   }
-  if (peek(h, id) == value) return false;
+  if (holds(obj, id, value)) return false;
   store(i, id, value);
   notify(Change::Kind::Property, h, id);
   return true;
@@ -434,7 +508,7 @@ std::vector<Handle> ObjectModel::findobj(std::string_view name, const Value& val
     const Object& obj = objects_[static_cast<Index>(h)];
     if (!isSpecial(id) && !t.types[obj.type].has[id]) continue;
     bool computed = isSpecial(id) || (obj.type == kAxesT && (id == t.xlim || id == t.ylim));
-    if (computed ? get(h, id) == value : peek(h, id) == value) out.push_back(h);
+    if (computed ? get(h, id) == value : holds(obj, id, value)) out.push_back(h);
   }
   return out;
 }
@@ -465,7 +539,7 @@ void ObjectModel::removeAppData(Handle h, const std::string& name) {
 // The handle a current-object property holds, when it is a live object of the type; read
 // directly, as every plot call asks.
 ObjectModel::Index ObjectModel::currentOf(Index holder, PropertyId id, std::uint8_t type) const {
-  const Value* v = find(objects_[holder], id);
+  const Value* v = findValue(objects_[holder], id);
   if (!v || !v->isNumeric()) return kNone;
   const Matrix& m = v->matrix();
   if (m.size() == 0) return kNone;
@@ -548,6 +622,95 @@ void ObjectModel::notify(Change::Kind kind, Handle h, PropertyId id) {
     auto it = listeners_.find(key);
     if (it != listeners_.end()) it->second(change);
   }
+}
+
+std::vector<Handle> ObjectModel::createPoints(Handle axes, std::span<const double> x,
+                                              std::span<const double> y,
+                                              const PropertyIdList& style) {
+  const Tables& t = tables();
+  Index p = index(axes);
+  if (objects_[p].type != kAxesT) throw Error("Plots are drawn into an axes.");
+  if (x.size() != y.size()) throw Error("The x and y data of a plot must have matching sizes.");
+  const TypeTable& table = t.types[kLineT];
+  // The style's values enter the pool once for all the points; a later entry for the same
+  // property wins, as with create().
+  std::vector<std::pair<PropertyId, const Value*>> last;
+  for (const auto& [id, value] : style) {
+    if (id < 0 || static_cast<size_t>(id) >= table.has.size() || !table.has[id] || id == t.tag ||
+        id == t.xdata || id == t.ydata)
+      throw Error("There is no " + (id < 0 ? std::string("such") : propertyName(id)) +
+                  " property for a plotted point.");
+    auto it = std::find_if(last.begin(), last.end(), [&](auto& e) { return e.first == id; });
+    if (it != last.end())
+      it->second = &value;
+    else
+      last.emplace_back(id, &value);
+  }
+  std::vector<Entry> shared;
+  for (const auto& [id, value] : last) {
+    if (*value == table.byId[id]) continue;
+    Entry e;
+    e.id = static_cast<std::uint16_t>(id);
+    e.ref = pool_.acquire(*value);
+    shared.push_back(e);
+  }
+  std::vector<Handle> handles;
+  handles.reserve(x.size());
+  for (size_t k = 0; k < x.size(); ++k) {
+    Index i = allocate();
+    Object& obj = objects_[i];
+    obj.type = kLineT;
+    obj.alive = true;
+    obj.own.assign(shared.begin(), shared.end());
+    for (const Entry& e : shared) pool_.addRef(e.ref);
+    Entry ex, ey;
+    ex.id = static_cast<std::uint16_t>(t.xdata);
+    ey.id = static_cast<std::uint16_t>(t.ydata);
+    ex.inPlace = ey.inPlace = true;
+    ex.number = x[k];
+    ey.number = y[k];
+    obj.own.push_back(ex);
+    obj.own.push_back(ey);
+    ++live_;
+    link(i, p);
+    handles.push_back(i);
+    notify(Change::Kind::Created, i);
+  }
+  for (const Entry& e : shared) pool_.release(e.ref);  // the style's own hold
+  return handles;
+}
+
+void ObjectModel::copyProperty(Handle h, PropertyId from, PropertyId to) {
+  Index i = index(h);
+  const Object& obj = objects_[i];
+  const TypeTable& table = tables().types[obj.type];
+  for (PropertyId id : {from, to})
+    if (id < 0 || static_cast<size_t>(id) >= table.has.size() || !table.has[id] ||
+        id == tables().tag || packed(obj.type, id))
+      throw Error("There is no " + (id < 0 ? std::string("such") : propertyName(id)) +
+                  " property to copy on the " + table.name + " class.");
+  const Entry* source = find(obj, from);
+  const Value& value = source ? pool_[source->ref] : table.byId[from];
+  if (holds(obj, to, value)) return;
+  if (!source || value == table.byId[to]) {
+    store(i, to, value);
+  } else {
+    ValuePool::Ref ref = source->ref;
+    pool_.addRef(ref);
+    Object& target = objects_[i];
+    auto it = std::find_if(target.own.begin(), target.own.end(),
+                           [&](const Entry& e) { return e.id == to; });
+    if (it != target.own.end()) {
+      pool_.release(it->ref);
+      it->ref = ref;
+    } else {
+      Entry e;
+      e.id = static_cast<std::uint16_t>(to);
+      e.ref = ref;
+      target.own.push_back(e);
+    }
+  }
+  notify(Change::Kind::Property, h, to);
 }
 
 }  // namespace tessaly::platform

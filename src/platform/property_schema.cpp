@@ -242,6 +242,8 @@ Tables::Tables() {
   position = n.intern("Position");
   currentFigure = n.intern("CurrentFigure");
   currentAxes = n.intern("CurrentAxes");
+  xdata = n.intern("XData");
+  ydata = n.intern("YData");
 }
 
 const Tables& buildTables() {

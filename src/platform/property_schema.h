@@ -33,7 +33,7 @@ enum TypeCode : std::uint8_t {
 struct Tables {
   std::vector<TypeTable> types;
   PropertyId type, parent, children, tag, xlim, ylim, xlimmode, ylimmode, units, position,
-      currentFigure, currentAxes;
+      currentFigure, currentAxes, xdata, ydata;
   Tables();
 };
 

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <span>
 
+#include "core/error.h"
 #include "platform/axis.h"
 #include "render/style.h"
 #include "render/ticks.h"
@@ -40,7 +42,8 @@ struct Ids {
              edgeColor = platform::propertyId("EdgeColor"), cdata = platform::propertyId("CData"),
              box = platform::propertyId("Box"), xColor = platform::propertyId("XColor"),
              yColor = platform::propertyId("YColor"), title = platform::propertyId("Title"),
-             xlabel = platform::propertyId("XLabel"), ylabel = platform::propertyId("YLabel"),
+             xlabel = platform::propertyId("XLabel"), xlim = platform::propertyId("XLim"),
+             ylim = platform::propertyId("YLim"), ylabel = platform::propertyId("YLabel"),
              style = platform::propertyId("Style"), value = platform::propertyId("Value"),
              background = platform::propertyId("BackgroundColor"),
              foreground = platform::propertyId("ForegroundColor"),
@@ -116,8 +119,10 @@ DataMap dataMap(const ObjectModel& m, Handle axes, const Rect& box) {
   lim << 0, 1, 0, 1;
   try {
     lim = platform::shownLimits(m, axes);
-  } catch (...) {
-    Value x = m.get(axes, "XLim"), y = m.get(axes, "YLim");
+  } catch (const Error&) {
+    // Properties the limits cannot be worked out from (a Position that is not four numbers,
+    // say): draw with the stored limits rather than not at all.
+    const Value &x = m.peek(axes, ids().xlim), &y = m.peek(axes, ids().ylim);
     if (x.isNumeric() && x.matrix().size() >= 2) lim(0) = x.matrix()(0), lim(1) = x.matrix()(1);
     if (y.isNumeric() && y.matrix().size() >= 2) lim(2) = y.matrix()(0), lim(3) = y.matrix()(1);
   }
@@ -128,11 +133,8 @@ DataMap dataMap(const ObjectModel& m, Handle axes, const Rect& box) {
 }
 
 // The vectors of a data property, in column order.
-std::vector<double> dataOf(const ObjectModel& m, Handle h, PropertyId id) {
-  const Value& v = m.peek(h, id);
-  if (!v.isNumeric()) return {};
-  const Matrix& d = v.matrix();
-  return std::vector<double>(d.data(), d.data() + d.size());
+std::span<const double> dataOf(const ObjectModel& m, Handle h, PropertyId id) {
+  return m.coordinates(h, id);
 }
 
 HAlign hAlign(const std::string& s) {
@@ -181,31 +183,43 @@ void drawLines(Painter& p, Point at, const std::vector<std::string>& lines, Text
 }
 
 // Collects runs of identical symbols from consecutive plot objects, so thousands of
-// single-point objects become one drawing call.
+// single-point objects become one drawing call. A marker whose point lies inside the axes box
+// is drawn whole, over the frame if need be; one outside is not drawn.
 class MarkerBatch {
  public:
-  explicit MarkerBatch(Painter& p) : painter_(p) {}
+  MarkerBatch(Painter& p, const Rect& box) : painter_(p), box_(box) {}
   ~MarkerBatch() { flush(); }
   void add(const MarkerStyle& style, const std::vector<Point>& points) {
     if (points.empty()) return;
     if (!points_.empty() && !(style == style_)) flush();
     style_ = style;
-    points_.insert(points_.end(), points.begin(), points.end());
+    for (const Point& q : points)
+      if (inside(q)) points_.push_back(q);
   }
   void flush() {
-    if (!points_.empty()) painter_.markers(points_, style_);
+    if (points_.empty()) return;
+    painter_.clip(std::nullopt);
+    painter_.markers(points_, style_);
+    painter_.clip(box_);
     points_.clear();
   }
 
  private:
+  bool inside(const Point& q) const {
+    // A point on the frame counts as inside, allowing for rounding in the data mapping.
+    double tol = 1e-9 * std::max(box_.width, box_.height);
+    return q.x >= box_.x - tol && q.x <= box_.x + box_.width + tol && q.y >= box_.y - tol &&
+           q.y <= box_.y + box_.height + tol;
+  }
   Painter& painter_;
+  Rect box_;
   MarkerStyle style_;
   std::vector<Point> points_;
 };
 
 void drawLine(const ObjectModel& m, Handle h, const DataMap& map, const Rgb& axesColor, Painter& p,
               MarkerBatch& batch) {
-  std::vector<double> xs = dataOf(m, h, ids().xdata), ys = dataOf(m, h, ids().ydata);
+  std::span<const double> xs = dataOf(m, h, ids().xdata), ys = dataOf(m, h, ids().ydata);
   size_t n = std::min(xs.size(), ys.size());
   if (n == 0) return;
   Rgb color = colorOr(prop(m, h, ids().color), {0, 0, 0});
@@ -253,12 +267,12 @@ void drawLine(const ObjectModel& m, Handle h, const DataMap& map, const Rgb& axe
 
 // A patch: one polygon per column of XData/YData.
 void drawPatch(const ObjectModel& m, Handle h, const DataMap& map, Painter& p) {
-  Value xv = prop(m, h, ids().xdata), yv = prop(m, h, ids().ydata);
+  Value xv = m.get(h, ids().xdata), yv = m.get(h, ids().ydata);
   if (!xv.isNumeric() || !yv.isNumeric()) return;
   Matrix x = xv.matrix(), y = yv.matrix();
   if (x.size() == 0 || x.size() != y.size()) return;
   if (x.rows() == 1) x.transposeInPlace(), y.transposeInPlace();
-  if (y.rows() != x.rows()) y.resize(x.rows(), x.cols());
+  if (y.rows() != x.rows()) y = y.reshaped(x.rows(), x.cols()).eval();
 
   auto flatColor = [&]() -> std::optional<Rgb> {
     Value c = prop(m, h, ids().cdata);
@@ -322,7 +336,7 @@ void drawPlotObjects(const ObjectModel& m, Handle axes, const DataMap& map, cons
                      Painter& p) {
   p.clip(map.box);
   {
-    MarkerBatch batch(p);
+    MarkerBatch batch(p, map.box);
     std::vector<Handle> kids = m.children(axes);
     for (auto it = kids.rbegin(); it != kids.rend(); ++it) {
       Handle h = *it;
@@ -443,7 +457,9 @@ void drawControl(const ObjectModel& m, Handle h, double figureHeight, Painter& p
 
   std::vector<std::string> lines = splitLines(prop(m, h, ids().string));
   if (style == "popupmenu" && !lines.empty()) {
-    size_t k = static_cast<size_t>(std::max(1.0, numberOf(m, h, ids().value, 1)));
+    // "Value" is any number a caller set: clamp it to the entries before it becomes an index.
+    double value = std::clamp(numberOf(m, h, ids().value, 1), 1.0, double(lines.size()));
+    size_t k = static_cast<size_t>(value);
     lines = {lines[std::min(k, lines.size()) - 1]};
   }
   if (lines.empty()) return;
