@@ -57,13 +57,16 @@ bool ObjectModel::holds(const Object& obj, PropertyId id, const Value& v) const 
   return v.matrix()(0) == e->number;
 }
 
+// A freed slot waits until thousands of others have been freed after it, oldest first, so
+// that a handle just deleted does not at once name a new object; a replot of any size then
+// reuses slots instead of growing the store.
 ObjectModel::Index ObjectModel::allocate() {
-  if (freeSlots_.empty()) {
+  if (freeSlots_.size() <= kQuarantine) {
     objects_.emplace_back();
     return static_cast<Index>(objects_.size() - 1);
   }
-  Index i = freeSlots_.back();
-  freeSlots_.pop_back();
+  Index i = freeSlots_.front();
+  freeSlots_.pop_front();
   return i;
 }
 

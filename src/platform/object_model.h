@@ -5,14 +5,15 @@
 // announced to the listeners, so a front end (windows, renderer) can follow the model.
 //
 // Built for plots of millions of objects (one line per landmark point): objects sit in a
-// vector indexed by handle whose slots are reused once their object is deleted; each type's
-// defaults live in one shared table and an object stores only the properties that differ from
-// them; stored values are shared through a pool (a colour used by a million points is held
+// vector indexed by handle whose slots are reused some time after their object is deleted; each
+// type's defaults live in one shared table and an object stores only the properties that differ
+// from them; stored values are shared through a pool (a colour used by a million points is held
 // once), and the coordinates of a one-point line are held in place. Property names are
 // interned to small integer ids, Tags are indexed, and removing an object costs only what it
 // removes.
 #include <boost/container/small_vector.hpp>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -207,7 +208,8 @@ class ObjectModel {
     size_t size_ = 0;
   };
   Store objects_;
-  std::vector<Index> freeSlots_;  // slots of deleted objects, reused newest first
+  static constexpr size_t kQuarantine = 4096;
+  std::deque<Index> freeSlots_;  // slots of deleted objects, oldest first
   ValuePool pool_;
   size_t live_ = 0;
   Index creating_ = kNone;  // the object create() is filling in
