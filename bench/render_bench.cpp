@@ -64,6 +64,34 @@ void BM_Render(benchmark::State& state) {
 }
 BENCHMARK(BM_Render)->Unit(benchmark::kMillisecond);
 
+// The superimposition of 10,000 specimens of 50 landmarks (500,000 plot objects), drawn as the
+// display actions draw it (one pass per specimen), then rendered to a PNG picture: the
+// rendering alone is timed.
+void BM_SuperimpositionToPng10000x50(benchmark::State& state) {
+  constexpr int n = 10000, k = 50;
+  std::mt19937 engine(11);
+  std::normal_distribution<double> noise(0, 0.02);
+  pf::resetPlatform();
+  pf::hold("on");
+  std::vector<double> xs(k), ys(k);
+  for (int i = 0; i < n; ++i) {
+    for (int j = 0; j < k; ++j) {
+      double a = 2 * 3.141592653589793 * j / k;
+      xs[j] = std::cos(a) + noise(engine);
+      ys[j] = std::sin(a) + noise(engine);
+    }
+    pf::plotPoints(xs, ys, kSymbols[i % 5], {{"MarkerSize", 3.0}});
+  }
+  pf::axis("auto");
+  pf::axis("equal");
+  for (auto _ : state) {
+    std::string png = tessaly::render::renderPicture(pf::model(), pf::model().gcf(),
+                                                     tessaly::render::PictureFormat::Png);
+    benchmark::DoNotOptimize(png.data());
+  }
+}
+BENCHMARK(BM_SuperimpositionToPng10000x50)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 }  // namespace
 
 BENCHMARK_MAIN();

@@ -38,15 +38,21 @@ int landmarksDrawn(const Matrix& x) {
   return x.cols() > 0 ? static_cast<int>((x.cols() - 1) / 2) : 0;
 }
 
-// Draws landmark j of every row of x, one plot object each, then fits the axes to equal units.
-template <typename PlotPoint>
-void drawLandmarks(const Matrix& x, std::optional<double> theta, PlotPoint plotPoint) {
+// Draws the landmarks of every row of x, one plot object each (a specimen's points in one
+// pass), then fits the axes to equal units.
+template <typename PlotPoints>
+void drawLandmarks(const Matrix& x, std::optional<double> theta, PlotPoints plotPoints) {
   pf::hold("on");
   int k = landmarksDrawn(x);
+  std::vector<double> xs(static_cast<size_t>(k)), ys(static_cast<size_t>(k));
   for (Eigen::Index i = 0; i < x.rows(); ++i) {
     Matrix row = x.row(i);
     if (theta && k > 0) row = rotateConfiguration(row, *theta);
-    for (int j = 0; j < k; ++j) plotPoint(row(0, 2 * j), row(0, 2 * j + 1));
+    for (int j = 0; j < k; ++j) {
+      xs[static_cast<size_t>(j)] = row(0, 2 * j);
+      ys[static_cast<size_t>(j)] = row(0, 2 * j + 1);
+    }
+    if (k > 0) plotPoints(xs, ys);
   }
   pf::axis("auto");
   pf::axis("equal");
@@ -100,16 +106,16 @@ Matrix rotateConfiguration(const Matrix& row, double theta) {
 }
 
 double showshape(const Matrix& x, const std::string& xform) {
-  drawLandmarks(x, std::nullopt, [&](double px, double py) {
-    pf::plot(px, py, xform, {{"MarkerSize", 3.0}});
+  drawLandmarks(x, std::nullopt, [&](const std::vector<double>& px, const std::vector<double>& py) {
+    pf::plotPoints(px, py, xform, {{"MarkerSize", 3.0}});
   });
   return 1;
 }
 
 double showshape_rot(const Matrix& x, const std::string& xform, std::optional<double> theta) {
   double angle = theta ? *theta : referenceAngle();
-  drawLandmarks(x, angle, [&](double px, double py) {
-    pf::plot(px, py, xform, {{"MarkerSize", 3.0}});
+  drawLandmarks(x, angle, [&](const std::vector<double>& px, const std::vector<double>& py) {
+    pf::plotPoints(px, py, xform, {{"MarkerSize", 3.0}});
   });
   return 1;
 }
@@ -127,7 +133,9 @@ double showshapec(const Matrix& x, const Matrix& xform, std::optional<double> th
                             {"Color", color},
                             {"MarkerFaceColor", face}};
   double angle = theta ? *theta : referenceAngle();
-  drawLandmarks(x, angle, [&](double px, double py) { pf::plot(px, py, "", style); });
+  drawLandmarks(x, angle, [&](const std::vector<double>& px, const std::vector<double>& py) {
+    pf::plotPoints(px, py, "", style);
+  });
   return 1;
 }
 

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "platform/platform.h"
 #include "platform/verbs.h"
 
 namespace tessaly::graphics {
@@ -13,13 +14,11 @@ namespace {
 
 // The line children of a handle, in "Children" order.
 std::vector<Handle> lineChildren(Handle handle) {
+  pf::ObjectModel& m = pf::model();
   std::vector<Handle> lines;
-  pf::Value kids = pf::get(handle, "Children");
-  if (!kids.isNumeric()) return lines;
-  const Matrix& k = kids.matrix();
-  for (Eigen::Index i = 0; i < k.size(); ++i) {
-    std::string type = pf::get(k(i), "Type").text();
-    if (!type.empty() && type[0] == 'l') lines.push_back(k(i));
+  for (Handle h : m.children(handle)) {
+    const std::string& type = m.type(h);
+    if (!type.empty() && type[0] == 'l') lines.push_back(h);
   }
   return lines;
 }
@@ -27,8 +26,17 @@ std::vector<Handle> lineChildren(Handle handle) {
 }  // namespace
 
 void setsymbolfill(Handle handle, double isfilled) {
-  for (Handle h : lineChildren(handle))
-    pf::set(h, "MarkerFaceColor", isfilled == 0 ? pf::Value("none") : pf::get(h, "Color"));
+  // Run over every landmark point drawn, so the face takes the line's colour by sharing it.
+  pf::ObjectModel& m = pf::model();
+  static const pf::PropertyId face = pf::propertyId("MarkerFaceColor"),
+                              color = pf::propertyId("Color");
+  const pf::Value none("none");
+  for (Handle h : lineChildren(handle)) {
+    if (isfilled == 0)
+      m.set(h, face, none);
+    else
+      m.copyProperty(h, color, face);
+  }
 }
 
 void setsymbolbw(Handle handle) {

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <span>
 
 #include "core/error.h"
 #include "platform/platform.h"
+#include "platform/ticks.h"
 
 namespace tessaly::platform {
 
@@ -37,8 +39,8 @@ struct Extent {
     lo = std::min(lo, v);
     hi = std::max(hi, v);
   }
-  void add(const Matrix& m) {
-    for (Eigen::Index k = 0; k < m.size(); ++k) add(m.data()[k]);
+  void add(std::span<const double> values) {
+    for (double v : values) add(v);
   }
   bool empty() const { return lo > hi; }
 };
@@ -49,6 +51,29 @@ RowVector fit(const Extent& e) {
   if (e.empty()) return RowVector{{0, 1}};
   if (e.lo == e.hi) return RowVector{{e.lo - 1, e.hi + 1}};
   return RowVector{{e.lo, e.hi}};
+}
+
+// Automatic limits leave the data a margin: the fitted range is padded by a fiftieth of its
+// span on each side and then rounded out to the tick step chosen for it, so that no point sits
+// on the frame. `ticks` is how many ticks fit along the axis.
+RowVector withMargin(const RowVector& limits, int ticks) {
+  double span = limits(1) - limits(0);
+  if (!(span > 0) || !std::isfinite(span)) return limits;
+  double lo = limits(0) - span / 50, hi = limits(1) + span / 50;
+  double step = niceStep(lo, hi, ticks);
+  if (!(step > 0)) return RowVector{{lo, hi}};
+  return RowVector{{std::floor(lo / step) * step, std::ceil(hi / step) * step}};
+}
+
+// How many ticks fit along the x and the y axis of an axes, as the renderer lays them out:
+// x labels about six characters apart, y labels three lines apart.
+std::pair<int, int> tickCounts(const ObjectModel& m, Handle axes, const RowVector& box) {
+  static const PropertyId fontSize = propertyId("FontSize");
+  const Value& size = m.peek(axes, fontSize);
+  double points =
+      size.isNumeric() && size.matrix().size() == 1 && size.number() > 0 ? size.number() : 10;
+  double fontPx = points * 96 / 72;
+  return {maxTicks(box(2), 6 * fontPx), maxTicks(box(3), 3 * fontPx)};
 }
 
 // Widens one range about its centre so that one data unit has the same length in pixels on
@@ -72,7 +97,10 @@ void equalise(RowVector& limits, double w, double h, const Matrix& aspect) {
 
 }  // namespace
 
-RowVector shownLimits(const ObjectModel& m, Handle axes) {
+namespace {
+
+// The limits shown; automatic ones with their margin unless `margin` is false.
+RowVector limitsOf(const ObjectModel& m, Handle axes, bool margin) {
   const Ids& id = ids();
   if (m.type(axes) != "axes") throw Error("Limits belong to an axes.");
   bool autoX = isWord(m.peek(axes, id.xlimmode), "auto");
@@ -84,14 +112,14 @@ RowVector shownLimits(const ObjectModel& m, Handle axes) {
       if (isWord(m.peek(child, id.visible), "off")) continue;
       const std::string& type = m.type(child);
       if (type == "line" || type == "patch") {
-        const Matrix& xs = m.peek(child, id.xdata).matrix();
-        const Matrix& ys = m.peek(child, id.ydata).matrix();
+        std::span<const double> xs = m.coordinates(child, id.xdata);
+        std::span<const double> ys = m.coordinates(child, id.ydata);
         if (xs.size() == ys.size()) {
           // Only points drawn count: both coordinates finite.
-          for (Eigen::Index k = 0; k < xs.size(); ++k)
-            if (std::isfinite(xs.data()[k]) && std::isfinite(ys.data()[k])) {
-              ex.add(xs.data()[k]);
-              ey.add(ys.data()[k]);
+          for (size_t k = 0; k < xs.size(); ++k)
+            if (std::isfinite(xs[k]) && std::isfinite(ys[k])) {
+              ex.add(xs[k]);
+              ey.add(ys[k]);
             }
         } else {
           ex.add(xs);
@@ -107,6 +135,11 @@ RowVector shownLimits(const ObjectModel& m, Handle axes) {
     }
     limits.head(2) = fit(ex);
     limits.tail(2) = fit(ey);
+    if (margin) {
+      auto [xTicks, yTicks] = tickCounts(m, axes, pixelPosition(m, axes));
+      if (!ex.empty()) limits.head(2) = withMargin(limits.head(2), xTicks);
+      if (!ey.empty()) limits.tail(2) = withMargin(limits.tail(2), yTicks);
+    }
   }
   if (!autoX) limits.head(2) = m.peek(axes, id.xlim).matrix().reshaped().transpose();
   if (!autoY) limits.tail(2) = m.peek(axes, id.ylim).matrix().reshaped().transpose();
@@ -115,6 +148,12 @@ RowVector shownLimits(const ObjectModel& m, Handle axes) {
     equalise(limits, box(2), box(3), m.peek(axes, id.aspect).matrix());
   }
   return limits;
+}
+
+}  // namespace
+
+RowVector shownLimits(const ObjectModel& m, Handle axes) {
+  return limitsOf(m, axes, true);
 }
 
 RowVector axis(Handle axes) {
@@ -147,7 +186,7 @@ void axis(Handle axes, const std::string& mode) {
   } else if (word == "tight") {
     m.set(axes, id.xlimmode, "auto");
     m.set(axes, id.ylimmode, "auto");
-    axis(axes, shownLimits(m, axes));
+    axis(axes, limitsOf(m, axes, false));
   } else if (word == "equal") {
     m.set(axes, id.aspect, RowVector{{1, 1, 1}});
     m.set(axes, id.aspectMode, "manual");

@@ -9,13 +9,15 @@
 
 namespace tessaly::platform {
 
-// [xmin xmax ymin ymax] as shown in the axes' box
+// [xmin xmax ymin ymax] as shown in the axes' box. Automatic limits fit the data with a small
+// margin, rounded out to the tick step, so that no point lies on the frame.
 RowVector shownLimits(const ObjectModel& m, Handle axes);
 
 // The `axis` verb on the current axes.
 // axis()                 -> the limits shown, [xmin xmax ymin ymax]
 // axis([a b c d])        -> fixed limits (XLimMode/YLimMode "manual")
-// axis("auto")           -> limits fitted to the data
+// axis("auto")           -> limits fitted to the data, with a margin
+// axis("tight")          -> fixed limits at the extent of the data
 // axis("equal")          -> equal data units on both axes
 // axis("normal")         -> limits fill the box without the equal-units constraint
 RowVector axis();

@@ -1,328 +1,15 @@
 #include "platform/object_model.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
-#include <deque>
 
 #include "core/error.h"
 #include "platform/axis.h"
+#include "platform/property_schema.h"
 
 namespace tessaly::platform {
 
-namespace {
-// Property names and the words they take are ASCII.
-inline char lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
-}
-}  // namespace
-
-std::string propertyKey(std::string_view name) {
-  std::string key(name);
-  for (char& c : key) c = lower(c);
-  return key;
-}
-
-namespace {
-
-// ---- Interned property names ----------------------------------------------------------------
-
-struct Names {
-  std::deque<std::string> names;  // a deque keeps the texts in place for the views below
-  std::unordered_map<std::string_view, PropertyId> ids;
-
-  PropertyId intern(std::string_view name) {
-    std::string key = propertyKey(name);
-    auto it = ids.find(key);
-    if (it != ids.end()) return it->second;
-    names.push_back(std::move(key));
-    PropertyId id = static_cast<PropertyId>(names.size() - 1);
-    ids.emplace(names.back(), id);
-    return id;
-  }
-};
-
-Names& names() {
-  static Names n;
-  return n;
-}
-
-// ---- Per-type defaults ----------------------------------------------------------------------
-
-Matrix rgb(double r, double g, double b) {
-  return RowVector{{r, g, b}};
-}
-Matrix row4(double a, double b, double c, double d) {
-  return RowVector{{a, b, c, d}};
-}
-
-// The jet colour map: dark blue through cyan, yellow and red to dark red.
-Matrix jet(int n) {
-  Matrix map(n, 3);
-  for (int i = 0; i < n; ++i) {
-    double x = (i + 0.5) / n;
-    auto ramp = [](double v) { return std::clamp(v, 0.0, 1.0); };
-    map(i, 0) = ramp(1.5 - std::abs(4 * x - 3));
-    map(i, 1) = ramp(1.5 - std::abs(4 * x - 2));
-    map(i, 2) = ramp(1.5 - std::abs(4 * x - 1));
-  }
-  return map;
-}
-
-// The colours given in turn to the lines of one plot call that names no colour.
-Matrix colorOrder() {
-  Matrix order(7, 3);
-  order << 0, 0, 1, 0, 0.5, 0, 1, 0, 0, 0, 0.75, 0.75, 0.75, 0, 0.75, 0.75, 0.75, 0, 0.25, 0.25,
-      0.25;
-  return order;
-}
-
-const Matrix kWindowGrey = rgb(0.94, 0.94, 0.94);
-
-// Every property an object of the type has, with its value when nothing else is said.
-PropertyList defaultsFor(const std::string& type) {
-  PropertyList common = {{"Tag", ""},
-                         {"Visible", "on"},
-                         {"UserData", Matrix()},
-                         {"HandleVisibility", "on"},
-                         {"ButtonDownFcn", ""},
-                         {"CreateFcn", ""},
-                         {"DeleteFcn", ""},
-                         {"Interruptible", "on"},
-                         {"BusyAction", "queue"},
-                         {"HitTest", "on"},
-                         {"Selected", "off"}};
-  PropertyList own;
-  if (type == "root") {
-    own = {{"defaultUicontrolBackgroundColor", kWindowGrey},
-           {"CurrentFigure", Matrix()},
-           {"ScreenSize", row4(1, 1, 1920, 1080)},
-           {"ScreenPixelsPerInch", 96.0},
-           {"ShowHiddenHandles", "off"},
-           {"Units", "pixels"}};
-  } else if (type == "figure") {
-    own = {{"Color", kWindowGrey},
-           {"Pointer", "arrow"},
-           {"PointerShapeCData", Matrix::Constant(16, 16, 2)},
-           {"PointerShapeHotSpot", RowVector{{1, 1}}},
-           {"Units", "pixels"},
-           {"Position", row4(100, 100, 800, 600)},
-           {"Name", ""},
-           {"NumberTitle", "on"},
-           {"CurrentAxes", Matrix()},
-           {"MenuBar", "figure"},
-           {"ToolBar", "auto"},
-           {"Resize", "on"},
-           {"FileName", ""},
-           {"CloseRequestFcn", ""},
-           {"InvertHardcopy", "on"},
-           {"PaperPositionMode", "auto"},
-           {"NextPlot", "add"},
-           {"WindowStyle", "normal"},
-           {"Colormap", jet(64)},
-           {"KeyPressFcn", ""},
-           {"ResizeFcn", ""},
-           {"WindowButtonDownFcn", ""},
-           {"IntegerHandle", "on"}};
-  } else if (type == "axes") {
-    own = {{"Units", "normalized"},
-           {"Position", row4(0.13, 0.11, 0.775, 0.815)},
-           {"XLim", RowVector{{0, 1}}},
-           {"YLim", RowVector{{0, 1}}},
-           {"XLimMode", "auto"},
-           {"YLimMode", "auto"},
-           {"DataAspectRatio", rgb(1, 1, 1)},
-           {"DataAspectRatioMode", "auto"},
-           {"NextPlot", "replace"},
-           {"Box", "on"},
-           {"Color", rgb(1, 1, 1)},
-           {"Title", ""},
-           {"XLabel", ""},
-           {"YLabel", ""},
-           {"FontSize", 10.0},
-           {"FontName", "Helvetica"},
-           {"LineWidth", 0.5},
-           {"XColor", rgb(0, 0, 0)},
-           {"YColor", rgb(0, 0, 0)},
-           {"XGrid", "off"},
-           {"YGrid", "off"},
-           {"XDir", "normal"},
-           {"YDir", "normal"},
-           {"CLim", RowVector{{0, 1}}},
-           {"CLimMode", "auto"},
-           {"ColorOrder", colorOrder()}};
-  } else if (type == "line") {
-    own = {{"XData", Matrix()}, {"YData", Matrix()},         {"Color", rgb(0, 0, 1)},
-           {"LineStyle", "-"},  {"LineWidth", 0.5},          {"Marker", "none"},
-           {"MarkerSize", 6.0}, {"MarkerEdgeColor", "auto"}, {"MarkerFaceColor", "none"},
-           {"DisplayName", ""}};
-  } else if (type == "text") {
-    own = {{"Position", RowVector{{0, 0, 0}}},
-           {"String", ""},
-           {"Color", rgb(0, 0, 0)},
-           {"FontSize", 10.0},
-           {"FontName", "Helvetica"},
-           {"FontWeight", "normal"},
-           {"FontAngle", "normal"},
-           {"HorizontalAlignment", "left"},
-           {"VerticalAlignment", "middle"},
-           {"Rotation", 0.0},
-           {"Units", "data"}};
-  } else if (type == "patch") {
-    own = {{"XData", Matrix()},         {"YData", Matrix()}, {"FaceColor", rgb(0, 0, 0)},
-           {"EdgeColor", rgb(0, 0, 0)}, {"LineWidth", 0.5},  {"LineStyle", "-"},
-           {"FaceAlpha", 1.0},          {"CData", Matrix()}, {"Marker", "none"},
-           {"MarkerSize", 6.0}};
-  } else if (type == "uicontrol") {
-    own = {{"Style", "pushbutton"},
-           {"String", ""},
-           {"Value", 0.0},
-           {"Enable", "on"},
-           {"Callback", ""},
-           {"Units", "pixels"},
-           {"Position", row4(20, 20, 60, 20)},
-           {"BackgroundColor", kWindowGrey},
-           {"ForegroundColor", rgb(0, 0, 0)},
-           {"Min", 0.0},
-           {"Max", 1.0},
-           {"FontSize", 8.0},
-           {"FontName", "Helvetica"},
-           {"FontWeight", "normal"},
-           {"HorizontalAlignment", "center"},
-           {"TooltipString", ""},
-           {"ListboxTop", 1.0},
-           {"SliderStep", RowVector{{0.01, 0.1}}},
-           {"KeyPressFcn", ""}};
-  } else if (type == "uimenu") {
-    own = {{"Label", ""},        {"Checked", "off"},
-           {"Enable", "on"},     {"Callback", ""},
-           {"Separator", "off"}, {"Accelerator", ""},
-           {"Position", 1.0},    {"ForegroundColor", rgb(0, 0, 0)}};
-  } else {
-    throw Error("Unknown object type " + type);
-  }
-  own.insert(own.end(), common.begin(), common.end());
-  return own;
-}
-
-struct TypeTable {
-  std::string name;
-  std::vector<PropertyId> order;  // the type's properties in the order listed above
-  std::vector<Value> byId;        // default per property id
-  std::vector<char> has;          // whether the type has the property
-};
-
-const char* const kTypeNames[] = {"root", "text",   "line",      "patch",
-                                  "axes", "figure", "uicontrol", "uimenu"};
-enum TypeCode : std::uint8_t {
-  kRootT,
-  kTextT,
-  kLineT,
-  kPatchT,
-  kAxesT,
-  kFigureT,
-  kUicontrolT,
-  kUimenuT,
-  kTypeCount
-};
-
-struct Tables {
-  std::vector<TypeTable> types;
-  PropertyId type, parent, children, tag, xlim, ylim, xlimmode, ylimmode, units, position,
-      currentFigure, currentAxes;
-
-  Tables() {
-    Names& n = names();
-    type = n.intern("Type");
-    parent = n.intern("Parent");
-    children = n.intern("Children");
-    for (const char* typeName : kTypeNames) {
-      TypeTable t;
-      t.name = typeName;
-      for (auto& [name, value] : defaultsFor(typeName)) {
-        PropertyId id = n.intern(name);
-        t.order.push_back(id);
-        if (static_cast<size_t>(id) >= t.byId.size()) {
-          t.byId.resize(id + 1);
-          t.has.resize(id + 1, 0);
-        }
-        t.byId[id] = value;
-        t.has[id] = 1;
-      }
-      types.push_back(std::move(t));
-    }
-    // Every name is interned now: pad the tables so that any id indexes them.
-    for (auto& t : types) {
-      t.byId.resize(n.names.size());
-      t.has.resize(n.names.size(), 0);
-    }
-    tag = n.intern("Tag");
-    xlim = n.intern("XLim");
-    ylim = n.intern("YLim");
-    xlimmode = n.intern("XLimMode");
-    ylimmode = n.intern("YLimMode");
-    units = n.intern("Units");
-    position = n.intern("Position");
-    currentFigure = n.intern("CurrentFigure");
-    currentAxes = n.intern("CurrentAxes");
-  }
-};
-
-[[gnu::noinline]] const Tables& buildTables() {
-  static const Tables t;
-  return t;
-}
-
-inline const Tables& tables() {
-  static const Tables& t = buildTables();
-  return t;
-}
-
-std::uint8_t typeCode(const std::string& type) {
-  for (std::uint8_t i = 0; i < kTypeCount; ++i)
-    if (type == kTypeNames[i]) return i;
-  throw Error("Unknown object type " + type);
-}
-
-bool isSpecial(PropertyId id) {
-  const Tables& t = tables();
-  return id == t.type || id == t.parent || id == t.children;
-}
-
-bool hasBox(std::uint8_t type) {
-  return type == kFigureT || type == kAxesT || type == kUicontrolT;
-}
-
-}  // namespace
-
-PropertyId propertyId(std::string_view name) {
-  tables();  // every name a type has is interned by now
-  char buffer[64];
-  if (name.size() < sizeof buffer) {
-    for (size_t i = 0; i < name.size(); ++i) buffer[i] = lower(name[i]);
-    auto it = names().ids.find(std::string_view(buffer, name.size()));
-    return it == names().ids.end() ? -1 : it->second;
-  }
-  auto it = names().ids.find(propertyKey(name));
-  return it == names().ids.end() ? -1 : it->second;
-}
-
-const std::string& propertyName(PropertyId id) {
-  tables();
-  if (id < 0 || static_cast<size_t>(id) >= names().names.size()) throw Error("Unknown property id");
-  return names().names[id];
-}
-
-std::pair<double, double> pixelsPerUnit(const std::string& units) {
-  std::string u = propertyKey(units);
-  if (u == "pixels") return {1, 1};
-  if (u == "points") return {96.0 / 72, 96.0 / 72};
-  if (u == "inches") return {96, 96};
-  if (u == "centimeters") return {96 / 2.54, 96 / 2.54};
-  // A character cell of the default interface font.
-  if (u == "characters") return {5, 13};
-  throw Error("Unknown units " + units);
-}
+using namespace schema;
 
 // ---- The model ------------------------------------------------------------------------------
 
@@ -348,10 +35,53 @@ bool ObjectModel::isHandle(Handle h) const {
   return objects_[static_cast<Index>(h)].alive;
 }
 
-const Value* ObjectModel::find(const Object& obj, PropertyId id) const {
-  for (const auto& [key, value] : obj.own)
-    if (key == id) return &value;
+const ObjectModel::Entry* ObjectModel::find(const Object& obj, PropertyId id) const {
+  for (const Entry& e : obj.own)
+    if (e.id == id) return &e;
   return nullptr;
+}
+
+// A stored value that is not held in place: every property but the packed coordinates.
+const Value* ObjectModel::findValue(const Object& obj, PropertyId id) const {
+  const Entry* e = find(obj, id);
+  if (!e || e->inPlace) return nullptr;
+  return &pool_[e->ref];
+}
+
+// Whether the property now holds a value equal to v.
+bool ObjectModel::holds(const Object& obj, PropertyId id, const Value& v) const {
+  const Entry* e = find(obj, id);
+  if (!e) return v == tables().types[obj.type].byId[id];
+  if (!e->inPlace) return pool_[e->ref] == v;
+  if (!v.isNumeric() || v.matrix().rows() != 1 || v.matrix().cols() != 1) return false;
+  return v.matrix()(0) == e->number;
+}
+
+// A freed slot waits until thousands of others have been freed after it, oldest first, so
+// that a handle just deleted does not at once name a new object; a replot of any size then
+// reuses slots instead of growing the store.
+ObjectModel::Index ObjectModel::allocate() {
+  if (freeSlots_.size() <= kQuarantine) {
+    objects_.emplace_back();
+    return static_cast<Index>(objects_.size() - 1);
+  }
+  Index i = freeSlots_.front();
+  freeSlots_.pop_front();
+  return i;
+}
+
+void ObjectModel::releaseEntries(Object& obj) {
+  for (const Entry& e : obj.own)
+    if (!e.inPlace) pool_.release(e.ref);
+  obj.own.clear();
+}
+
+// Frees the slot of an object that has been unlinked, for the next object made.
+void ObjectModel::freeSlot(Index i) {
+  releaseEntries(objects_[i]);
+  objects_[i] = Object();
+  freeSlots_.push_back(i);
+  --live_;
 }
 
 PropertyId ObjectModel::checkedId(const Object& obj, std::string_view name) const {
@@ -367,8 +97,24 @@ const Value& ObjectModel::peek(Handle h, PropertyId id) const {
   if (id < 0 || static_cast<size_t>(id) >= t.has.size() || !t.has[id])
     throw Error("There is no " + (id < 0 ? std::string("such") : propertyName(id)) +
                 " property on the " + t.name + " class.");
-  const Value* v = find(obj, id);
-  return v ? *v : t.byId[id];
+  const Entry* e = find(obj, id);
+  if (!e) return t.byId[id];
+  if (e->inPlace)
+    throw Error("The " + propertyName(id) + " of this " + t.name + " is read with get.");
+  return pool_[e->ref];
+}
+
+std::span<const double> ObjectModel::coordinates(Handle h, PropertyId id) const {
+  const Object& obj = object(h);
+  const TypeTable& t = tables().types[obj.type];
+  if (id < 0 || static_cast<size_t>(id) >= t.has.size() || !t.has[id])
+    throw Error("There is no " + (id < 0 ? std::string("such") : propertyName(id)) +
+                " property on the " + t.name + " class.");
+  const Entry* e = find(obj, id);
+  if (e && e->inPlace) return {&e->number, 1};
+  const Value& v = e ? pool_[e->ref] : t.byId[id];
+  if (!v.isNumeric()) return {};
+  return {v.matrix().data(), static_cast<size_t>(v.matrix().size())};
 }
 
 void ObjectModel::link(Index child, Index parent) {
@@ -443,8 +189,8 @@ Handle ObjectModel::create(const std::string& type, Handle parent, PropertyIdLis
     if (id < 0 || static_cast<size_t>(id) >= table.has.size() || !(isSpecial(id) || table.has[id]))
       throw Error("There is no " + (id < 0 ? std::string("such") : propertyName(id)) +
                   " property on the " + table.name + " class.");
-  Index i = static_cast<Index>(objects_.size());
-  Object& obj = objects_.emplace_back();
+  Index i = allocate();
+  Object& obj = objects_[i];
   obj.type = code;
   obj.alive = true;
   obj.own.reserve(props.size());
@@ -464,8 +210,7 @@ Handle ObjectModel::create(const std::string& type, Handle parent, PropertyIdLis
     Value tag = peek(h, t.tag);
     indexTag(i, tag, false);
     unlink(i);
-    objects_[i] = Object();
-    --live_;
+    freeSlot(i);
     creating_ = kNone;
     throw;
   }
@@ -474,18 +219,36 @@ Handle ObjectModel::create(const std::string& type, Handle parent, PropertyIdLis
   return h;
 }
 
+// Whether a property of the type is held in place when it is a single number.
+bool ObjectModel::packed(std::uint8_t type, PropertyId id) {
+  const Tables& t = tables();
+  return (type == kLineT || type == kPatchT) && (id == t.xdata || id == t.ydata);
+}
+
 void ObjectModel::store(Index i, PropertyId id, Value value) {
   Object& obj = objects_[i];
-  const Value& fallback = tables().types[obj.type].byId[id];
+  bool isDefault = value == tables().types[obj.type].byId[id];
+  Entry fresh;
+  fresh.id = static_cast<std::uint16_t>(id);
+  if (!isDefault) {
+    const Matrix* m = value.isNumeric() ? &value.matrix() : nullptr;
+    if (packed(obj.type, id) && m && m->rows() == 1 && m->cols() == 1) {
+      fresh.inPlace = true;
+      fresh.number = (*m)(0);
+    } else {
+      fresh.ref = pool_.acquire(std::move(value));
+    }
+  }
   for (auto it = obj.own.begin(); it != obj.own.end(); ++it) {
-    if (it->first != id) continue;
-    if (value == fallback)
+    if (it->id != id) continue;
+    if (!it->inPlace) pool_.release(it->ref);
+    if (isDefault)
       obj.own.erase(it);
     else
-      it->second = std::move(value);
+      *it = fresh;
     return;
   }
-  if (!(value == fallback)) obj.own.emplace_back(id, std::move(value));
+  if (!isDefault) obj.own.push_back(fresh);
 }
 
 void ObjectModel::forgetCurrent(Index i) {
@@ -498,7 +261,7 @@ void ObjectModel::forgetCurrent(Index i) {
     return Value(Matrix());
   };
   auto refersTo = [&](Index holder, PropertyId id) {
-    const Value* v = find(objects_[holder], id);
+    const Value* v = findValue(objects_[holder], id);
     return v && v->isNumeric() && v->matrix().size() && v->matrix()(0) == h;
   };
   if (obj.type == kFigureT && refersTo(0, t.currentFigure)) {
@@ -515,10 +278,9 @@ void ObjectModel::removeTree(Index i) {
   while (objects_[i].lastChild != kNone) removeTree(objects_[i].lastChild);
   notify(Change::Kind::Deleted, static_cast<Handle>(i));
   forgetCurrent(i);
-  if (const Value* tag = find(objects_[i], tables().tag)) indexTag(i, *tag, false);
+  if (const Value* tag = findValue(objects_[i], tables().tag)) indexTag(i, *tag, false);
   unlink(i);
-  objects_[i] = Object();
-  --live_;
+  freeSlot(i);
 }
 
 void ObjectModel::remove(Handle h) {
@@ -546,6 +308,8 @@ Value ObjectModel::get(Handle h, PropertyId id) const {
     RowVector shown = shownLimits(*this, h);
     return id == t.xlim ? RowVector(shown.segment(0, 2)) : RowVector(shown.segment(2, 2));
   }
+  const Entry* e = find(obj, id);
+  if (e && e->inPlace) return e->number;
   return peek(h, id);
 }
 
@@ -563,7 +327,7 @@ void ObjectModel::set(Handle h, PropertyId id, const Value& value) {
     setSpecial(h, id, value);
     return;
   }
-  if (peek(h, id) == value) return;
+  if (holds(objects_[i], id, value)) return;
   store(i, id, value);
   notify(Change::Kind::Property, h, id);
 }
@@ -649,65 +413,10 @@ bool ObjectModel::setSpecial(Handle h, PropertyId id, const Value& value) {
     notify(Change::Kind::Property, h, id);
     return true;
   }
-  if (peek(h, id) == value) return false;
+  if (holds(obj, id, value)) return false;
   store(i, id, value);
   notify(Change::Kind::Property, h, id);
   return true;
-}
-
-// The box of an object that has one, [left bottom width height], in pixels.
-RowVector pixelPosition(const ObjectModel& m, Handle h) {
-  static const PropertyId units = propertyId("Units"), position = propertyId("Position"),
-                          screen = propertyId("ScreenSize");
-  if (h == ObjectModel::kRoot) return m.peek(h, screen).matrix().reshaped().transpose();
-  const Matrix& pos = m.peek(h, position).matrix();
-  if (pos.size() < 4) throw Error("A Position has four numbers.");
-  RowVector box = pos.reshaped().transpose().head(4);
-  std::string u = propertyKey(m.peek(h, units).text());
-  if (u == "normalized") {
-    Handle parent = m.parent(h);
-    if (m.type(h) != "figure") parent = m.figureOf(h) >= 0 ? m.figureOf(h) : parent;
-    RowVector outer = pixelPosition(m, parent);
-    box(0) *= outer(2);
-    box(1) *= outer(3);
-    box(2) *= outer(2);
-    box(3) *= outer(3);
-    return box;
-  }
-  auto [fx, fy] = pixelsPerUnit(u);
-  box(0) *= fx;
-  box(2) *= fx;
-  box(1) *= fy;
-  box(3) *= fy;
-  return box;
-}
-
-void ObjectModel::convertUnits(Handle h, const Value& units) {
-  const Tables& t = tables();
-  Index i = index(h);
-  std::string u = propertyKey(units.text());
-  if (u != "normalized") pixelsPerUnit(u);  // an unknown unit stops here, nothing changed
-  RowVector box = pixelPosition(*this, h);
-  if (u == "normalized") {
-    Handle parent = objects_[i].type == kFigureT ? kRoot : figureOf(h);
-    RowVector outer = pixelPosition(*this, parent < 0 ? kRoot : parent);
-    box(0) /= outer(2);
-    box(1) /= outer(3);
-    box(2) /= outer(2);
-    box(3) /= outer(3);
-  } else {
-    auto [fx, fy] = pixelsPerUnit(u);
-    box(0) /= fx;
-    box(2) /= fx;
-    box(1) /= fy;
-    box(3) /= fy;
-  }
-  store(i, t.units, units);
-  notify(Change::Kind::Property, h, t.units);
-  if (!(peek(h, t.position) == Value(box))) {
-    store(i, t.position, box);
-    notify(Change::Kind::Property, h, t.position);
-  }
 }
 
 void ObjectModel::set(Handle h, const PropertyList& props) {
@@ -802,7 +511,7 @@ std::vector<Handle> ObjectModel::findobj(std::string_view name, const Value& val
     const Object& obj = objects_[static_cast<Index>(h)];
     if (!isSpecial(id) && !t.types[obj.type].has[id]) continue;
     bool computed = isSpecial(id) || (obj.type == kAxesT && (id == t.xlim || id == t.ylim));
-    if (computed ? get(h, id) == value : peek(h, id) == value) out.push_back(h);
+    if (computed ? get(h, id) == value : holds(obj, id, value)) out.push_back(h);
   }
   return out;
 }
@@ -833,7 +542,7 @@ void ObjectModel::removeAppData(Handle h, const std::string& name) {
 // The handle a current-object property holds, when it is a live object of the type; read
 // directly, as every plot call asks.
 ObjectModel::Index ObjectModel::currentOf(Index holder, PropertyId id, std::uint8_t type) const {
-  const Value* v = find(objects_[holder], id);
+  const Value* v = findValue(objects_[holder], id);
   if (!v || !v->isNumeric()) return kNone;
   const Matrix& m = v->matrix();
   if (m.size() == 0) return kNone;
@@ -916,6 +625,95 @@ void ObjectModel::notify(Change::Kind kind, Handle h, PropertyId id) {
     auto it = listeners_.find(key);
     if (it != listeners_.end()) it->second(change);
   }
+}
+
+std::vector<Handle> ObjectModel::createPoints(Handle axes, std::span<const double> x,
+                                              std::span<const double> y,
+                                              const PropertyIdList& style) {
+  const Tables& t = tables();
+  Index p = index(axes);
+  if (objects_[p].type != kAxesT) throw Error("Plots are drawn into an axes.");
+  if (x.size() != y.size()) throw Error("The x and y data of a plot must have matching sizes.");
+  const TypeTable& table = t.types[kLineT];
+  // The style's values enter the pool once for all the points; a later entry for the same
+  // property wins, as with create().
+  std::vector<std::pair<PropertyId, const Value*>> last;
+  for (const auto& [id, value] : style) {
+    if (id < 0 || static_cast<size_t>(id) >= table.has.size() || !table.has[id] || id == t.tag ||
+        id == t.xdata || id == t.ydata)
+      throw Error("There is no " + (id < 0 ? std::string("such") : propertyName(id)) +
+                  " property for a plotted point.");
+    auto it = std::find_if(last.begin(), last.end(), [&](auto& e) { return e.first == id; });
+    if (it != last.end())
+      it->second = &value;
+    else
+      last.emplace_back(id, &value);
+  }
+  std::vector<Entry> shared;
+  for (const auto& [id, value] : last) {
+    if (*value == table.byId[id]) continue;
+    Entry e;
+    e.id = static_cast<std::uint16_t>(id);
+    e.ref = pool_.acquire(*value);
+    shared.push_back(e);
+  }
+  std::vector<Handle> handles;
+  handles.reserve(x.size());
+  for (size_t k = 0; k < x.size(); ++k) {
+    Index i = allocate();
+    Object& obj = objects_[i];
+    obj.type = kLineT;
+    obj.alive = true;
+    obj.own.assign(shared.begin(), shared.end());
+    for (const Entry& e : shared) pool_.addRef(e.ref);
+    Entry ex, ey;
+    ex.id = static_cast<std::uint16_t>(t.xdata);
+    ey.id = static_cast<std::uint16_t>(t.ydata);
+    ex.inPlace = ey.inPlace = true;
+    ex.number = x[k];
+    ey.number = y[k];
+    obj.own.push_back(ex);
+    obj.own.push_back(ey);
+    ++live_;
+    link(i, p);
+    handles.push_back(i);
+    notify(Change::Kind::Created, i);
+  }
+  for (const Entry& e : shared) pool_.release(e.ref);  // the style's own hold
+  return handles;
+}
+
+void ObjectModel::copyProperty(Handle h, PropertyId from, PropertyId to) {
+  Index i = index(h);
+  const Object& obj = objects_[i];
+  const TypeTable& table = tables().types[obj.type];
+  for (PropertyId id : {from, to})
+    if (id < 0 || static_cast<size_t>(id) >= table.has.size() || !table.has[id] ||
+        id == tables().tag || packed(obj.type, id))
+      throw Error("There is no " + (id < 0 ? std::string("such") : propertyName(id)) +
+                  " property to copy on the " + table.name + " class.");
+  const Entry* source = find(obj, from);
+  const Value& value = source ? pool_[source->ref] : table.byId[from];
+  if (holds(obj, to, value)) return;
+  if (!source || value == table.byId[to]) {
+    store(i, to, value);
+  } else {
+    ValuePool::Ref ref = source->ref;
+    pool_.addRef(ref);
+    Object& target = objects_[i];
+    auto it = std::find_if(target.own.begin(), target.own.end(),
+                           [&](const Entry& e) { return e.id == to; });
+    if (it != target.own.end()) {
+      pool_.release(it->ref);
+      it->ref = ref;
+    } else {
+      Entry e;
+      e.id = static_cast<std::uint16_t>(to);
+      e.ref = ref;
+      target.own.push_back(e);
+    }
+  }
+  notify(Change::Kind::Property, h, to);
 }
 
 }  // namespace tessaly::platform

@@ -4,15 +4,20 @@
 // children and named properties. Property names are case-insensitive. Every change is
 // announced to the listeners, so a front end (windows, renderer) can follow the model.
 //
-// Built for plots of hundreds of thousands of objects (one line per landmark point): objects
-// sit in a vector indexed by handle, each type's defaults live in one shared table and an
-// object stores only the properties that differ from them, property names are interned to
-// small integer ids, Tags are indexed, and removing an object costs only what it removes.
+// Built for plots of millions of objects (one line per landmark point): objects sit in a
+// vector indexed by handle whose slots are reused some time after their object is deleted; each
+// type's defaults live in one shared table and an object stores only the properties that differ
+// from them; stored values are shared through a pool (a colour used by a million points is held
+// once), and the coordinates of a one-point line are held in place. Property names are
+// interned to small integer ids, Tags are indexed, and removing an object costs only what it
+// removes.
 #include <boost/container/small_vector.hpp>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -20,6 +25,7 @@
 #include <vector>
 
 #include "platform/value.h"
+#include "platform/value_pool.h"
 
 namespace tessaly::platform {
 
@@ -59,6 +65,14 @@ class ObjectModel {
   // The same with interned names; the values are moved out of props (whose storage the
   // caller may reuse). Ids that are not the type's properties are an Error.
   Handle create(const std::string& type, Handle parent, PropertyIdList&& props);
+  // One-point lines under an axes, one per (x(k), y(k)), all with the same style (no Tag,
+  // Parent or Children among them): what drawing the landmarks of a specimen makes. The same
+  // objects, handles and notifications as a create() per point, made in one pass.
+  std::vector<Handle> createPoints(Handle axes, std::span<const double> x,
+                                   std::span<const double> y, const PropertyIdList& style);
+  // Sets property `to` of h to the value of its property `from` (say "MarkerFaceColor" to
+  // the "Color"), sharing the stored value: the restyling tools over many lines.
+  void copyProperty(Handle h, PropertyId from, PropertyId to);
   bool isHandle(Handle h) const;
   void remove(Handle h);  // the object and all below it
 
@@ -68,8 +82,12 @@ class ObjectModel {
   Value get(Handle h, std::string_view name) const;
   Value get(Handle h, PropertyId id) const;
   // The stored value itself, without copying and without the computed limits: what the
-  // renderer reads for every object it draws.
+  // renderer reads for every object it draws. The "XData" and "YData" of a line or patch may
+  // be held packed: read them with coordinates() (or get()); peek of them is an Error.
   const Value& peek(Handle h, PropertyId id) const;
+  // The numbers of a numeric property in column order, without copying; empty for a text.
+  // Valid until the property or the object changes.
+  std::span<const double> coordinates(Handle h, PropertyId id) const;
   // Setting a value equal to the present one changes nothing and notifies nothing. Setting
   // "Parent" moves the object (it becomes its new parent's newest child); setting
   // "Children" to a reordering of the children restacks them; "Type" cannot be set. Setting
@@ -90,6 +108,9 @@ class ObjectModel {
   Handle figureOf(Handle h) const;
   // Live objects, the root included.
   size_t objectCount() const { return live_; }
+  // Object slots allocated, live or waiting for reuse: grows only when more objects live at
+  // once than ever before.
+  size_t slotCount() const { return objects_.size(); }
 
   // h and every object below it, depth first, h first, children newest first.
   std::vector<Handle> findall(Handle h = kRoot) const;
@@ -121,6 +142,17 @@ class ObjectModel {
  private:
   using Index = std::uint32_t;
   static constexpr Index kNone = 0xffffffffu;
+  // One stored property: a number held in place (a coordinate of a one-point line) or a
+  // value shared through the pool.
+  struct Entry {
+    std::uint16_t id = 0;
+    bool inPlace = false;
+    union {
+      double number;
+      ValuePool::Ref ref;
+    };
+    Entry() : number(0) {}
+  };
   struct Object {
     std::uint8_t type = 0;
     bool alive = false;
@@ -129,15 +161,21 @@ class ObjectModel {
     Index prevSibling = kNone, nextSibling = kNone;
     Index childCount = 0;
     std::uint64_t stamp = 0;  // order among siblings: larger is newer
-    // Properties that differ from the type's defaults; a plotted point has about six.
-    boost::container::small_vector<std::pair<PropertyId, Value>, 6> own;
+    // Properties that differ from the type's defaults; a plotted point has about seven.
+    boost::container::small_vector<Entry, 7> own;
     std::unique_ptr<std::map<std::string, Value>> appdata;
   };
 
   Index index(Handle h) const;  // Error for a handle that is not a live object
   const Object& object(Handle h) const { return objects_[index(h)]; }
   Object& object(Handle h) { return objects_[index(h)]; }
-  const Value* find(const Object& obj, PropertyId id) const;
+  const Entry* find(const Object& obj, PropertyId id) const;
+  const Value* findValue(const Object& obj, PropertyId id) const;
+  bool holds(const Object& obj, PropertyId id, const Value& v) const;
+  static bool packed(std::uint8_t type, PropertyId id);
+  Index allocate();
+  void releaseEntries(Object& obj);
+  void freeSlot(Index i);
   PropertyId checkedId(const Object& obj, std::string_view name) const;
   void store(Index i, PropertyId id, Value value);
   void link(Index child, Index parent);
@@ -170,6 +208,9 @@ class ObjectModel {
     size_t size_ = 0;
   };
   Store objects_;
+  static constexpr size_t kQuarantine = 4096;
+  std::deque<Index> freeSlots_;  // slots of deleted objects, oldest first
+  ValuePool pool_;
   size_t live_ = 0;
   Index creating_ = kNone;  // the object create() is filling in
   std::uint64_t nextStamp_ = 1;

@@ -187,14 +187,18 @@ std::vector<Handle> plot(const Matrix& x, const Matrix& y, const PropertyList& p
   return plot(model().gca(), x, y, "", props);
 }
 
-Handle plot(double x, double y, std::string_view lineSpec, const PropertyList& props) {
-  // The one-point plot is made once per landmark of every specimen drawn, so it skips the
-  // general path: the lineSpec of the last call is kept resolved, and properties go in by id.
+namespace {
+
+// The properties of a one-point plot but its coordinates: the lineSpec of the last call kept
+// resolved, the first colour of the axes' order when the lineSpec names none, and the
+// caller's properties last, so that they win. A bad property is an Error before anything is
+// drawn.
+void pointStyle(ObjectModel& m, Handle axes, std::string_view lineSpec, const PropertyList& props,
+                PropertyIdList& out) {
   static std::string lastSpec;
   static PropertyIdList lastProps;
   static bool lastHasColor = false;
-  static const PropertyId xdata = propertyId("XData"), ydata = propertyId("YData"),
-                          color = propertyId("Color"), colorOrder = propertyId("ColorOrder");
+  static const PropertyId color = propertyId("Color"), colorOrder = propertyId("ColorOrder");
   if (lastProps.empty() || lineSpec != lastSpec) {
     LineSpec parsed = parseLineSpec(lineSpec);
     PropertyIdList resolved;
@@ -203,23 +207,41 @@ Handle plot(double x, double y, std::string_view lineSpec, const PropertyList& p
     lastSpec = std::string(lineSpec);
     lastHasColor = parsed.color.has_value();
   }
+  if (!lastHasColor) {
+    const Matrix& order = m.peek(axes, colorOrder).matrix();
+    if (order.rows() > 0 && order.cols() == 3) out.emplace_back(color, Matrix(order.row(0)));
+  }
+  out.insert(out.end(), lastProps.begin(), lastProps.end());
+  lineProperties(props, out);
+}
+
+}  // namespace
+
+Handle plot(double x, double y, std::string_view lineSpec, const PropertyList& props) {
+  // The one-point plot is made once per landmark of every specimen drawn, so it skips the
+  // general path: properties go in by id.
+  static const PropertyId xdata = propertyId("XData"), ydata = propertyId("YData");
   static PropertyIdList all;  // kept between calls for its storage
   all.clear();
   ObjectModel& m = model();
   Handle axes = m.gca();
-  // Without a colour in the lineSpec the first colour of the order applies.
-  if (!lastHasColor) {
-    const Matrix& order = m.peek(axes, colorOrder).matrix();
-    if (order.rows() > 0 && order.cols() == 3) all.emplace_back(color, Matrix(order.row(0)));
-  }
   all.emplace_back(xdata, scalar(x));
   all.emplace_back(ydata, scalar(y));
-  all.insert(all.end(), lastProps.begin(), lastProps.end());
-  // The caller's properties come last, so that they win over the lineSpec; a bad one stops the
-  // call before the axes are cleared.
-  lineProperties(props, all);
+  pointStyle(m, axes, lineSpec, props, all);
   prepare(m, axes);
   return m.create("line", axes, std::move(all));
+}
+
+std::vector<Handle> plotPoints(std::span<const double> x, std::span<const double> y,
+                               std::string_view lineSpec, const PropertyList& props) {
+  static PropertyIdList style;  // kept between calls for its storage
+  style.clear();
+  ObjectModel& m = model();
+  Handle axes = m.gca();
+  pointStyle(m, axes, lineSpec, props, style);
+  if (x.size() != y.size()) throw Error("The x and y data of a plot must have matching sizes.");
+  prepare(m, axes);
+  return m.createPoints(axes, x, y, style);
 }
 
 Handle text(double x, double y, const std::string& string, const PropertyList& props) {

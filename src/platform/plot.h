@@ -1,6 +1,7 @@
 #pragma once
 // Drawing into the current axes: plot, text and hold. Every plotted object is a line or text
 // object of the object tree; the renderer draws whatever the tree holds.
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,11 @@ std::vector<Handle> plot(const Matrix& x, const Matrix& y, std::string_view line
 std::vector<Handle> plot(const Matrix& x, const Matrix& y, const PropertyList& props);
 // One point or one segment list, the common case: same as above with 1-by-1 x and y.
 Handle plot(double x, double y, std::string_view lineSpec = "", const PropertyList& props = {});
+// Many one-point plots of one style into the current axes, one line per (x(k), y(k)): the
+// same objects as plot(x(k), y(k), lineSpec, props) for each k when the axes hold their plots
+// (with hold off the axes are cleared once, before the first point), made in one pass.
+std::vector<Handle> plotPoints(std::span<const double> x, std::span<const double> y,
+                               std::string_view lineSpec = "", const PropertyList& props = {});
 // The same into a given axes.
 std::vector<Handle> plot(Handle axes, const Matrix& x, const Matrix& y,
                          std::string_view lineSpec = "", const PropertyList& props = {});

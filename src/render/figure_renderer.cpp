@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <span>
 
+#include "core/error.h"
 #include "core/text.h"
 #include "platform/axis.h"
 #include "render/style.h"
@@ -36,7 +38,8 @@ struct Ids {
              edgeColor = platform::propertyId("EdgeColor"), cdata = platform::propertyId("CData"),
              box = platform::propertyId("Box"), xColor = platform::propertyId("XColor"),
              yColor = platform::propertyId("YColor"), title = platform::propertyId("Title"),
-             xlabel = platform::propertyId("XLabel"), ylabel = platform::propertyId("YLabel"),
+             xlabel = platform::propertyId("XLabel"), xlim = platform::propertyId("XLim"),
+             ylim = platform::propertyId("YLim"), ylabel = platform::propertyId("YLabel"),
              style = platform::propertyId("Style"), value = platform::propertyId("Value"),
              background = platform::propertyId("BackgroundColor"),
              foreground = platform::propertyId("ForegroundColor"),
@@ -112,8 +115,10 @@ DataMap dataMap(const ObjectModel& m, Handle axes, const Rect& box) {
   lim << 0, 1, 0, 1;
   try {
     lim = platform::shownLimits(m, axes);
-  } catch (...) {
-    Value x = m.get(axes, "XLim"), y = m.get(axes, "YLim");
+  } catch (const Error&) {
+    // Properties the limits cannot be worked out from (a Position that is not four numbers,
+    // say): draw with the stored limits rather than not at all.
+    const Value &x = m.peek(axes, ids().xlim), &y = m.peek(axes, ids().ylim);
     if (x.isNumeric() && x.matrix().size() >= 2) lim(0) = x.matrix()(0), lim(1) = x.matrix()(1);
     if (y.isNumeric() && y.matrix().size() >= 2) lim(2) = y.matrix()(0), lim(3) = y.matrix()(1);
   }
@@ -124,11 +129,8 @@ DataMap dataMap(const ObjectModel& m, Handle axes, const Rect& box) {
 }
 
 // The vectors of a data property, in column order.
-std::vector<double> dataOf(const ObjectModel& m, Handle h, PropertyId id) {
-  const Value& v = m.peek(h, id);
-  if (!v.isNumeric()) return {};
-  const Matrix& d = v.matrix();
-  return std::vector<double>(d.data(), d.data() + d.size());
+std::span<const double> dataOf(const ObjectModel& m, Handle h, PropertyId id) {
+  return m.coordinates(h, id);
 }
 
 HAlign hAlign(const std::string& s) {
@@ -177,31 +179,43 @@ void drawLines(Painter& p, Point at, const std::vector<std::string>& lines, Text
 }
 
 // Collects runs of identical symbols from consecutive plot objects, so thousands of
-// single-point objects become one drawing call.
+// single-point objects become one drawing call. A marker whose point lies inside the axes box
+// is drawn whole, over the frame if need be; one outside is not drawn.
 class MarkerBatch {
  public:
-  explicit MarkerBatch(Painter& p) : painter_(p) {}
+  MarkerBatch(Painter& p, const Rect& box) : painter_(p), box_(box) {}
   ~MarkerBatch() { flush(); }
   void add(const MarkerStyle& style, const std::vector<Point>& points) {
     if (points.empty()) return;
     if (!points_.empty() && !(style == style_)) flush();
     style_ = style;
-    points_.insert(points_.end(), points.begin(), points.end());
+    for (const Point& q : points)
+      if (inside(q)) points_.push_back(q);
   }
   void flush() {
-    if (!points_.empty()) painter_.markers(points_, style_);
+    if (points_.empty()) return;
+    painter_.clip(std::nullopt);
+    painter_.markers(points_, style_);
+    painter_.clip(box_);
     points_.clear();
   }
 
  private:
+  bool inside(const Point& q) const {
+    // A point on the frame counts as inside, allowing for rounding in the data mapping.
+    double tol = 1e-9 * std::max(box_.width, box_.height);
+    return q.x >= box_.x - tol && q.x <= box_.x + box_.width + tol && q.y >= box_.y - tol &&
+           q.y <= box_.y + box_.height + tol;
+  }
   Painter& painter_;
+  Rect box_;
   MarkerStyle style_;
   std::vector<Point> points_;
 };
 
 void drawLine(const ObjectModel& m, Handle h, const DataMap& map, const Rgb& axesColor, Painter& p,
               MarkerBatch& batch) {
-  std::vector<double> xs = dataOf(m, h, ids().xdata), ys = dataOf(m, h, ids().ydata);
+  std::span<const double> xs = dataOf(m, h, ids().xdata), ys = dataOf(m, h, ids().ydata);
   size_t n = std::min(xs.size(), ys.size());
   if (n == 0) return;
   Rgb color = colorOr(prop(m, h, ids().color), {0, 0, 0});
@@ -249,12 +263,12 @@ void drawLine(const ObjectModel& m, Handle h, const DataMap& map, const Rgb& axe
 
 // A patch: one polygon per column of XData/YData.
 void drawPatch(const ObjectModel& m, Handle h, const DataMap& map, Painter& p) {
-  Value xv = prop(m, h, ids().xdata), yv = prop(m, h, ids().ydata);
+  Value xv = m.get(h, ids().xdata), yv = m.get(h, ids().ydata);
   if (!xv.isNumeric() || !yv.isNumeric()) return;
   Matrix x = xv.matrix(), y = yv.matrix();
   if (x.size() == 0 || x.size() != y.size()) return;
   if (x.rows() == 1) x.transposeInPlace(), y.transposeInPlace();
-  if (y.rows() != x.rows()) y.resize(x.rows(), x.cols());
+  if (y.rows() != x.rows()) y = y.reshaped(x.rows(), x.cols()).eval();
 
   auto flatColor = [&]() -> std::optional<Rgb> {
     Value c = prop(m, h, ids().cdata);
@@ -313,19 +327,12 @@ std::vector<std::string> labelOf(const ObjectModel& m, Handle axes, PropertyId i
   return splitLines(v);
 }
 
-void drawAxes(const ObjectModel& m, Handle axes, Painter& p) {
-  Rect box = axesBox(m, axes);
-  if (!(box.width > 0 && box.height > 0)) return;
-  DataMap map = dataMap(m, axes, box);
-  bool shown = visible(m, axes);
-  auto bg = parseColor(prop(m, axes, ids().color));
-  Rgb axesColor = bg && bg->kind == ColorSpec::Kind::Rgb ? bg->rgb : Rgb{1, 1, 1};
-  if (shown && bg && bg->kind == ColorSpec::Kind::Rgb) p.fillRect(box, bg->rgb);
-
-  // Plotted objects, oldest first so the newest lies on top, clipped to the box.
-  p.clip(box);
+// The plotted objects, oldest first so the newest lies on top, clipped to the box.
+void drawPlotObjects(const ObjectModel& m, Handle axes, const DataMap& map, const Rgb& axesColor,
+                     Painter& p) {
+  p.clip(map.box);
   {
-    MarkerBatch batch(p);
+    MarkerBatch batch(p, map.box);
     std::vector<Handle> kids = m.children(axes);
     for (auto it = kids.rbegin(); it != kids.rend(); ++it) {
       Handle h = *it;
@@ -343,70 +350,95 @@ void drawAxes(const ObjectModel& m, Handle axes, Painter& p) {
     }
   }
   p.clip(std::nullopt);
+}
 
-  double fontPx = numberOf(m, axes, ids().fontSize, 10) * kPixelsPerPoint;
+double axesFontPixels(const ObjectModel& m, Handle axes) {
+  return numberOf(m, axes, ids().fontSize, 10) * kPixelsPerPoint;
+}
+
+// The axis lines (all four sides when "Box" is on) with their ticks and tick labels. Returns
+// the width of the widest y tick label, which the y label keeps clear of.
+double drawFrame(const ObjectModel& m, Handle axes, const DataMap& map, Painter& p) {
+  const Rect& box = map.box;
+  double fontPx = axesFontPixels(m, axes);
+  double left = box.x, right = box.x + box.width, top = box.y, bottom = box.y + box.height;
+  Rgb xColor = colorOr(prop(m, axes, ids().xColor), {0, 0, 0});
+  Rgb yColor = colorOr(prop(m, axes, ids().yColor), {0, 0, 0});
+  double lw = numberOf(m, axes, ids().lineWidth, 0.5) * kPixelsPerPoint;
+  bool boxed = lowercase(textOf(m, axes, ids().box)) == "on";
+  Pen xPen{xColor, lw, Dash::Solid}, yPen{yColor, lw, Dash::Solid};
+  p.polyline({{left, bottom}, {right, bottom}}, xPen);
+  p.polyline({{left, top}, {left, bottom}}, yPen);
+  if (boxed) {
+    p.polyline({{left, top}, {right, top}}, xPen);
+    p.polyline({{right, top}, {right, bottom}}, yPen);
+  }
+
+  double tickLen = 0.01 * std::max(box.width, box.height);
+  int maxX = maxTicks(box.width, 6 * fontPx), maxY = maxTicks(box.height, 3 * fontPx);
+  double xStep = niceStep(map.x0, map.x1, maxX), yStep = niceStep(map.y0, map.y1, maxY);
+
   TextStyle labelStyle;
   labelStyle.size = fontPx;
-  double left = box.x, right = box.x + box.width, top = box.y, bottom = box.y + box.height;
-
-  if (shown) {
-    Rgb xColor = colorOr(prop(m, axes, ids().xColor), {0, 0, 0});
-    Rgb yColor = colorOr(prop(m, axes, ids().yColor), {0, 0, 0});
-    double lw = numberOf(m, axes, ids().lineWidth, 0.5) * kPixelsPerPoint;
-    bool boxed = lowercase(textOf(m, axes, ids().box)) == "on";
-    Pen xPen{xColor, lw, Dash::Solid}, yPen{yColor, lw, Dash::Solid};
-    p.polyline({{left, bottom}, {right, bottom}}, xPen);
-    p.polyline({{left, top}, {left, bottom}}, yPen);
-    if (boxed) {
-      p.polyline({{left, top}, {right, top}}, xPen);
-      p.polyline({{right, top}, {right, bottom}}, yPen);
-    }
-
-    double tickLen = 0.01 * std::max(box.width, box.height);
-    int maxX = std::clamp(static_cast<int>(box.width / (6 * fontPx)) + 1, 2, 11);
-    int maxY = std::clamp(static_cast<int>(box.height / (3 * fontPx)) + 1, 2, 11);
-    double xStep = niceStep(map.x0, map.x1, maxX), yStep = niceStep(map.y0, map.y1, maxY);
-
-    labelStyle.color = xColor;
-    labelStyle.hAlign = HAlign::Center;
-    labelStyle.vAlign = VAlign::Top;
-    for (double v : niceTicks(map.x0, map.x1, maxX)) {
-      double x = map(v, map.y0).x;
-      p.polyline({{x, bottom}, {x, bottom - tickLen}}, xPen);
-      if (boxed) p.polyline({{x, top}, {x, top + tickLen}}, xPen);
-      p.text({x, bottom + 0.3 * fontPx}, tickLabel(v, xStep), labelStyle);
-    }
-    labelStyle.color = yColor;
-    labelStyle.hAlign = HAlign::Right;
-    labelStyle.vAlign = VAlign::Middle;
-    double widest = 0;
-    for (double v : niceTicks(map.y0, map.y1, maxY)) {
-      double y = map(map.x0, v).y;
-      p.polyline({{left, y}, {left + tickLen, y}}, yPen);
-      if (boxed) p.polyline({{right, y}, {right - tickLen, y}}, yPen);
-      std::string label = tickLabel(v, yStep);
-      widest = std::max(widest, p.textWidth(label, fontPx));
-      p.text({left - 0.4 * fontPx, y}, label, labelStyle);
-    }
-
-    std::vector<std::string> xlabel = labelOf(m, axes, ids().xlabel);
-    labelStyle.color = {0, 0, 0};
-    labelStyle.size = 1.1 * fontPx;
-    labelStyle.hAlign = HAlign::Center;
-    labelStyle.vAlign = VAlign::Top;
-    drawLines(p, {(left + right) / 2, bottom + 1.6 * fontPx}, xlabel, labelStyle);
-    std::vector<std::string> ylabel = labelOf(m, axes, ids().ylabel);
-    labelStyle.vAlign = VAlign::Bottom;
-    labelStyle.rotation = 90;
-    drawLines(p, {left - 0.8 * fontPx - widest, (top + bottom) / 2}, ylabel, labelStyle);
+  labelStyle.color = xColor;
+  labelStyle.hAlign = HAlign::Center;
+  labelStyle.vAlign = VAlign::Top;
+  for (double v : niceTicks(map.x0, map.x1, maxX)) {
+    double x = map(v, map.y0).x;
+    p.polyline({{x, bottom}, {x, bottom - tickLen}}, xPen);
+    if (boxed) p.polyline({{x, top}, {x, top + tickLen}}, xPen);
+    p.text({x, bottom + 0.3 * fontPx}, tickLabel(v, xStep), labelStyle);
   }
-  std::vector<std::string> title = labelOf(m, axes, ids().title);
+  labelStyle.color = yColor;
+  labelStyle.hAlign = HAlign::Right;
+  labelStyle.vAlign = VAlign::Middle;
+  double widest = 0;
+  for (double v : niceTicks(map.y0, map.y1, maxY)) {
+    double y = map(map.x0, v).y;
+    p.polyline({{left, y}, {left + tickLen, y}}, yPen);
+    if (boxed) p.polyline({{right, y}, {right - tickLen, y}}, yPen);
+    std::string label = tickLabel(v, yStep);
+    widest = std::max(widest, p.textWidth(label, fontPx));
+    p.text({left - 0.4 * fontPx, y}, label, labelStyle);
+  }
+  return widest;
+}
+
+// The axis labels (only on visible axes) and the title (always).
+void drawLabels(const ObjectModel& m, Handle axes, const Rect& box, bool shown, double widest,
+                Painter& p) {
+  double fontPx = axesFontPixels(m, axes);
+  double left = box.x, right = box.x + box.width, top = box.y, bottom = box.y + box.height;
+  TextStyle labelStyle;
   labelStyle.color = {0, 0, 0};
   labelStyle.size = 1.1 * fontPx;
+  if (shown) {
+    labelStyle.hAlign = HAlign::Center;
+    labelStyle.vAlign = VAlign::Top;
+    drawLines(p, {(left + right) / 2, bottom + 1.6 * fontPx}, labelOf(m, axes, ids().xlabel),
+              labelStyle);
+    labelStyle.vAlign = VAlign::Bottom;
+    labelStyle.rotation = 90;
+    drawLines(p, {left - 0.8 * fontPx - widest, (top + bottom) / 2}, labelOf(m, axes, ids().ylabel),
+              labelStyle);
+  }
   labelStyle.hAlign = HAlign::Center;
   labelStyle.vAlign = VAlign::Bottom;
   labelStyle.rotation = 0;
-  drawLines(p, {(left + right) / 2, top - 0.5 * fontPx}, title, labelStyle);
+  drawLines(p, {(left + right) / 2, top - 0.5 * fontPx}, labelOf(m, axes, ids().title), labelStyle);
+}
+
+void drawAxes(const ObjectModel& m, Handle axes, Painter& p) {
+  Rect box = axesBox(m, axes);
+  if (!(box.width > 0 && box.height > 0)) return;
+  DataMap map = dataMap(m, axes, box);
+  bool shown = visible(m, axes);
+  auto bg = parseColor(prop(m, axes, ids().color));
+  Rgb axesColor = bg && bg->kind == ColorSpec::Kind::Rgb ? bg->rgb : Rgb{1, 1, 1};
+  if (shown && bg && bg->kind == ColorSpec::Kind::Rgb) p.fillRect(box, bg->rgb);
+  drawPlotObjects(m, axes, map, axesColor, p);
+  double widest = shown ? drawFrame(m, axes, map, p) : 0;
+  drawLabels(m, axes, box, shown, widest, p);
 }
 
 // A control as a plain box with its text: enough for a printed or copied window.
@@ -421,7 +453,9 @@ void drawControl(const ObjectModel& m, Handle h, double figureHeight, Painter& p
 
   std::vector<std::string> lines = splitLines(prop(m, h, ids().string));
   if (style == "popupmenu" && !lines.empty()) {
-    size_t k = static_cast<size_t>(std::max(1.0, numberOf(m, h, ids().value, 1)));
+    // "Value" is any number a caller set: clamp it to the entries before it becomes an index.
+    double value = std::clamp(numberOf(m, h, ids().value, 1), 1.0, double(lines.size()));
+    size_t k = static_cast<size_t>(value);
     lines = {lines[std::min(k, lines.size()) - 1]};
   }
   if (lines.empty()) return;

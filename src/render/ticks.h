@@ -1,16 +1,15 @@
 #pragma once
-// Tick marks at "nice" values (1, 2 or 5 times a power of ten) and their labels.
+// Tick labels; the tick values themselves come from platform/ticks.h.
 #include <string>
 #include <vector>
 
+#include "platform/ticks.h"
+
 namespace tessaly::render {
 
-// The spacing of at most maxTicks ticks over [lo, hi]: 1, 2 or 5 times a power of ten.
-double niceStep(double lo, double hi, int maxTicks);
-
-// Tick values inside [lo, hi] (ends included, allowing for rounding) at multiples of a nice
-// step chosen for at most maxTicks ticks. Empty for an empty or non-finite range.
-std::vector<double> niceTicks(double lo, double hi, int maxTicks);
+using platform::maxTicks;
+using platform::niceStep;
+using platform::niceTicks;
 
 // A tick label: as many decimals as the step needs, C-locale, never "-0".
 std::string tickLabel(double value, double step);

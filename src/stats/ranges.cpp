@@ -1,9 +1,9 @@
 #include "stats/ranges.h"
 
 #include <algorithm>
+#include <boost/random/normal_distribution.hpp>
 #include <cmath>
 #include <limits>
-#include <random>
 #include <vector>
 
 #include "core/random.h"
@@ -58,7 +58,9 @@ Matrix rangeCVADist(const Matrix& x, const Matrix& xgroup) {
   if (pooledDf > 0) pooled /= pooledDf;
 
   Matrix drange(g, 5);
-  std::normal_distribution<double> normal(0.0, 1.0);
+  // Boost's ziggurat: several times faster than the standard library's normal draws, and
+  // repeatable on the seeded engine.
+  boost::random::normal_distribution<double> normal(0.0, 1.0);
   RandomEngine& engine = randomEngine();
   std::vector<double> d(kSimulatedMembers);
   for (Eigen::Index j = 0; j < g; ++j) {

@@ -5,8 +5,11 @@
 #include <cmath>
 
 #include "core/diagnostics.h"
+#include "core/dload.h"
 #include "core/error.h"
+#include "graphics/styling.h"
 #include "platform/platform.h"
+#include "platform/plot.h"
 #include "platform/verbs.h"
 
 namespace tessaly::graphics {
@@ -190,6 +193,24 @@ TEST_F(ShowShape, StyleRowFollowsTheAngleBox) {
   ASSERT_EQ(d.size(), 1u);
   EXPECT_NEAR(d[0].x, -2, 1e-12);
   EXPECT_NEAR(d[0].y, -1, 1e-12);
+}
+
+TEST_F(ShowShape, ReplottingTheExampleDataReusesTheSameObjectSlots) {
+  Matrix apes = dload(std::string(TESSALY_EXAMPLES) + "/apes/apes.txt");
+  ASSERT_GT(apes.rows(), 100);
+  auto replot = [&] {
+    pf::resetAxes(axes);
+    showshape_rot(apes, "ko", 0.0);
+    setsymbolfill(axes, 1);
+  };
+  // The first few replots fill the store's waiting list of freed slots; after that every
+  // replot takes the slots the one before it freed.
+  for (int k = 0; k < 10; ++k) replot();
+  size_t slots = pf::model().slotCount(), live = pf::model().objectCount();
+  EXPECT_EQ(pf::model().childCount(axes), static_cast<size_t>(apes.rows() * 8));
+  for (int k = 0; k < 90; ++k) replot();
+  EXPECT_EQ(pf::model().slotCount(), slots);
+  EXPECT_EQ(pf::model().objectCount(), live);
 }
 
 }  // namespace

@@ -33,39 +33,49 @@ TEST_F(Axis, AutomaticLimitsFitLinesTextsAndPatches) {
   text(-1, 4, "label");
   model().create("patch", axes, {{"XData", RowVector{{0, 2}}}, {"YData", RowVector{{-3, 0}}}});
   model().create("line", axes, {{"XData", 100.0}, {"YData", 100.0}, {"Visible", "off"}});
-  // Only (1, 2) of the line is a drawn point; the text and the patch add the rest.
+  // Only (1, 2) of the line is a drawn point; the text and the patch add the rest: data
+  // [-1 2 -3 4]. Padded by a fiftieth of the span and rounded out to the tick step: x fits
+  // 9 ticks on 640 pixels, step 0.5; y fits 11 on 480 pixels, step 1.
+  EXPECT_EQ(axis(), RowVector({{-1.5, 2.5, -4, 5}}).eval());
+  EXPECT_EQ(get(axes, "XLim").matrix(), RowVector({{-1.5, 2.5}}).eval());
+  EXPECT_EQ(get(axes, "YLim").matrix(), RowVector({{-4, 5}}).eval());
+  // Fixing them where they are shown ("tight") takes the data's own extent.
+  axis("tight");
   EXPECT_EQ(axis(), RowVector({{-1, 2, -3, 4}}).eval());
-  EXPECT_EQ(get(axes, "XLim").matrix(), RowVector({{-1, 2}}).eval());
-  EXPECT_EQ(get(axes, "YLim").matrix(), RowVector({{-3, 4}}).eval());
 }
 
-TEST_F(Axis, ASinglePointGetsAUnitEitherSide) {
+TEST_F(Axis, ASinglePointGetsAUnitEitherSideThenTheMargin) {
   plot(2.0, 5.0, "ko");
-  EXPECT_EQ(axis(), RowVector({{1, 3, 4, 6}}).eval());
+  // [1 3] and [4 6], padded and rounded out to steps of 0.5 and 0.2.
+  EXPECT_TRUE(axis().isApprox(RowVector{{0.5, 3.5, 3.8, 6.2}}));
 }
 
 TEST_F(Axis, EqualWidensTheNarrowerRangeAboutItsCentre) {
   plot(RowVector{{0, 4}}, RowVector{{0, 1}});
   axis("auto");
+  EXPECT_TRUE(axis().isApprox(RowVector{{-0.5, 4.5, -0.1, 1.1}}));
   axis("equal");
-  // 4 units over 640 pixels is 1/160 per pixel; 480 pixels of y then hold 3 units about 0.5.
-  EXPECT_TRUE(axis().isApprox(RowVector{{0, 4, -1, 2}}));
-  EXPECT_TRUE(get(axes, "YLim").matrix().isApprox(RowVector{{-1, 2}}));
-  // Tall data widen x instead: 6 units over 480 pixels leave 8 units for 640 pixels.
+  // 5 units over 640 pixels; 480 pixels of y then hold 3.75 units about 0.5.
+  EXPECT_TRUE(axis().isApprox(RowVector{{-0.5, 4.5, -1.375, 2.375}}));
+  EXPECT_TRUE(get(axes, "YLim").matrix().isApprox(RowVector{{-1.375, 2.375}}));
+  // Tall data widen x instead: y [-3 5] is 8 units over 480 pixels, which leave 32/3 units
+  // for 640 pixels about x = 2.
   plot(RowVector{{1, 1}}, RowVector{{-2, 4}});
-  EXPECT_TRUE(axis().isApprox(RowVector{{-2, 6, -2, 4}}));
+  EXPECT_TRUE(axis().isApprox(RowVector{{2 - 16.0 / 3, 2 + 16.0 / 3, -3, 5}}));
   axis("normal");
-  EXPECT_TRUE(axis().isApprox(RowVector{{0, 4, -2, 4}}));
+  EXPECT_TRUE(axis().isApprox(RowVector{{-0.5, 4.5, -3, 5}}));
 }
 
 TEST_F(Axis, EqualFollowsTheBoxWhenTheWindowChanges) {
   plot(RowVector{{0, 4}}, RowVector{{0, 4}});
   axis("equal");
   set(gcf(), "Position", RowVector{{1, 1, 400, 800}});  // box 320 by 640
-  EXPECT_TRUE(axis().isApprox(RowVector{{0, 4, -2, 6}}));
+  // Rounded out to x steps of 1 (5 ticks fit) and y steps of 0.5, then y widened.
+  EXPECT_TRUE(axis().isApprox(RowVector{{-1, 5, -4, 8}}));
   set(axes, "Units", "pixels");
   set(axes, "Position", RowVector{{0, 0, 100, 100}});
-  EXPECT_TRUE(axis().isApprox(RowVector{{0, 4, 0, 4}}));
+  // A small box fits few ticks: x steps of 5, y steps of 2.
+  EXPECT_TRUE(axis().isApprox(RowVector{{-5, 5, -3, 7}}));
 }
 
 TEST_F(Axis, ManualLimitsStayUntilAuto) {
@@ -75,12 +85,13 @@ TEST_F(Axis, ManualLimitsStayUntilAuto) {
   plot(RowVector{{50}}, RowVector{{50}});
   EXPECT_EQ(axis(), RowVector({{-1, 1, -2, 2}}).eval());
   axis("auto");
-  EXPECT_EQ(axis(), RowVector({{0, 50, 0, 50}}).eval());
-  // Widening the limits read by one unit on every side, as the display actions do.
+  EXPECT_EQ(axis(), RowVector({{-10, 60, -5, 55}}).eval());
+  // Widening the limits read by one unit on every side, as the display actions do: manual
+  // limits are taken exactly as given.
   axis(RowVector(axis() + RowVector{{-1, 1, -1, 1}}));
-  EXPECT_EQ(axis(), RowVector({{-1, 51, -1, 51}}).eval());
+  EXPECT_EQ(axis(), RowVector({{-11, 61, -6, 56}}).eval());
   set(axes, "XLim", RowVector{{2, 3}});
-  EXPECT_EQ(axis(), RowVector({{2, 3, -1, 51}}).eval());
+  EXPECT_EQ(axis(), RowVector({{2, 3, -6, 56}}).eval());
   axis("manual");
   EXPECT_EQ(get(axes, "YLimMode").text(), "manual");
 }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <span>
+#include <vector>
 
 #include "core/error.h"
 
@@ -221,6 +223,112 @@ TEST(ObjectModel, AppDataBelongsToEachObject) {
   EXPECT_FALSE(m.hasAppData(ObjectModel::kRoot, "state"));
   m.removeAppData(fig, "state");
   EXPECT_FALSE(m.hasAppData(fig, "state"));
+}
+
+TEST(ObjectModel, SlotsOfDeletedObjectsAreReused) {
+  ObjectModel m;
+  Handle axes = m.gca();
+  auto drawAndClear = [&] {
+    std::vector<Handle> made;
+    for (int k = 0; k < 5000; ++k)
+      made.push_back(m.create("line", axes, {{"XData", double(k)}, {"YData", 1.0}}));
+    for (Handle h : made) m.remove(h);
+  };
+  drawAndClear();
+  drawAndClear();
+  size_t slots = m.slotCount(), live = m.objectCount();
+  for (int round = 0; round < 20; ++round) drawAndClear();
+  EXPECT_EQ(m.slotCount(), slots);
+  EXPECT_EQ(m.objectCount(), live);
+  // A handle just deleted names no object, even once new objects have been made.
+  Handle old = m.create("line", axes, {{"Tag", "Old"}, {"Color", RowVector{{1, 0, 0}}}});
+  m.remove(old);
+  Handle fresh = m.create("text", axes);
+  EXPECT_NE(fresh, old);
+  EXPECT_FALSE(m.isHandle(old));
+  EXPECT_THROW(m.get(old, "Color"), Error);
+  EXPECT_TRUE(m.findobj("Tag", "Old").empty());
+  // A reused slot starts from the defaults, not from what its old object held.
+  for (Handle h : m.findall(axes))
+    if (h != axes) EXPECT_EQ(m.get(h, "Tag").text(), "");
+}
+
+TEST(ObjectModel, OnePointCoordinatesAreHeldInPlaceAndReadAlike) {
+  ObjectModel m;
+  Handle axes = m.gca();
+  PropertyId xdata = propertyId("XData"), ydata = propertyId("YData");
+  Handle h = m.create("line", axes, {{"XData", 2.5}, {"YData", -1.0}});
+  EXPECT_EQ(m.get(h, "XData").matrix(), scalar(2.5));
+  EXPECT_EQ(m.coordinates(h, ydata).size(), 1u);
+  EXPECT_EQ(m.coordinates(h, ydata)[0], -1.0);
+  EXPECT_THROW(m.peek(h, xdata), Error);
+  EXPECT_EQ(m.findobj("XData", 2.5), std::vector<Handle>{h});
+  // Setting the same number is no change; a longer line is held as a whole array.
+  int heard = 0;
+  m.subscribe([&](const Change&) { ++heard; });
+  m.set(h, "XData", 2.5);
+  EXPECT_EQ(heard, 0);
+  m.set(h, "XData", RowVector{{1, 2, 3}});
+  EXPECT_EQ(heard, 1);
+  std::span<const double> xs = m.coordinates(h, xdata);
+  EXPECT_EQ(std::vector<double>(xs.begin(), xs.end()), (std::vector<double>{1, 2, 3}));
+  EXPECT_EQ(m.peek(h, xdata).matrix(), RowVector({{1, 2, 3}}).eval());
+  m.set(h, "XData", Matrix());
+  EXPECT_TRUE(m.coordinates(h, xdata).empty());
+}
+
+TEST(ObjectModel, PointsMadeTogetherEqualPointsMadeOneByOne) {
+  ObjectModel m;
+  Handle axes = m.gca();
+  PropertyIdList style = {{propertyId("Color"), RowVector{{1, 0, 0}}},
+                          {propertyId("Marker"), "o"},
+                          {propertyId("MarkerSize"), 3.0},
+                          {propertyId("MarkerSize"), 4.0},  // the later one wins
+                          {propertyId("LineStyle"), "-"}};  // the default: not stored
+  std::vector<Handle> one;
+  for (double x : {1.0, 2.0}) {
+    PropertyIdList props = style;
+    props.emplace_back(propertyId("XData"), x);
+    props.emplace_back(propertyId("YData"), 2 * x);
+    one.push_back(m.create("line", axes, std::move(props)));
+  }
+  std::vector<Change> heard;
+  m.subscribe([&](const Change& c) { heard.push_back(c); });
+  std::vector<double> xs{1, 2}, ys{2, 4};
+  std::vector<Handle> bulk = m.createPoints(axes, xs, ys, style);
+  ASSERT_EQ(bulk.size(), 2u);
+  ASSERT_EQ(heard.size(), 2u);
+  EXPECT_EQ(heard[0].kind, Change::Kind::Created);
+  EXPECT_EQ(heard[1].handle, bulk[1]);
+  EXPECT_EQ(m.children(axes).front(), bulk[1]);
+  for (size_t k = 0; k < 2; ++k)
+    for (const std::string& name : m.propertyNames(one[k])) {
+      if (name == "parent" || name == "children") continue;
+      EXPECT_EQ(m.get(one[k], name), m.get(bulk[k], name)) << name;
+    }
+  EXPECT_THROW(m.createPoints(axes, xs, ys, {{propertyId("Tag"), "P"}}), Error);
+  EXPECT_THROW(m.createPoints(axes, xs, std::vector<double>{1}, {}), Error);
+  EXPECT_THROW(m.createPoints(m.gcf(), xs, ys, {}), Error);
+}
+
+TEST(ObjectModel, CopiedPropertiesAreSharedUntilOneChanges) {
+  ObjectModel m;
+  Handle axes = m.gca();
+  Handle h = m.create("line", axes, {{"Color", RowVector{{0, 1, 0}}}});
+  Handle plain = m.create("line", axes);  // Color left at its default
+  PropertyId color = propertyId("Color"), face = propertyId("MarkerFaceColor");
+  std::vector<std::string> heard;
+  m.subscribe([&](const Change& c) { heard.push_back(c.property); });
+  m.copyProperty(h, color, face);
+  m.copyProperty(plain, color, face);
+  EXPECT_EQ(m.get(h, "MarkerFaceColor").matrix(), RowVector({{0, 1, 0}}).eval());
+  EXPECT_EQ(m.get(plain, "MarkerFaceColor").matrix(), RowVector({{0, 0, 1}}).eval());
+  EXPECT_EQ(heard, (std::vector<std::string>{"markerfacecolor", "markerfacecolor"}));
+  m.copyProperty(h, color, face);  // nothing changes, nothing is heard
+  EXPECT_EQ(heard.size(), 2u);
+  m.set(h, "Color", RowVector{{1, 0, 0}});
+  EXPECT_EQ(m.get(h, "MarkerFaceColor").matrix(), RowVector({{0, 1, 0}}).eval());
+  EXPECT_THROW(m.copyProperty(h, propertyId("XData"), face), Error);
 }
 
 }  // namespace

@@ -214,5 +214,46 @@ TEST(FigureRenderer, PatchesFillAndOutlineEachColumn) {
   EXPECT_FALSE(polys[0].edge);
 }
 
+TEST(FigureRenderer, MarkersInsideTheAxesAreDrawnWholeAndOthersNotAtAll) {
+  SmallFigure f;
+  auto dot = [&](double x, double y) {
+    f.line({{"XData", x}, {"YData", y}, {"Marker", "o"}, {"LineStyle", "none"}});
+  };
+  dot(10, 0);  // the bottom right corner of the box
+  dot(0, 20);  // the top left corner
+  dot(11, 5);  // right of the box
+  dot(5, -1);  // below it
+  Rec rec = f.render();
+  auto points = rec.markerPoints();
+  ASSERT_EQ(points.size(), 2u);
+  EXPECT_NEAR(points[0].first.x, 350, 1e-9);
+  EXPECT_NEAR(points[0].first.y, 260, 1e-9);
+  // No clip is in force while the markers are drawn, so a marker on the frame is whole; the
+  // box's clip is back before anything else of the axes is drawn.
+  std::optional<Rect> clip;
+  bool sawMarkers = false;
+  for (const Rec::Op& op : rec.ops()) {
+    if (auto* c = std::get_if<Rec::Clip>(&op)) clip = c->rect;
+    if (std::holds_alternative<Rec::Markers>(op)) {
+      EXPECT_FALSE(clip.has_value());
+      sawMarkers = true;
+    }
+  }
+  EXPECT_TRUE(sawMarkers);
+}
+
+TEST(FigureRenderer, APopupShowsAnEntryWhateverItsValue) {
+  for (double value : {1e300, -1e300, 2.0}) {
+    SmallFigure f;
+    f.m.create("uicontrol", f.fig,
+               {{"Style", "popupmenu"},
+                {"String", platform::Value::Texts{"first", "second"}},
+                {"Value", value}});
+    auto texts = f.render().all<Rec::Text>();
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(texts.back().text, value > 0 ? "second" : "first") << value;
+  }
+}
+
 }  // namespace
 }  // namespace tessaly::render

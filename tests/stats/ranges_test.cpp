@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <boost/random/normal_distribution.hpp>
 #include <cmath>
 #include <random>
 #include <vector>
@@ -36,7 +37,7 @@ TEST(RangeCVADist, OrderStatisticsAreTheExactRanksOfTheSortedDraws) {
   Matrix x(3, 1);
   x << 1, 2, 6;  // sample variance 7
   const Matrix drange = rangeCVADist(x, Matrix::Constant(3, 1, 8));
-  std::normal_distribution<double> normal;
+  boost::random::normal_distribution<double> normal;
   std::vector<double> d;
   for (int k = 0; k < 5000; ++k) d.push_back(std::sqrt(7.0) * std::fabs(normal(replay)));
   std::sort(d.begin(), d.end());

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Builds in Release and runs every benchmark, printing each figure beside its target.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$root/build-bench
+data=${TESSALY_BENCH_DATA:-$build/data}
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSALY_TESTS=OFF >/dev/null
+cmake --build "$build" --target tessaly-batch stats_bench render_bench >/dev/null
+
+mkdir -p "$data"
+whole_process() {  # specimens landmarks groups time-target memory-target-MB
+  local n=$1 k=$2 g=$3 stem="$1x$2"
+  [ -f "$data/data-$stem.txt" ] || python3 "$root/bench/make_data.py" "$n" "$k" "$g" "$data"
+  printf 'LoadData data-%s.txt\nLoadGroupList groups-%s.txt\n' "$stem" "$stem" >"$data/load-$stem.tss"
+  local report
+  report=$( (cd "$data" && /usr/bin/time -v "$build/src/tessaly-batch" "load-$stem.tss" >/dev/null) 2>&1)
+  local wall user sys rss
+  wall=$(sed -n 's/.*Elapsed (wall clock) time (h:mm:ss or m:ss): //p' <<<"$report")
+  user=$(sed -n 's/.*User time (seconds): //p' <<<"$report")
+  sys=$(sed -n 's/.*System time (seconds): //p' <<<"$report")
+  rss=$(sed -n 's/.*Maximum resident set size (kbytes): //p' <<<"$report")
+  printf '%-32s wall %s  user+sys %.2f s (target < %s s)  peak %d MB (target < %s MB)\n' \
+    "LoadData+LoadGroupList $n x $k" "$wall" "$(echo "$user + $sys" | bc)" "$4" \
+    $((rss / 1024)) "$5"
+}
+whole_process 2000 50 5 0.25 60
+whole_process 10000 50 5 0.6 150
+whole_process 100000 20 8 3 600
+
+bench_ms() {  # program filter target-ms label
+  local ms
+  ms=$("$build/bench/$1" --benchmark_filter="$2" --benchmark_format=csv 2>/dev/null |
+    awk -F, 'NR>1 && $1 !~ /^name/ {print $3; exit}')
+  printf '%-32s %.1f ms (target < %s ms)\n' "$4" "$ms" "$3"
+}
+bench_ms stats_bench BM_JackknifeExampleSize 250 "jackknife 100 x 0.1"
+bench_ms render_bench BM_SuperimpositionToPng10000x50 300 "10,000 x 50 superimposition PNG"
