@@ -11,6 +11,7 @@ packages=(
   fonts-dejavu-core ghostscript
   qt6-base-dev  # the windows (Qt 6 Widgets); tests run on its offscreen platform
   dpkg-dev file  # cpack -G DEB: dependencies of the package
+  clang libclang-rt-14-dev clang-format  # fuzz targets (libFuzzer) and the formatting check
   locales  # a decimal-comma locale for the tests that numbers never follow the user's locale
   python3  # the session tests check results with its standard library
 )

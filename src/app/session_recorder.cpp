@@ -63,9 +63,9 @@ std::string stepLines(const std::string& callback,
   if (isWindowNote(call)) return {};
   std::string name;
   if (actionName(call, name)) return scriptWord(name) + answerWords(answers, folder) + "\n";
-  std::string lines;
-  if (!answers.empty()) lines += "answers" + answerWords(answers, folder) + "\n";
-  return lines + "call " + callback + "\n";
+  // The answers follow the callback text after a "--".
+  if (answers.empty()) return "call " + callback + "\n";
+  return "call " + callback + " --" + answerWords(answers, folder) + "\n";
 }
 
 }  // namespace

@@ -122,9 +122,6 @@ bool parseLine(const std::string& text, int line, Step& step) {
     }
     step.kind = Step::Kind::Set;
     step.args = rest;
-  } else if (head == "answers") {
-    step.kind = Step::Kind::Answers;
-    step.args = rest;
   } else if (head == "print") {
     if (rest.size() != 1) throw ScriptError(line, "print needs one file name");
     step.kind = Step::Kind::Print;

@@ -7,7 +7,6 @@
 //   call CALLBACK             a callback text, as a control would run it:
 //                             call Tessalysw('SetPlotDensity', 30)
 //   call CALLBACK -- ANSWER...  the same, with the answers to the dialogs it opens
-//   answers ANSWER...         the answers to the dialogs of the next step (a call)
 //   set TAG PROPERTY VALUE    set a property of the control with that Tag
 //   print FILE                render the current window; the type comes from the extension
 //                             (png, svg, pdf, eps)
@@ -31,12 +30,11 @@ namespace tessaly::cli {
 std::vector<std::string> splitWords(const std::string& line);
 
 struct Step {
-  enum class Kind { Action, Call, Answers, Set, Print, Seed, OnError };
+  enum class Kind { Action, Call, Set, Print, Seed, OnError };
   Kind kind = Kind::Action;
   int line = 0;                   // 1-based line in the script
   std::string name;               // action or function name (Action)
-  std::vector<std::string> args;  // answers (Action, Call, Answers), TAG PROPERTY VALUE (Set),
-                                  // FILE (Print)
+  std::vector<std::string> args;  // answers (Action, Call), TAG PROPERTY VALUE (Set), FILE (Print)
   std::string text;               // the callback text (Call)
   std::uint64_t seed = 0;         // (Seed)
   bool continueOnError = false;   // (OnError)

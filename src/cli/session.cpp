@@ -199,12 +199,6 @@ std::string Session::resultsText() const {
 
 std::vector<std::string> Session::run(const Step& step) {
   dialogs_.takeUnused();
-  if (step.kind == Step::Kind::Answers) {
-    nextAnswers_ = step.args;
-    return {};
-  }
-  dialogs_.answerAll(nextAnswers_);
-  nextAnswers_.clear();
   const std::size_t shown = dialogs_.messages().size();
   switch (step.kind) {
     case Step::Kind::Action:
@@ -214,8 +208,6 @@ std::vector<std::string> Session::run(const Step& step) {
     case Step::Kind::Call:
       dialogs_.answerAll(step.args);
       runCall(step);
-      break;
-    case Step::Kind::Answers:
       break;
     case Step::Kind::Set:
       runSet(step);

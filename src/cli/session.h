@@ -68,7 +68,6 @@ class Session {
   platform::StreamConsole console_;
   platform::Handle mainWindow_ = -1;
   std::string baseFolder_;
-  std::vector<std::string> nextAnswers_;  // from an answers step, for the step after it
   bool echoResults_ = true;
   int listener_ = 0;
 };

@@ -205,18 +205,18 @@ TEST_F(SessionTest, ACancelledDialogIsNoFailure) {
   EXPECT_TRUE(fs::is_empty(dir_));
 }
 
-TEST_F(SessionTest, AnswersGoToTheDialogsOfTheNextCallOnly) {
-  // A call cannot carry answers on its line: an answers step gives them. Left over, they are
-  // reported with the call; they never reach a later step.
+TEST_F(SessionTest, AnswersAfterACallGoToItsDialogsOnly) {
+  // The answers of a call follow it after "--". Left over, they are reported with the call;
+  // they never reach a later step.
   const std::string text = "LoadData " + std::string(TESSALY_EXAMPLES) +
                            "/apes/apes.txt\n"
-                           "answers figure.eps unused\n"
-                           "call CopyImageEPS(1)\n"
+                           "call CopyImageEPS(1) -- figure.eps unused\n"
                            "call CopyImageEPS(1)\n";
   EXPECT_EQ(session_->runScript(script(text), "e.tss"), 0);
   EXPECT_TRUE(fs::exists(dir_ / "figure.eps"));
-  EXPECT_EQ(err_.str(), "e.tss:3: warning: answers not used: 'unused'\n");
-  EXPECT_THROW(parseLine("answers 'open", 1, *std::make_unique<Step>()), ScriptError);
+  EXPECT_EQ(err_.str(), "e.tss:2: warning: answers not used: 'unused'\n");
+  EXPECT_THROW(parseLine("call CopyImageEPS(1) -- 'open", 1, *std::make_unique<Step>()),
+               ScriptError);
 }
 
 // A button that the window shows greyed out cannot be clicked in a script either, and the
