@@ -11,26 +11,12 @@
 #include "core/error.h"
 #include "core/format.h"
 #include "support/comma_locale.h"
+#include "support/temp_files.h"
 
 namespace tessaly {
 namespace {
 
-class DloadTest : public ::testing::Test {
- protected:
-  std::string write(const std::string& text) {
-    auto path = std::filesystem::temp_directory_path() /
-                ("dload_" + std::to_string(counter_++) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt");
-    std::ofstream(path, std::ios::binary) << text;
-    paths_.push_back(path);
-    return path.string();
-  }
-  void TearDown() override {
-    for (auto& p : paths_) std::filesystem::remove(p);
-  }
-  std::vector<std::filesystem::path> paths_;
-  int counter_ = 0;
-};
+class DloadTest : public test_support::TempFileTest {};
 
 TEST_F(DloadTest, ReadsRowsSeparatedByBlanksTabsAndCommas) {
   Matrix x = dload(write("1 2 3\n4,5,6\n7\t8  9\n"));

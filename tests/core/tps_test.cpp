@@ -8,6 +8,7 @@
 
 #include "core/dload.h"
 #include "core/error.h"
+#include "support/temp_files.h"
 
 namespace tessaly {
 namespace {
@@ -163,22 +164,7 @@ TEST(TpsParse, NegativeCoordinatesAreOrdinaryNumbers) {
   EXPECT_EQ(d.rows(0, 4), -0.5);
 }
 
-class LandmarkFileTest : public ::testing::Test {
- protected:
-  std::string write(const std::string& text) {
-    auto path = std::filesystem::temp_directory_path() /
-                ("tps_" + std::to_string(counter_++) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt");
-    std::ofstream(path, std::ios::binary) << text;
-    paths_.push_back(path);
-    return path.string();
-  }
-  void TearDown() override {
-    for (auto& p : paths_) std::filesystem::remove(p);
-  }
-  std::vector<std::filesystem::path> paths_;
-  int counter_ = 0;
-};
+class LandmarkFileTest : public test_support::TempFileTest {};
 
 TEST_F(LandmarkFileTest, NumericFilesAreReadAsDloadReadsThem) {
   for (const char* text : {"1 2 3\n4 5 6\n\n7 8 9\n", "1,2,3\r\n", "LMX 1\n"}) {
