@@ -20,7 +20,7 @@ whole_process() {  # specimens landmarks groups time-target memory-target-MB
   sys=$(sed -n 's/.*System time (seconds): //p' <<<"$report")
   rss=$(sed -n 's/.*Maximum resident set size (kbytes): //p' <<<"$report")
   printf '%-32s wall %s  user+sys %.2f s (target < %s s)  peak %d MB (target < %s MB)\n' \
-    "LoadData+LoadGroupList $n x $k" "$wall" "$(echo "$user + $sys" | bc)" "$4" \
+    "LoadData+LoadGroupList $n x $k" "$wall" "$(awk -v u="$user" -v s="$sys" 'BEGIN { print u + s }')" "$4" \
     $((rss / 1024)) "$5"
 }
 whole_process 2000 50 5 0.25 60
