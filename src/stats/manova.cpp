@@ -210,8 +210,9 @@ ManovaResult manovaCore(const Matrix& Xin, const GroupIndex& groups, double alph
   }
   if (n > 0) X.rowwise() -= X.colwise().mean();
 
+  // With no variables the products are empty; Eigen's rank update must not see empty operands.
   Matrix T = Matrix::Zero(m, m);
-  T.selfadjointView<Eigen::Lower>().rankUpdate(X.transpose());
+  if (m > 0) T.selfadjointView<Eigen::Lower>().rankUpdate(X.transpose());
   T = T.selfadjointView<Eigen::Lower>();
 
   // Within-group SSCP: each group centred on its own mean. A group of one row adds nothing.
@@ -219,7 +220,7 @@ ManovaResult manovaCore(const Matrix& Xin, const GroupIndex& groups, double alph
   for (Eigen::Index k = 0; k < n; ++k) members[static_cast<size_t>(groupOf[k] - 1)].push_back(k);
   Matrix W = Matrix::Zero(m, m);
   for (const auto& list : members) {
-    if (list.size() < 2) continue;
+    if (list.size() < 2 || m == 0) continue;
     Matrix Z(static_cast<Eigen::Index>(list.size()), m);
     for (size_t k = 0; k < list.size(); ++k) Z.row(static_cast<Eigen::Index>(k)) = X.row(list[k]);
     Z.rowwise() -= Z.colwise().mean();
