@@ -638,7 +638,9 @@ std::vector<Handle> ObjectModel::createPoints(Handle axes, std::span<const doubl
   // The style's values enter the pool once for all the points; a later entry for the same
   // property wins, as with create().
   std::vector<std::pair<PropertyId, const Value*>> last;
-  for (const auto& [id, value] : style) {
+  for (const auto& entry : style) {
+    const PropertyId id = entry.first;
+    const Value& value = entry.second;
     if (id < 0 || static_cast<size_t>(id) >= table.has.size() || !table.has[id] || id == t.tag ||
         id == t.xdata || id == t.ydata)
       throw Error("There is no " + (id < 0 ? std::string("such") : propertyName(id)) +
