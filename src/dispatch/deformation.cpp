@@ -150,18 +150,18 @@ void showMarker(Marker which) {
   show(targetRow(direction, E), d);
 }
 
-void drawMarker(double x, double y, const char* spec, const char* face) {
+void drawMarker(double x, double y, const char* lineSpec, const char* face) {
   platform::hold("on");
-  platform::plot(x, y, spec, {{"MarkerFaceColor", std::string(face)}, {"MarkerSize", 6.0}});
+  platform::plot(x, y, lineSpec, {{"MarkerFaceColor", std::string(face)}, {"MarkerSize", 6.0}});
   platform::plot(x, y, "k+", {{"MarkerSize", 8.0}});
 }
 
-void placeMarker(Matrix& mx, Matrix& my, const char* spec, const char* face) {
+void placeMarker(Matrix& mx, Matrix& my, const char* lineSpec, const char* face) {
   auto pick = platform::dialogs().pick(static_cast<double>(platform::gca()));
   if (!pick) return;  // no click: the marker stays where it was
   mx = scalar(pick->x);
   my = scalar(pick->y);
-  drawMarker(pick->x, pick->y, spec, face);
+  drawMarker(pick->x, pick->y, lineSpec, face);
 }
 
 }  // namespace
