@@ -91,12 +91,22 @@ PropertyId ObjectModel::checkedId(const Object& obj, std::string_view name) cons
               tables().types[obj.type].name + " class.");
 }
 
-const Value& ObjectModel::peek(Handle h, PropertyId id) const {
-  const Object& obj = object(h);
-  const TypeTable& t = tables().types[obj.type];
+namespace {
+
+// The table of a class of objects, after checking that the class has the property id.
+const TypeTable& tableWith(std::size_t type, PropertyId id) {
+  const TypeTable& t = tables().types[type];
   if (id < 0 || static_cast<size_t>(id) >= t.has.size() || !t.has[id])
     throw Error("There is no " + (id < 0 ? std::string("such") : propertyName(id)) +
                 " property on the " + t.name + " class.");
+  return t;
+}
+
+}  // namespace
+
+const Value& ObjectModel::peek(Handle h, PropertyId id) const {
+  const Object& obj = object(h);
+  const TypeTable& t = tableWith(obj.type, id);
   const Entry* e = find(obj, id);
   if (!e) return t.byId[id];
   if (e->inPlace)
@@ -106,10 +116,7 @@ const Value& ObjectModel::peek(Handle h, PropertyId id) const {
 
 std::span<const double> ObjectModel::coordinates(Handle h, PropertyId id) const {
   const Object& obj = object(h);
-  const TypeTable& t = tables().types[obj.type];
-  if (id < 0 || static_cast<size_t>(id) >= t.has.size() || !t.has[id])
-    throw Error("There is no " + (id < 0 ? std::string("such") : propertyName(id)) +
-                " property on the " + t.name + " class.");
+  const TypeTable& t = tableWith(obj.type, id);
   const Entry* e = find(obj, id);
   if (e && e->inPlace) return {&e->number, 1};
   const Value& v = e ? pool_[e->ref] : t.byId[id];
