@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "core/error.h"
 #include "platform/axis.h"
@@ -35,26 +36,29 @@ bool ObjectModel::isHandle(Handle h) const {
   return objects_[static_cast<Index>(h)].alive;
 }
 
-const ObjectModel::Entry* ObjectModel::find(const Object& obj, PropertyId id) const {
-  for (const Entry& e : obj.own)
-    if (e.id == id) return &e;
-  return nullptr;
+// A value stored in the object's property set: every stored property but the coordinates held
+// in the object itself.
+const Value* ObjectModel::findValue(const Object& obj, PropertyId id) const {
+  const PropertySets::Entry* e = sets_.find(obj.props, static_cast<std::uint16_t>(id));
+  return e ? &pool_[e->value] : nullptr;
 }
 
-// A stored value that is not held in place: every property but the packed coordinates.
-const Value* ObjectModel::findValue(const Object& obj, PropertyId id) const {
-  const Entry* e = find(obj, id);
-  if (!e || e->inPlace) return nullptr;
-  return &pool_[e->ref];
+// The coordinate of a one-point line held in the object itself, if that is where it is.
+const double* ObjectModel::inPlaceNumber(const Object& obj, PropertyId id) {
+  const Tables& t = tables();
+  if ((obj.inPlace & kXInPlace) && id == t.xdata) return &obj.x;
+  if ((obj.inPlace & kYInPlace) && id == t.ydata) return &obj.y;
+  return nullptr;
 }
 
 // Whether the property now holds a value equal to v.
 bool ObjectModel::holds(const Object& obj, PropertyId id, const Value& v) const {
-  const Entry* e = find(obj, id);
-  if (!e) return v == tables().types[obj.type].byId[id];
-  if (!e->inPlace) return pool_[e->ref] == v;
-  if (!v.isNumeric() || v.matrix().rows() != 1 || v.matrix().cols() != 1) return false;
-  return v.matrix()(0) == e->number;
+  if (const double* number = inPlaceNumber(obj, id)) {
+    if (!v.isNumeric() || v.matrix().rows() != 1 || v.matrix().cols() != 1) return false;
+    return v.matrix()(0) == *number;
+  }
+  if (const Value* stored = findValue(obj, id)) return *stored == v;
+  return v == tables().types[obj.type].byId[id];
 }
 
 // A freed slot waits until thousands of others have been freed after it, oldest first, so
@@ -71,15 +75,16 @@ ObjectModel::Index ObjectModel::allocate() {
 }
 
 void ObjectModel::releaseEntries(Object& obj) {
-  for (const Entry& e : obj.own)
-    if (!e.inPlace) pool_.release(e.ref);
-  obj.own.clear();
+  sets_.release(obj.props);
+  obj.props = PropertySets::kEmpty;
+  obj.inPlace = 0;
 }
 
 // Frees the slot of an object that has been unlinked, for the next object made.
 void ObjectModel::freeSlot(Index i) {
   releaseEntries(objects_[i]);
   objects_[i] = Object();
+  appdata_.erase(i);
   freeSlots_.push_back(i);
   --live_;
 }
@@ -107,19 +112,18 @@ const TypeTable& tableWith(std::size_t type, PropertyId id) {
 const Value& ObjectModel::peek(Handle h, PropertyId id) const {
   const Object& obj = object(h);
   const TypeTable& t = tableWith(obj.type, id);
-  const Entry* e = find(obj, id);
-  if (!e) return t.byId[id];
-  if (e->inPlace)
+  if (inPlaceNumber(obj, id))
     throw Error("The " + propertyName(id) + " of this " + t.name + " is read with get.");
-  return pool_[e->ref];
+  const Value* stored = findValue(obj, id);
+  return stored ? *stored : t.byId[id];
 }
 
 std::span<const double> ObjectModel::coordinates(Handle h, PropertyId id) const {
   const Object& obj = object(h);
   const TypeTable& t = tableWith(obj.type, id);
-  const Entry* e = find(obj, id);
-  if (e && e->inPlace) return {&e->number, 1};
-  const Value& v = e ? pool_[e->ref] : t.byId[id];
+  if (const double* number = inPlaceNumber(obj, id)) return {number, 1};
+  const Value* stored = findValue(obj, id);
+  const Value& v = stored ? *stored : t.byId[id];
   if (!v.isNumeric()) return {};
   return {v.matrix().data(), static_cast<size_t>(v.matrix().size())};
 }
@@ -200,7 +204,6 @@ Handle ObjectModel::create(const std::string& type, Handle parent, PropertyIdLis
   Object& obj = objects_[i];
   obj.type = code;
   obj.alive = true;
-  obj.own.reserve(props.size());
   ++live_;
   link(i, p);
   Handle h = i;
@@ -235,27 +238,35 @@ bool ObjectModel::packed(std::uint8_t type, PropertyId id) {
 void ObjectModel::store(Index i, PropertyId id, Value value) {
   Object& obj = objects_[i];
   bool isDefault = value == tables().types[obj.type].byId[id];
-  Entry fresh;
-  fresh.id = static_cast<std::uint16_t>(id);
-  if (!isDefault) {
+  if (packed(obj.type, id)) {
+    std::uint8_t bit = id == tables().xdata ? kXInPlace : kYInPlace;
+    obj.inPlace &= static_cast<std::uint8_t>(~bit);
     const Matrix* m = value.isNumeric() ? &value.matrix() : nullptr;
-    if (packed(obj.type, id) && m && m->rows() == 1 && m->cols() == 1) {
-      fresh.inPlace = true;
-      fresh.number = (*m)(0);
-    } else {
-      fresh.ref = pool_.acquire(std::move(value));
+    if (!isDefault && m && m->rows() == 1 && m->cols() == 1) {
+      obj.inPlace |= bit;
+      (bit == kXInPlace ? obj.x : obj.y) = (*m)(0);
+      storeInSet(obj, id, std::nullopt);
+      return;
     }
   }
-  for (auto it = obj.own.begin(); it != obj.own.end(); ++it) {
-    if (it->id != id) continue;
-    if (!it->inPlace) pool_.release(it->ref);
-    if (isDefault)
-      obj.own.erase(it);
-    else
-      *it = fresh;
+  if (isDefault) {
+    storeInSet(obj, id, std::nullopt);
     return;
   }
-  if (!isDefault) obj.own.push_back(fresh);
+  ValuePool::Ref ref = pool_.acquire(std::move(value));
+  storeInSet(obj, id, ref);
+  pool_.release(ref);
+}
+
+// Moves the object to the property set that differs from its own in property id alone: id
+// holding the pooled value, or not stored when there is none. The caller keeps its own count of
+// the value; the set takes one of its own.
+void ObjectModel::storeInSet(Object& obj, PropertyId id, std::optional<ValuePool::Ref> value) {
+  auto key = static_cast<std::uint16_t>(id);
+  PropertySets::Id next =
+      value ? sets_.with(obj.props, key, *value) : sets_.without(obj.props, key);
+  sets_.release(obj.props);
+  obj.props = next;
 }
 
 void ObjectModel::forgetCurrent(Index i) {
@@ -315,8 +326,7 @@ Value ObjectModel::get(Handle h, PropertyId id) const {
     RowVector shown = shownLimits(*this, h);
     return id == t.xlim ? RowVector(shown.segment(0, 2)) : RowVector(shown.segment(2, 2));
   }
-  const Entry* e = find(obj, id);
-  if (e && e->inPlace) return e->number;
+  if (const double* number = inPlaceNumber(obj, id)) return *number;
   return peek(h, id);
 }
 
@@ -430,6 +440,11 @@ void ObjectModel::set(Handle h, const PropertyList& props) {
   for (const auto& [name, value] : props) set(h, name, value);
 }
 
+std::uint64_t ObjectModel::styleKey(Handle h) const {
+  const Object& obj = object(h);
+  return (std::uint64_t{obj.type} << 32) | obj.props;
+}
+
 bool ObjectModel::hasProperty(Handle h, std::string_view name) const {
   PropertyId id = propertyId(name);
   return id >= 0 && (isSpecial(id) || tables().types[object(h).type].has[id]);
@@ -524,26 +539,24 @@ std::vector<Handle> ObjectModel::findobj(std::string_view name, const Value& val
 }
 
 void ObjectModel::setAppData(Handle h, const std::string& name, const Value& value) {
-  Object& obj = object(h);
-  if (!obj.appdata) obj.appdata = std::make_unique<std::map<std::string, Value>>();
-  (*obj.appdata)[name] = value;
+  appdata_[index(h)][name] = value;
 }
 
 Value ObjectModel::getAppData(Handle h, const std::string& name) const {
-  const Object& obj = object(h);
-  if (!obj.appdata) return Value();
-  auto it = obj.appdata->find(name);
-  return it == obj.appdata->end() ? Value() : it->second;
+  auto found = appdata_.find(index(h));
+  if (found == appdata_.end()) return Value();
+  auto it = found->second.find(name);
+  return it == found->second.end() ? Value() : it->second;
 }
 
 bool ObjectModel::hasAppData(Handle h, const std::string& name) const {
-  const Object& obj = object(h);
-  return obj.appdata && obj.appdata->count(name) > 0;
+  auto found = appdata_.find(index(h));
+  return found != appdata_.end() && found->second.count(name) > 0;
 }
 
 void ObjectModel::removeAppData(Handle h, const std::string& name) {
-  Object& obj = object(h);
-  if (obj.appdata) obj.appdata->erase(name);
+  auto found = appdata_.find(index(h));
+  if (found != appdata_.end()) found->second.erase(name);
 }
 
 // The handle a current-object property holds, when it is a live object of the type; read
@@ -658,14 +671,13 @@ std::vector<Handle> ObjectModel::createPoints(Handle axes, std::span<const doubl
     else
       last.emplace_back(id, &value);
   }
-  std::vector<Entry> shared;
-  for (const auto& [id, value] : last) {
-    if (*value == table.byId[id]) continue;
-    Entry e;
-    e.id = static_cast<std::uint16_t>(id);
-    e.ref = pool_.acquire(*value);
-    shared.push_back(e);
-  }
+  std::vector<PropertySets::Entry> entries;
+  for (const auto& [id, value] : last)
+    if (!(*value == table.byId[id]))
+      entries.push_back({static_cast<std::uint16_t>(id), pool_.acquire(*value)});
+  PropertySets::Id shared = sets_.intern(entries);
+  for (const PropertySets::Entry& e : entries) pool_.release(e.value);  // the set holds them
+  sets_.addRef(shared, static_cast<std::uint32_t>(x.size()));
   std::vector<Handle> handles;
   handles.reserve(x.size());
   for (size_t k = 0; k < x.size(); ++k) {
@@ -673,22 +685,16 @@ std::vector<Handle> ObjectModel::createPoints(Handle axes, std::span<const doubl
     Object& obj = objects_[i];
     obj.type = kLineT;
     obj.alive = true;
-    obj.own.assign(shared.begin(), shared.end());
-    for (const Entry& e : shared) pool_.addRef(e.ref);
-    Entry ex, ey;
-    ex.id = static_cast<std::uint16_t>(t.xdata);
-    ey.id = static_cast<std::uint16_t>(t.ydata);
-    ex.inPlace = ey.inPlace = true;
-    ex.number = x[k];
-    ey.number = y[k];
-    obj.own.push_back(ex);
-    obj.own.push_back(ey);
+    obj.props = shared;
+    obj.inPlace = kXInPlace | kYInPlace;
+    obj.x = x[k];
+    obj.y = y[k];
     ++live_;
     link(i, p);
     handles.push_back(i);
     notify(Change::Kind::Created, i);
   }
-  for (const Entry& e : shared) pool_.release(e.ref);  // the style's own hold
+  sets_.release(shared);  // the style's own hold
   return handles;
 }
 
@@ -701,26 +707,15 @@ void ObjectModel::copyProperty(Handle h, PropertyId from, PropertyId to) {
         id == tables().tag || packed(obj.type, id))
       throw Error("There is no " + (id < 0 ? std::string("such") : propertyName(id)) +
                   " property to copy on the " + table.name + " class.");
-  const Entry* source = find(obj, from);
-  const Value& value = source ? pool_[source->ref] : table.byId[from];
+  const Value* source = findValue(obj, from);
+  const Value& value = source ? *source : table.byId[from];
   if (holds(obj, to, value)) return;
   if (!source || value == table.byId[to]) {
     store(i, to, value);
   } else {
-    ValuePool::Ref ref = source->ref;
-    pool_.addRef(ref);
-    Object& target = objects_[i];
-    auto it = std::find_if(target.own.begin(), target.own.end(),
-                           [&](const Entry& e) { return e.id == to; });
-    if (it != target.own.end()) {
-      pool_.release(it->ref);
-      it->ref = ref;
-    } else {
-      Entry e;
-      e.id = static_cast<std::uint16_t>(to);
-      e.ref = ref;
-      target.own.push_back(e);
-    }
+    // The value is in the pool already: the new set shares it without a lookup.
+    ValuePool::Ref ref = sets_.find(obj.props, static_cast<std::uint16_t>(from))->value;
+    storeInSet(objects_[i], to, ref);
   }
   notify(Change::Kind::Property, h, to);
 }

@@ -7,16 +7,17 @@
 // Built for plots of millions of objects (one line per landmark point): objects sit in a
 // vector indexed by handle whose slots are reused some time after their object is deleted; each
 // type's defaults live in one shared table and an object stores only the properties that differ
-// from them; stored values are shared through a pool (a colour used by a million points is held
-// once), and the coordinates of a one-point line are held in place. Property names are
+// from them, as a reference to an interned set of them that objects of the same style share
+// (a colour used by a million points is held once); the coordinates of a one-point line are
+// held in the object itself. Property names are
 // interned to small integer ids, Tags are indexed, and removing an object costs only what it
 // removes.
-#include <boost/container/small_vector.hpp>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -24,8 +25,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/property_sets.h"
 #include "platform/value.h"
-#include "platform/value_pool.h"
 
 namespace tessaly::platform {
 
@@ -97,6 +98,10 @@ class ObjectModel {
   void set(Handle h, PropertyId id, const Value& value);
   void set(Handle h, const PropertyList& props);
   bool hasProperty(Handle h, std::string_view name) const;
+  // Objects of one type whose keys are equal hold equal properties, XData and YData aside:
+  // a renderer works out the style of the first and reuses it for the rest. Valid while the
+  // model is unchanged.
+  std::uint64_t styleKey(Handle h) const;
   // Names of every property the object has, lower case, in the type's order.
   std::vector<std::string> propertyNames(Handle h) const;
 
@@ -142,35 +147,30 @@ class ObjectModel {
  private:
   using Index = std::uint32_t;
   static constexpr Index kNone = 0xffffffffu;
-  // One stored property: a number held in place (a coordinate of a one-point line) or a
-  // value shared through the pool.
-  struct Entry {
-    std::uint16_t id = 0;
-    bool inPlace = false;
-    union {
-      double number;
-      ValuePool::Ref ref;
-    };
-    Entry() : number(0) {}
-  };
   struct Object {
     std::uint8_t type = 0;
     bool alive = false;
+    // Which coordinates of a one-point line are held in x and y below (kXInPlace,
+    // kYInPlace) rather than in the property set.
+    std::uint8_t inPlace = 0;
     Index parent = kNone;
     Index firstChild = kNone, lastChild = kNone;  // oldest, newest
     Index prevSibling = kNone, nextSibling = kNone;
     Index childCount = 0;
+    // The properties that differ from the type's defaults, shared with every object that
+    // stores the same ones.
+    PropertySets::Id props = PropertySets::kEmpty;
     std::uint64_t stamp = 0;  // order among siblings: larger is newer
-    // Properties that differ from the type's defaults; a plotted point has about seven.
-    boost::container::small_vector<Entry, 7> own;
-    std::unique_ptr<std::map<std::string, Value>> appdata;
+    double x = 0, y = 0;
   };
+  static constexpr std::uint8_t kXInPlace = 1, kYInPlace = 2;
 
   Index index(Handle h) const;  // Error for a handle that is not a live object
   const Object& object(Handle h) const { return objects_[index(h)]; }
   Object& object(Handle h) { return objects_[index(h)]; }
-  const Entry* find(const Object& obj, PropertyId id) const;
   const Value* findValue(const Object& obj, PropertyId id) const;
+  static const double* inPlaceNumber(const Object& obj, PropertyId id);
+  void storeInSet(Object& obj, PropertyId id, std::optional<ValuePool::Ref> value);
   bool holds(const Object& obj, PropertyId id, const Value& v) const;
   static bool packed(std::uint8_t type, PropertyId id);
   Index allocate();
@@ -211,6 +211,8 @@ class ObjectModel {
   static constexpr size_t kQuarantine = 4096;
   std::deque<Index> freeSlots_;  // slots of deleted objects, oldest first
   ValuePool pool_;
+  PropertySets sets_{pool_};
+  std::unordered_map<Index, std::map<std::string, Value>> appdata_;
   size_t live_ = 0;
   Index creating_ = kNone;  // the object create() is filling in
   std::uint64_t nextStamp_ = 1;

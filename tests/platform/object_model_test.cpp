@@ -225,6 +225,43 @@ TEST(ObjectModel, AppDataBelongsToEachObject) {
   EXPECT_FALSE(m.hasAppData(fig, "state"));
 }
 
+TEST(ObjectModel, AppDataGoesWithItsObject) {
+  ObjectModel m;
+  Handle axes = m.gca();
+  std::vector<Handle> gone;
+  // Enough deletions that the slots are handed out again.
+  for (int k = 0; k < 5000; ++k) {
+    Handle h = m.create("line", axes);
+    m.setAppData(h, "mark", k);
+    gone.push_back(h);
+    m.remove(h);
+  }
+  for (int k = 0; k < 5000; ++k) {
+    Handle h = m.create("line", axes);
+    EXPECT_FALSE(m.hasAppData(h, "mark")) << h;
+  }
+  EXPECT_THROW(m.setAppData(gone.back(), "mark", 1.0), Error);
+}
+
+TEST(ObjectModel, StyleKeysTellWhichObjectsLookAlike) {
+  ObjectModel m;
+  Handle axes = m.gca();
+  std::vector<double> xs{1, 2, 3}, ys{4, 5, 6};
+  std::vector<Handle> p = m.createPoints(axes, xs, ys, {{propertyId("Marker"), "o"}});
+  Handle lone = m.create("line", axes, {{"Marker", "o"}, {"XData", 7.0}, {"YData", 8.0}});
+  EXPECT_EQ(m.styleKey(p[0]), m.styleKey(p[2]));
+  EXPECT_EQ(m.styleKey(p[0]), m.styleKey(lone));
+  m.set(p[1], "Color", RowVector{{1, 0, 0}});
+  EXPECT_NE(m.styleKey(p[0]), m.styleKey(p[1]));
+  EXPECT_EQ(m.get(p[0], "Color").matrix(), RowVector({{0, 0, 1}}).eval());
+  m.set(p[1], "Color", RowVector{{0, 0, 1}});
+  EXPECT_EQ(m.styleKey(p[0]), m.styleKey(p[1]));
+  // Objects of other types with nothing stored are not alike.
+  Handle text = m.create("text", axes);
+  Handle plain = m.create("line", axes);
+  EXPECT_NE(m.styleKey(text), m.styleKey(plain));
+}
+
 TEST(ObjectModel, SlotsOfDeletedObjectsAreReused) {
   ObjectModel m;
   Handle axes = m.gca();
@@ -250,7 +287,9 @@ TEST(ObjectModel, SlotsOfDeletedObjectsAreReused) {
   EXPECT_TRUE(m.findobj("Tag", "Old").empty());
   // A reused slot starts from the defaults, not from what its old object held.
   for (Handle h : m.findall(axes))
-    if (h != axes) EXPECT_EQ(m.get(h, "Tag").text(), "");
+    if (h != axes) {
+      EXPECT_EQ(m.get(h, "Tag").text(), "");
+    }
 }
 
 TEST(ObjectModel, OnePointCoordinatesAreHeldInPlaceAndReadAlike) {

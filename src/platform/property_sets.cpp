@@ -1,0 +1,109 @@
+#include "platform/property_sets.h"
+
+#include <algorithm>
+
+namespace tessaly::platform {
+
+PropertySets::PropertySets(ValuePool& pool) : pool_(pool) {
+  slots_.emplace_back();  // kEmpty
+  byHash_.emplace(hashEntries({}), kEmpty);
+}
+
+size_t PropertySets::hashEntries(const std::vector<Entry>& entries) {
+  size_t h = entries.size();
+  for (const Entry& e : entries) {
+    size_t k = (static_cast<size_t>(e.property) << 32) ^ e.value;
+    h ^= k + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2);
+  }
+  return h;
+}
+
+const PropertySets::Entry* PropertySets::find(Id s, std::uint16_t property) const {
+  for (const Entry& e : slots_[s].entries) {
+    if (e.property == property) return &e;
+    if (e.property > property) break;
+  }
+  return nullptr;
+}
+
+PropertySets::Id PropertySets::intern(std::vector<Entry> entries) {
+  // Last value of a property wins: a stable sort keeps the order given among equals.
+  std::stable_sort(entries.begin(), entries.end(),
+                   [](const Entry& a, const Entry& b) { return a.property < b.property; });
+  auto last = std::unique(entries.rbegin(), entries.rend(),
+                          [](const Entry& a, const Entry& b) { return a.property == b.property; });
+  entries.erase(entries.begin(), last.base());
+  return internSorted(std::move(entries));
+}
+
+PropertySets::Id PropertySets::internSorted(std::vector<Entry> entries) {
+  size_t hash = hashEntries(entries);
+  auto [first, end] = byHash_.equal_range(hash);
+  for (auto it = first; it != end; ++it)
+    if (slots_[it->second].entries == entries) {
+      addRef(it->second);
+      return it->second;
+    }
+  Id s;
+  if (!free_.empty()) {
+    s = free_.back();
+    free_.pop_back();
+  } else {
+    s = static_cast<Id>(slots_.size());
+    slots_.emplace_back();
+  }
+  for (const Entry& e : entries) pool_.addRef(e.value);
+  slots_[s] = Slot{std::move(entries), hash, 1};
+  byHash_.emplace(hash, s);
+  return s;
+}
+
+PropertySets::Id PropertySets::with(Id s, std::uint16_t property, ValuePool::Ref value) {
+  // Restyling runs over many objects of one set: the step just taken is likely taken again.
+  if (lastStep_.from == s && lastStep_.entry == Entry{property, value}) {
+    addRef(lastStep_.to);
+    return lastStep_.to;
+  }
+  std::vector<Entry> entries = slots_[s].entries;
+  auto it = std::find_if(entries.begin(), entries.end(),
+                         [&](const Entry& e) { return e.property >= property; });
+  if (it != entries.end() && it->property == property)
+    it->value = value;
+  else
+    entries.insert(it, Entry{property, value});
+  Id next = internSorted(std::move(entries));
+  lastStep_ = {s, Entry{property, value}, next};
+  return next;
+}
+
+PropertySets::Id PropertySets::without(Id s, std::uint16_t property) {
+  if (!find(s, property)) {
+    addRef(s);
+    return s;
+  }
+  std::vector<Entry> entries = slots_[s].entries;
+  std::erase_if(entries, [&](const Entry& e) { return e.property == property; });
+  return internSorted(std::move(entries));
+}
+
+void PropertySets::addRef(Id s, std::uint32_t n) {
+  if (s != kEmpty) slots_[s].refs += n;
+}
+
+void PropertySets::release(Id s) {
+  if (s == kEmpty) return;
+  Slot& slot = slots_[s];
+  if (--slot.refs > 0) return;
+  auto [first, end] = byHash_.equal_range(slot.hash);
+  for (auto it = first; it != end; ++it)
+    if (it->second == s) {
+      byHash_.erase(it);
+      break;
+    }
+  for (const Entry& e : slot.entries) pool_.release(e.value);
+  slot = Slot();
+  if (lastStep_.from == s || lastStep_.to == s) lastStep_ = Step();
+  free_.push_back(s);
+}
+
+}  // namespace tessaly::platform
