@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
+#include <optional>
 #include <span>
 
 #include "core/error.h"
@@ -213,17 +215,46 @@ class MarkerBatch {
   std::vector<Point> points_;
 };
 
-void drawLine(const ObjectModel& m, Handle h, const DataMap& map, const Rgb& axesColor, Painter& p,
-              MarkerBatch& batch) {
-  std::span<const double> xs = dataOf(m, h, ids().xdata), ys = dataOf(m, h, ids().ydata);
+// How a line looks: everything drawing it needs but its coordinates.
+struct LineLook {
+  Pen pen;
+  std::optional<Dash> dash;           // none: no connecting line
+  std::optional<MarkerStyle> marker;  // none: no symbols
+};
+
+LineLook lookOf(const ObjectModel& m, Handle h, const Rgb& axesColor) {
+  LineLook look;
+  look.pen.color = colorOr(prop(m, h, ids().color), {0, 0, 0});
+  look.pen.width = numberOf(m, h, ids().lineWidth, 0.5) * kPixelsPerPoint;
+  look.dash = parseLineStyle(textOf(m, h, ids().lineStyle));
+  if (look.dash) look.pen.dash = *look.dash;
+  auto shape = parseMarker(textOf(m, h, ids().marker));
+  if (!shape) return look;
+  MarkerStyle style;
+  style.shape = *shape;
+  style.size = numberOf(m, h, ids().markerSize, 6) * kPixelsPerPoint;
+  style.lineWidth = look.pen.width;
+  if (auto edge = parseColor(prop(m, h, ids().markerEdge))) {
+    if (edge->kind == ColorSpec::Kind::Rgb) style.edge = edge->rgb;
+    if (edge->kind == ColorSpec::Kind::Auto) style.edge = look.pen.color;
+  } else {
+    style.edge = look.pen.color;
+  }
+  if (auto face = parseColor(prop(m, h, ids().markerFace))) {
+    if (face->kind == ColorSpec::Kind::Rgb) style.face = face->rgb;
+    if (face->kind == ColorSpec::Kind::Auto) style.face = axesColor;
+  }
+  if (!markerHasFace(style.shape)) style.face.reset();
+  if (style.edge || style.face) look.marker = style;
+  return look;
+}
+
+void drawLine(std::span<const double> xs, std::span<const double> ys, const LineLook& look,
+              const DataMap& map, Painter& p, MarkerBatch& batch) {
   size_t n = std::min(xs.size(), ys.size());
   if (n == 0) return;
-  Rgb color = colorOr(prop(m, h, ids().color), {0, 0, 0});
-  double width = numberOf(m, h, ids().lineWidth, 0.5) * kPixelsPerPoint;
-
-  if (auto dash = parseLineStyle(textOf(m, h, ids().lineStyle)); dash && n > 1) {
+  if (look.dash && n > 1) {
     batch.flush();
-    Pen pen{color, width, *dash};
     std::vector<Point> run;
     for (size_t i = 0; i <= n; ++i) {
       if (i < n && finite(xs[i], ys[i])) {
@@ -231,34 +262,16 @@ void drawLine(const ObjectModel& m, Handle h, const DataMap& map, const Rgb& axe
         continue;
       }
       // A NaN (or the end) breaks the line.
-      if (run.size() > 1) p.polyline(run, pen);
+      if (run.size() > 1) p.polyline(run, look.pen);
       run.clear();
     }
   }
-
-  auto shape = parseMarker(textOf(m, h, ids().marker));
-  if (!shape) return;
-  MarkerStyle style;
-  style.shape = *shape;
-  style.size = numberOf(m, h, ids().markerSize, 6) * kPixelsPerPoint;
-  style.lineWidth = width;
-  if (auto edge = parseColor(prop(m, h, ids().markerEdge))) {
-    if (edge->kind == ColorSpec::Kind::Rgb) style.edge = edge->rgb;
-    if (edge->kind == ColorSpec::Kind::Auto) style.edge = color;
-  } else {
-    style.edge = color;
-  }
-  if (auto face = parseColor(prop(m, h, ids().markerFace))) {
-    if (face->kind == ColorSpec::Kind::Rgb) style.face = face->rgb;
-    if (face->kind == ColorSpec::Kind::Auto) style.face = axesColor;
-  }
-  if (!markerHasFace(style.shape)) style.face.reset();
-  if (!style.edge && !style.face) return;
+  if (!look.marker) return;
   std::vector<Point> points;
   points.reserve(n);
   for (size_t i = 0; i < n; ++i)
     if (finite(xs[i], ys[i])) points.push_back(map(xs[i], ys[i]));
-  batch.add(style, points);
+  batch.add(*look.marker, points);
 }
 
 // A patch: one polygon per column of XData/YData.
@@ -333,13 +346,23 @@ void drawPlotObjects(const ObjectModel& m, Handle axes, const DataMap& map, cons
   p.clip(map.box);
   {
     MarkerBatch batch(p, map.box);
+    // Thousands of landmark points share one style: it is worked out once for all of them.
+    std::optional<std::uint64_t> lastStyle;
+    bool lastVisible = false;
+    LineLook look;
     std::vector<Handle> kids = m.children(axes);
     for (auto it = kids.rbegin(); it != kids.rend(); ++it) {
       Handle h = *it;
-      if (!visible(m, h)) continue;
+      std::uint64_t key = m.styleKey(h);
+      if (key != lastStyle) {
+        lastStyle = key;
+        lastVisible = visible(m, h);
+        if (lastVisible && m.type(h) == "line") look = lookOf(m, h, axesColor);
+      }
+      if (!lastVisible) continue;
       const std::string& type = m.type(h);
       if (type == "line") {
-        drawLine(m, h, map, axesColor, p, batch);
+        drawLine(dataOf(m, h, ids().xdata), dataOf(m, h, ids().ydata), look, map, p, batch);
       } else if (type == "patch") {
         batch.flush();
         drawPatch(m, h, map, p);
