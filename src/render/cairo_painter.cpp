@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <numbers>
 
 namespace tessaly::render {
@@ -134,18 +135,22 @@ struct Pixels {
   int x0, y0, x1, y1;
 };
 
-// A symbol rendered once, to be blended onto an image at many places. Only the rows that hold
-// a visible pixel are kept, each with the span from its first to its last visible pixel, so the
-// transparent margin and corners around the symbol cost nothing when it is laid down.
-class Stamp {
+}  // namespace
+
+// A symbol rendered once at one scale, to be blended onto an image at many places. Only the
+// rows that hold a visible pixel are kept, each with the span from its first to its last
+// visible pixel, so the transparent margin and corners around the symbol cost nothing when it
+// is laid down.
+class CairoPainter::Stamp {
  public:
-  static Stamp of(cairo_surface_t* image) {
+  // The symbol drawn at the centre of image, a square of 2 * half pixels.
+  Stamp(const MarkerStyle& style, double scale, int half, cairo_surface_t* image)
+      : style_(style), scale_(scale), half_(half) {
     cairo_surface_flush(image);
     const auto* data = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(image));
     int stride = cairo_image_surface_get_stride(image) / 4;
     int width = cairo_image_surface_get_width(image);
     int height = cairo_image_surface_get_height(image);
-    Stamp stamp;
     for (int y = 0; y < height; ++y) {
       const std::uint32_t* row = data + static_cast<size_t>(y) * stride;
       auto visible = [](std::uint32_t p) { return (p >> 24) != 0; };
@@ -154,22 +159,26 @@ class Stamp {
       const std::uint32_t* end =
           std::find_if(std::reverse_iterator(row + width), std::reverse_iterator(first), visible)
               .base();
-      int begin = static_cast<int>(first - row);
-      stamp.spans_.push_back({y, begin, static_cast<int>(end - row), stamp.pixels_.size()});
-      stamp.pixels_.insert(stamp.pixels_.end(), first, end);
+      spans_.push_back(
+          {y, static_cast<int>(first - row), static_cast<int>(end - row), pixels_.size()});
+      pixels_.insert(pixels_.end(), first, end);
     }
-    return stamp;
   }
 
-  // Blends the stamp with its top left corner at pixel (left, top), within the box of dst.
-  void blendOnto(const Pixels& dst, int left, int top) const {
+  bool draws(const MarkerStyle& style, double scale) const {
+    return style == style_ && scale == scale_;
+  }
+
+  // Blends the symbol centred on the corner of pixels at (x, y), within the box of dst.
+  void blendOnto(const Pixels& dst, int x, int y) const {
+    const int left = x - half_, top = y - half_;
     for (const Span& span : spans_) {
-      int y = top + span.row;
-      if (y < dst.y0 || y >= dst.y1) continue;
+      int row = top + span.row;
+      if (row < dst.y0 || row >= dst.y1) continue;
       int from = std::max(left + span.begin, dst.x0), to = std::min(left + span.end, dst.x1);
       if (from >= to) continue;
       const std::uint32_t* s = pixels_.data() + span.offset + (from - left - span.begin);
-      std::uint32_t* d = dst.data + static_cast<size_t>(y) * dst.stride + from;
+      std::uint32_t* d = dst.data + static_cast<size_t>(row) * dst.stride + from;
       for (int n = to - from; n > 0; --n, ++s, ++d) {
         std::uint32_t a = *s >> 24;
         if (a == 255)
@@ -186,15 +195,18 @@ class Stamp {
     int row, begin, end;
     size_t offset;
   };
+  MarkerStyle style_;
+  double scale_;
+  int half_;
   std::vector<Span> spans_;
   std::vector<std::uint32_t> pixels_;
 };
 
-}  // namespace
-
 CairoPainter::CairoPainter(cairo_t* cr) : cr_(cr) {
   cairo_select_font_face(cr_, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
 }
+
+CairoPainter::~CairoPainter() = default;
 
 void CairoPainter::setColor(const Rgb& c) {
   cairo_set_source_rgb(cr_, c.r, c.g, c.b);
@@ -283,27 +295,8 @@ bool CairoPainter::stampMarkers(const std::vector<Point>& points, const MarkerSt
   cairo_matrix_t m;
   cairo_get_matrix(cr_, &m);
   if (m.xy != 0 || m.yx != 0 || m.xx != m.yy || !(m.xx > 0)) return false;
-
-  // The symbol drawn once, centred on the middle of an even-sized square.
-  double reach = (style.shape == 'p'   ? 0.6
-                  : style.shape == 'h' ? 0.58
-                                       : 0.5) *
-                     style.size +
-                 style.lineWidth;
-  int half = static_cast<int>(std::ceil(reach * m.xx)) + 2;
-  int side = 2 * half;
-  if (side > 512) return false;
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, side, side);
-  cairo_t* sc = cairo_create(surface);
-  cairo_translate(sc, half, half);
-  cairo_scale(sc, m.xx, m.xx);
-  {
-    CairoPainter stampPainter(sc);
-    stampPainter.markerPaths({{0, 0}}, style);
-  }
-  cairo_destroy(sc);
-  const Stamp stamp = Stamp::of(surface);
-  cairo_surface_destroy(surface);
+  const Stamp* stamp = stampFor(style, m.xx);
+  if (!stamp) return false;
 
   cairo_surface_flush(target);
   Pixels dst{reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(target)),
@@ -323,11 +316,37 @@ bool CairoPainter::stampMarkers(const std::vector<Point>& points, const MarkerSt
     double dx = m.xx * p.x + m.xy * p.y + m.x0;
     double dy = m.yx * p.x + m.yy * p.y + m.y0;
     if (!(std::abs(dx) < 1e7 && std::abs(dy) < 1e7)) continue;
-    stamp.blendOnto(dst, static_cast<int>(std::lround(dx)) - half,
-                    static_cast<int>(std::lround(dy)) - half);
+    stamp->blendOnto(dst, static_cast<int>(std::lround(dx)), static_cast<int>(std::lround(dy)));
   }
   cairo_surface_mark_dirty(target);
   return true;
+}
+
+const CairoPainter::Stamp* CairoPainter::stampFor(const MarkerStyle& style, double scale) {
+  for (const auto& stamp : stamps_)
+    if (stamp->draws(style, scale)) return stamp.get();
+  // The symbol drawn once, centred on the middle of an even-sized square of at most 512
+  // pixels; a larger one is drawn as outlines at every point.
+  double reach = (style.shape == 'p'   ? 0.6
+                  : style.shape == 'h' ? 0.58
+                                       : 0.5) *
+                     style.size +
+                 style.lineWidth;
+  if (!(reach * scale <= 254)) return nullptr;
+  int half = static_cast<int>(std::ceil(reach * scale)) + 2;
+  cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 2 * half, 2 * half);
+  cairo_t* sc = cairo_create(image);
+  cairo_translate(sc, half, half);
+  cairo_scale(sc, scale, scale);
+  {
+    CairoPainter stampPainter(sc);
+    stampPainter.markerPaths({{0, 0}}, style);
+  }
+  cairo_destroy(sc);
+  if (stamps_.size() == kStampsKept) stamps_.erase(stamps_.begin());
+  stamps_.push_back(std::make_unique<Stamp>(style, scale, half, image));
+  cairo_surface_destroy(image);
+  return stamps_.back().get();
 }
 
 void CairoPainter::markerPaths(const std::vector<Point>& points, const MarkerStyle& style) {

@@ -240,14 +240,18 @@ TEST(CairoPainter, StampedMarkersAreTheSymbolsDrawnInPlace) {
       CairoPainter painter(cr);
       if (clipped) painter.clip(Rect{10.5, 8, 100, 45});
       for (size_t c = 0; c < shapes.size(); ++c)
-        for (size_t look = 0; look < 3; ++look) {
+        for (size_t r = 0; r < 7; ++r) {
+          size_t look = (r + c) % 3;
           MarkerStyle style{shapes[c], 5, std::nullopt, std::nullopt, 0.75};
           if (look != 1) style.edge = Rgb{0.1, 0.45, 0.8};
           if (look != 0) style.face = Rgb{0.9, 0.3, 0.05};
-          std::vector<Point> points;
-          for (size_t r = 0; r < 7; ++r)
-            if ((r + c) % 3 == look) points.push_back({1.0 + 9 * c, 1.0 + 9 * r});
-          painter.markers(points, style);
+          // The same symbol drawn just before at another scale, off the image, must not
+          // stand in for it.
+          cairo_save(cr);
+          cairo_scale(cr, 1.5, 1.5);
+          painter.markers({{-1000, -1000}}, style);
+          cairo_restore(cr);
+          painter.markers({{1.0 + 9 * c, 1.0 + 9 * r}}, style);
         }
     }
     cairo_destroy(cr);
