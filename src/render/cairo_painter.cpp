@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <numbers>
 
 namespace tessaly::render {
@@ -110,11 +111,102 @@ std::vector<PathOp> markerPath(char shape, double size) {
   return ops;
 }
 
+// Premultiplied "over": each channel is source + destination * (1 - source alpha), the product
+// rounded to nearest and the sum held at 255. Two channels are worked at once, one in the low
+// byte of each 16-bit half of a word: no intermediate value leaves its half, and
+// (t + (t >> 8)) >> 8 with t = x * keep + 128 is x * keep / 255 rounded to nearest for all
+// 8-bit x and keep.
+std::uint32_t over(std::uint32_t sp, std::uint32_t dp) {
+  const std::uint32_t keep = 255 - (sp >> 24);
+  auto blend = [keep](std::uint32_t s, std::uint32_t d) {
+    std::uint32_t t = d * keep + 0x00800080;
+    t = (((t + ((t >> 8) & 0x00ff00ff)) >> 8) & 0x00ff00ff) + s;
+    t |= 0x01000100 - ((t >> 8) & 0x00010001);  // a half over 255 becomes 255
+    return t & 0x00ff00ff;
+  };
+  return blend(sp & 0x00ff00ff, dp & 0x00ff00ff) |
+         blend((sp >> 8) & 0x00ff00ff, (dp >> 8) & 0x00ff00ff) << 8;
+}
+
+// Premultiplied ARGB32 pixels to draw on, and the box [x0, x1) x [y0, y1) drawing may touch.
+struct Pixels {
+  std::uint32_t* data;
+  int stride;  // in pixels
+  int x0, y0, x1, y1;
+};
+
 }  // namespace
+
+// A symbol rendered once at one scale, to be blended onto an image at many places. Only the
+// rows that hold a visible pixel are kept, each with the span from its first to its last
+// visible pixel, so the transparent margin and corners around the symbol cost nothing when it
+// is laid down.
+class CairoPainter::Stamp {
+ public:
+  // The symbol drawn at the centre of image, a square of 2 * half pixels.
+  Stamp(const MarkerStyle& style, double scale, int half, cairo_surface_t* image)
+      : style_(style), scale_(scale), half_(half) {
+    cairo_surface_flush(image);
+    const auto* data = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(image));
+    int stride = cairo_image_surface_get_stride(image) / 4;
+    int width = cairo_image_surface_get_width(image);
+    int height = cairo_image_surface_get_height(image);
+    for (int y = 0; y < height; ++y) {
+      const std::uint32_t* row = data + static_cast<size_t>(y) * stride;
+      auto visible = [](std::uint32_t p) { return (p >> 24) != 0; };
+      const std::uint32_t* first = std::find_if(row, row + width, visible);
+      if (first == row + width) continue;
+      const std::uint32_t* end =
+          std::find_if(std::reverse_iterator(row + width), std::reverse_iterator(first), visible)
+              .base();
+      spans_.push_back(
+          {y, static_cast<int>(first - row), static_cast<int>(end - row), pixels_.size()});
+      pixels_.insert(pixels_.end(), first, end);
+    }
+  }
+
+  bool draws(const MarkerStyle& style, double scale) const {
+    return style == style_ && scale == scale_;
+  }
+
+  // Blends the symbol centred on the corner of pixels at (x, y), within the box of dst.
+  void blendOnto(const Pixels& dst, int x, int y) const {
+    const int left = x - half_, top = y - half_;
+    for (const Span& span : spans_) {
+      int row = top + span.row;
+      if (row < dst.y0 || row >= dst.y1) continue;
+      int from = std::max(left + span.begin, dst.x0), to = std::min(left + span.end, dst.x1);
+      if (from >= to) continue;
+      const std::uint32_t* s = pixels_.data() + span.offset + (from - left - span.begin);
+      std::uint32_t* d = dst.data + static_cast<size_t>(row) * dst.stride + from;
+      for (int n = to - from; n > 0; --n, ++s, ++d) {
+        std::uint32_t a = *s >> 24;
+        if (a == 255)
+          *d = *s;
+        else if (a != 0)
+          *d = over(*s, *d);
+      }
+    }
+  }
+
+ private:
+  // Row `row` of the symbol, columns [begin, end), stored from pixels_[offset] on.
+  struct Span {
+    int row, begin, end;
+    size_t offset;
+  };
+  MarkerStyle style_;
+  double scale_;
+  int half_;
+  std::vector<Span> spans_;
+  std::vector<std::uint32_t> pixels_;
+};
 
 CairoPainter::CairoPainter(cairo_t* cr) : cr_(cr) {
   cairo_select_font_face(cr_, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
 }
+
+CairoPainter::~CairoPainter() = default;
 
 void CairoPainter::setColor(const Rgb& c) {
   cairo_set_source_rgb(cr_, c.r, c.g, c.b);
@@ -203,72 +295,58 @@ bool CairoPainter::stampMarkers(const std::vector<Point>& points, const MarkerSt
   cairo_matrix_t m;
   cairo_get_matrix(cr_, &m);
   if (m.xy != 0 || m.yx != 0 || m.xx != m.yy || !(m.xx > 0)) return false;
+  const Stamp* stamp = stampFor(style, m.xx);
+  if (!stamp) return false;
 
-  // The symbol drawn once, centred on the middle of an even-sized square.
+  cairo_surface_flush(target);
+  Pixels dst{reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(target)),
+             cairo_image_surface_get_stride(target) / 4,
+             0,
+             0,
+             cairo_image_surface_get_width(target),
+             cairo_image_surface_get_height(target)};
+  if (clip_) {
+    dst.x0 = std::max(dst.x0, static_cast<int>(std::floor(clip_->x)));
+    dst.y0 = std::max(dst.y0, static_cast<int>(std::floor(clip_->y)));
+    dst.x1 = std::min(dst.x1, static_cast<int>(std::ceil(clip_->x + clip_->width)));
+    dst.y1 = std::min(dst.y1, static_cast<int>(std::ceil(clip_->y + clip_->height)));
+  }
+  for (const Point& p : points) {
+    // What cairo_user_to_device computes, written out: the matrix has no rotation or shear.
+    double dx = m.xx * p.x + m.xy * p.y + m.x0;
+    double dy = m.yx * p.x + m.yy * p.y + m.y0;
+    if (!(std::abs(dx) < 1e7 && std::abs(dy) < 1e7)) continue;
+    stamp->blendOnto(dst, static_cast<int>(std::lround(dx)), static_cast<int>(std::lround(dy)));
+  }
+  cairo_surface_mark_dirty(target);
+  return true;
+}
+
+const CairoPainter::Stamp* CairoPainter::stampFor(const MarkerStyle& style, double scale) {
+  for (const auto& stamp : stamps_)
+    if (stamp->draws(style, scale)) return stamp.get();
+  // The symbol drawn once, centred on the middle of an even-sized square of at most 512
+  // pixels; a larger one is drawn as outlines at every point.
   double reach = (style.shape == 'p'   ? 0.6
                   : style.shape == 'h' ? 0.58
                                        : 0.5) *
                      style.size +
                  style.lineWidth;
-  int half = static_cast<int>(std::ceil(reach * m.xx)) + 2;
-  int side = 2 * half;
-  if (side > 512) return false;
-  cairo_surface_t* stamp = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, side, side);
-  cairo_t* sc = cairo_create(stamp);
+  if (!(reach * scale <= 254)) return nullptr;
+  int half = static_cast<int>(std::ceil(reach * scale)) + 2;
+  cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 2 * half, 2 * half);
+  cairo_t* sc = cairo_create(image);
   cairo_translate(sc, half, half);
-  cairo_scale(sc, m.xx, m.xx);
+  cairo_scale(sc, scale, scale);
   {
     CairoPainter stampPainter(sc);
     stampPainter.markerPaths({{0, 0}}, style);
   }
   cairo_destroy(sc);
-  cairo_surface_flush(stamp);
-  const auto* src = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(stamp));
-  int srcStride = cairo_image_surface_get_stride(stamp) / 4;
-
-  cairo_surface_flush(target);
-  auto* dst = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(target));
-  int dstStride = cairo_image_surface_get_stride(target) / 4;
-  int x0 = 0, y0 = 0, x1 = cairo_image_surface_get_width(target),
-      y1 = cairo_image_surface_get_height(target);
-  if (clip_) {
-    x0 = std::max(x0, static_cast<int>(std::floor(clip_->x)));
-    y0 = std::max(y0, static_cast<int>(std::floor(clip_->y)));
-    x1 = std::min(x1, static_cast<int>(std::ceil(clip_->x + clip_->width)));
-    y1 = std::min(y1, static_cast<int>(std::ceil(clip_->y + clip_->height)));
-  }
-  for (const Point& p : points) {
-    double dx = p.x, dy = p.y;
-    cairo_user_to_device(cr_, &dx, &dy);
-    if (!(std::abs(dx) < 1e7 && std::abs(dy) < 1e7)) continue;
-    int left = static_cast<int>(std::lround(dx)) - half;
-    int top = static_cast<int>(std::lround(dy)) - half;
-    int cx0 = std::max(left, x0), cx1 = std::min(left + side, x1);
-    int cy0 = std::max(top, y0), cy1 = std::min(top + side, y1);
-    for (int y = cy0; y < cy1; ++y) {
-      const std::uint32_t* s = src + static_cast<size_t>(y - top) * srcStride - left;
-      std::uint32_t* d = dst + static_cast<size_t>(y) * dstStride;
-      for (int x = cx0; x < cx1; ++x) {
-        std::uint32_t sp = s[x];
-        std::uint32_t a = sp >> 24;
-        if (a == 0) continue;
-        if (a == 255) {
-          d[x] = sp;
-          continue;
-        }
-        // Premultiplied "over": each channel is source + destination * (1 - source alpha).
-        std::uint32_t dp = d[x], keep = 255 - a, out = 0;
-        for (int shift = 0; shift < 32; shift += 8) {
-          std::uint32_t c = ((sp >> shift) & 0xff) + (((dp >> shift) & 0xff) * keep + 127) / 255;
-          out |= std::min<std::uint32_t>(c, 255) << shift;
-        }
-        d[x] = out;
-      }
-    }
-  }
-  cairo_surface_mark_dirty(target);
-  cairo_surface_destroy(stamp);
-  return true;
+  if (stamps_.size() == kStampsKept) stamps_.erase(stamps_.begin());
+  stamps_.push_back(std::make_unique<Stamp>(style, scale, half, image));
+  cairo_surface_destroy(image);
+  return stamps_.back().get();
 }
 
 void CairoPainter::markerPaths(const std::vector<Point>& points, const MarkerStyle& style) {

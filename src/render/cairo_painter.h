@@ -2,6 +2,9 @@
 // The painter that draws with Cairo on any surface: image, PNG, SVG, PDF or PostScript.
 #include <cairo.h>
 
+#include <memory>
+#include <vector>
+
 #include "render/painter.h"
 
 namespace tessaly::render {
@@ -10,6 +13,7 @@ class CairoPainter : public Painter {
  public:
   // Draws through cr, which the caller owns and keeps alive.
   explicit CairoPainter(cairo_t* cr);
+  ~CairoPainter() override;
 
   void fillRect(const Rect& rect, const Rgb& color) override;
   void strokeRect(const Rect& rect, const Pen& pen) override;
@@ -29,8 +33,15 @@ class CairoPainter : public Painter {
   // On an image: renders the symbol once and blends copies of it onto the pixels, which is
   // many times faster for thousands of landmarks. Returns false where that cannot be done.
   bool stampMarkers(const std::vector<Point>& points, const MarkerStyle& style);
+  class Stamp;
+  // The symbol of a style at a drawing scale, rendered on first use; null where it is too big.
+  const Stamp* stampFor(const MarkerStyle& style, double scale);
   cairo_t* cr_;
   std::optional<Rect> clip_;  // in device pixels
+  // The symbols rendered lately, oldest first: plots that take turns with a few symbols render
+  // each only once, and looking one up stays cheap however many symbols a figure has.
+  static constexpr size_t kStampsKept = 16;
+  std::vector<std::unique_ptr<Stamp>> stamps_;
 };
 
 }  // namespace tessaly::render

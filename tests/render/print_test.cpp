@@ -11,6 +11,7 @@
 
 #include "core/error.h"
 #include "platform/platform.h"
+#include "render/cairo_painter.h"
 #include "support/comma_locale.h"
 
 namespace tessaly::render {
@@ -219,5 +220,102 @@ TEST_F(PrintTest, ImageFollowsTheScreenLook) {
   EXPECT_EQ(big.width, 400);
 }
 
+// Markers on an image are rendered once and copied to every point. Set at whole pixels on a
+// transparent image, the copies hold exactly the pixels of the outlines filled and stroked in
+// place (as on a surface that is not an image), also where the clip cuts them; the image edge
+// cuts a copy without changing the rest of it; on a coloured image each pixel is the copy laid
+// over the colour, rounded to nearest.
+TEST(CairoPainter, StampedMarkersAreTheSymbolsDrawnInPlace) {
+  constexpr int kWidth = 226, kHeight = 120, kMargin = 10;
+  const std::string shapes = ".ox+*sdv^<>ph";
+  // Device pixel = 2 * user + (3, 5) + shift. A column per shape and 7 rows, 18 pixels apart,
+  // so no two symbols touch; unshifted, row 0, row 6 and column 12 cross the image edges and
+  // column 1, column 12, row 1 and row 6 the clip edges, whose box is device pixels
+  // [24, 224) x [21, 111).
+  auto draw = [&](cairo_surface_t* target, bool clipped, int shift) {
+    cairo_t* cr = cairo_create(target);
+    cairo_translate(cr, 3 + shift, 5 + shift);
+    cairo_scale(cr, 2, 2);
+    {
+      CairoPainter painter(cr);
+      if (clipped) painter.clip(Rect{10.5, 8, 100, 45});
+      for (size_t c = 0; c < shapes.size(); ++c)
+        for (size_t r = 0; r < 7; ++r) {
+          size_t look = (r + c) % 3;
+          MarkerStyle style{shapes[c], 5, std::nullopt, std::nullopt, 0.75};
+          if (look != 1) style.edge = Rgb{0.1, 0.45, 0.8};
+          if (look != 0) style.face = Rgb{0.9, 0.3, 0.05};
+          // The same symbol drawn just before at another scale, off the image, must not
+          // stand in for it.
+          cairo_save(cr);
+          cairo_scale(cr, 1.5, 1.5);
+          painter.markers({{-1000, -1000}}, style);
+          cairo_restore(cr);
+          painter.markers({{1.0 + 9 * c, 1.0 + 9 * r}}, style);
+        }
+    }
+    cairo_destroy(cr);
+    cairo_surface_flush(target);
+  };
+  auto image = [](int margin) {
+    return cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kWidth + 2 * margin,
+                                      kHeight + 2 * margin);
+  };
+  // The kWidth x kHeight pixels from (margin, margin) on.
+  auto pixels = [](cairo_surface_t* image, int margin) {
+    std::vector<std::uint32_t> out;
+    for (int y = margin; y < margin + kHeight; ++y) {
+      const auto* row = reinterpret_cast<const std::uint32_t*>(
+          cairo_image_surface_get_data(image) + y * cairo_image_surface_get_stride(image));
+      out.insert(out.end(), row + margin, row + margin + kWidth);
+    }
+    return out;
+  };
+  // Premultiplied colours of every kind, opaque and not.
+  auto background = [](int x, int y) {
+    std::uint32_t a = x < kWidth / 2 ? 255 : (x * 7 + y * 3) % 256, pixel = a << 24;
+    for (int shift : {0, 8, 16}) pixel |= ((x * 13 + y * 5 + shift * 11) % (a + 1)) << shift;
+    return pixel;
+  };
+
+  for (bool clipped : {true, false}) {
+    SCOPED_TRACE(clipped ? "clipped" : "whole image");
+    // With a margin around them no symbol reaches the image edges.
+    cairo_surface_t* stamped = image(kMargin);
+    draw(stamped, clipped, kMargin);
+    cairo_surface_t* drawn = image(kMargin);
+    cairo_surface_t* notAnImage = cairo_surface_create_for_rectangle(
+        drawn, 0, 0, kWidth + 2 * kMargin, kHeight + 2 * kMargin);
+    draw(notAnImage, clipped, kMargin);
+    cairo_surface_destroy(notAnImage);
+    const std::vector<std::uint32_t> symbols = pixels(stamped, kMargin);
+    EXPECT_GT(std::count_if(symbols.begin(), symbols.end(), [](auto p) { return p != 0; }), 2000);
+    ASSERT_TRUE(symbols == pixels(drawn, kMargin));
+
+    cairo_surface_t* cut = image(0);
+    draw(cut, clipped, 0);
+    ASSERT_TRUE(pixels(cut, 0) == symbols);
+
+    cairo_surface_t* coloured = image(0);
+    for (int y = 0; y < kHeight; ++y)
+      for (int x = 0; x < kWidth; ++x)
+        reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(coloured) +
+                                         y * cairo_image_surface_get_stride(coloured))[x] =
+            background(x, y);
+    cairo_surface_mark_dirty(coloured);
+    draw(coloured, clipped, 0);
+    const std::vector<std::uint32_t> over = pixels(coloured, 0);
+    for (int i = 0; i < kWidth * kHeight; ++i) {
+      std::uint32_t s = symbols[i], d = background(i % kWidth, i / kWidth), keep = 255 - (s >> 24);
+      for (int shift = 0; shift < 32; shift += 8) {
+        std::uint32_t sc = (s >> shift) & 0xff, dc = (d >> shift) & 0xff;
+        std::uint32_t want = std::min<std::uint32_t>(255, sc + (dc * keep + 127) / 255);
+        ASSERT_EQ((over[i] >> shift) & 0xff, want)
+            << "pixel " << i % kWidth << ", " << i / kWidth << ", bits " << shift;
+      }
+    }
+    for (cairo_surface_t* s : {stamped, drawn, cut, coloured}) cairo_surface_destroy(s);
+  }
+}
 }  // namespace
 }  // namespace tessaly::render
