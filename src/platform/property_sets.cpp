@@ -1,12 +1,12 @@
 #include "platform/property_sets.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tessaly::platform {
 
 PropertySets::PropertySets(ValuePool& pool) : pool_(pool) {
-  slots_.emplace_back();  // kEmpty
-  byHash_.emplace(hashEntries({}), kEmpty);
+  sets_.insert({}, hashEntries({}));  // kEmpty, never released
 }
 
 size_t PropertySets::hashEntries(const std::vector<Entry>& entries) {
@@ -19,7 +19,7 @@ size_t PropertySets::hashEntries(const std::vector<Entry>& entries) {
 }
 
 const PropertySets::Entry* PropertySets::find(Id s, std::uint16_t property) const {
-  for (const Entry& e : slots_[s].entries) {
+  for (const Entry& e : sets_[s]) {
     if (e.property == property) return &e;
     if (e.property > property) break;
   }
@@ -38,24 +38,13 @@ PropertySets::Id PropertySets::intern(std::vector<Entry> entries) {
 
 PropertySets::Id PropertySets::internSorted(std::vector<Entry> entries) {
   size_t hash = hashEntries(entries);
-  auto [first, end] = byHash_.equal_range(hash);
-  for (auto it = first; it != end; ++it)
-    if (slots_[it->second].entries == entries) {
-      addRef(it->second);
-      return it->second;
-    }
-  Id s;
-  if (!free_.empty()) {
-    s = free_.back();
-    free_.pop_back();
-  } else {
-    s = static_cast<Id>(slots_.size());
-    slots_.emplace_back();
+  Id s = sets_.find(entries, hash);
+  if (s != InternTable<std::vector<Entry>>::kMissing) {
+    addRef(s);
+    return s;
   }
   for (const Entry& e : entries) pool_.addRef(e.value);
-  slots_[s] = Slot{std::move(entries), hash, 1};
-  byHash_.emplace(hash, s);
-  return s;
+  return sets_.insert(std::move(entries), hash);
 }
 
 PropertySets::Id PropertySets::with(Id s, std::uint16_t property, ValuePool::Ref value) {
@@ -64,7 +53,7 @@ PropertySets::Id PropertySets::with(Id s, std::uint16_t property, ValuePool::Ref
     addRef(lastStep_.to);
     return lastStep_.to;
   }
-  std::vector<Entry> entries = slots_[s].entries;
+  std::vector<Entry> entries = sets_[s];
   auto it = std::find_if(entries.begin(), entries.end(),
                          [&](const Entry& e) { return e.property >= property; });
   if (it != entries.end() && it->property == property)
@@ -81,29 +70,21 @@ PropertySets::Id PropertySets::without(Id s, std::uint16_t property) {
     addRef(s);
     return s;
   }
-  std::vector<Entry> entries = slots_[s].entries;
+  std::vector<Entry> entries = sets_[s];
   std::erase_if(entries, [&](const Entry& e) { return e.property == property; });
   return internSorted(std::move(entries));
 }
 
 void PropertySets::addRef(Id s, std::uint32_t n) {
-  if (s != kEmpty) slots_[s].refs += n;
+  if (s != kEmpty) sets_.addRef(s, n);
 }
 
 void PropertySets::release(Id s) {
   if (s == kEmpty) return;
-  Slot& slot = slots_[s];
-  if (--slot.refs > 0) return;
-  auto [first, end] = byHash_.equal_range(slot.hash);
-  for (auto it = first; it != end; ++it)
-    if (it->second == s) {
-      byHash_.erase(it);
-      break;
-    }
-  for (const Entry& e : slot.entries) pool_.release(e.value);
-  slot = Slot();
-  if (lastStep_.from == s || lastStep_.to == s) lastStep_ = Step();
-  free_.push_back(s);
+  sets_.release(s, [&](const std::vector<Entry>& gone) {
+    for (const Entry& e : gone) pool_.release(e.value);
+    if (lastStep_.from == s || lastStep_.to == s) lastStep_ = Step();
+  });
 }
 
 }  // namespace tessaly::platform

@@ -6,11 +6,10 @@
 // when no object has it yet); a set no object uses any more is freed. The values themselves
 // live in the ValuePool, each set counting once for each value it holds.
 #include <cstdint>
-#include <deque>
 #include <span>
-#include <unordered_map>
 #include <vector>
 
+#include "platform/intern_table.h"
 #include "platform/value_pool.h"
 
 namespace tessaly::platform {
@@ -31,7 +30,7 @@ class PropertySets {
   PropertySets& operator=(const PropertySets&) = delete;
 
   // The entries of a set, ordered by property.
-  std::span<const Entry> entries(Id s) const { return slots_[s].entries; }
+  std::span<const Entry> entries(Id s) const { return sets_[s]; }
   const Entry* find(Id s, std::uint16_t property) const;
   // The set holding the given entries (any order; a property listed twice keeps its last
   // value), counted once for the caller. The caller's own counts of the values are untouched.
@@ -45,14 +44,9 @@ class PropertySets {
   // One user fewer; the set and its counts of its values go when none is left.
   void release(Id s);
   // Distinct sets held, the empty one included.
-  size_t size() const { return slots_.size() - free_.size(); }
+  size_t size() const { return sets_.size(); }
 
  private:
-  struct Slot {
-    std::vector<Entry> entries;
-    size_t hash = 0;
-    std::uint32_t refs = 0;
-  };
   // A change of one property: the set it starts from, the entry set, and the set reached.
   struct Step {
     Id from = kEmpty;
@@ -63,9 +57,7 @@ class PropertySets {
   Id internSorted(std::vector<Entry> entries);  // ordered by property, each once
 
   ValuePool& pool_;
-  std::deque<Slot> slots_;
-  std::vector<Id> free_;
-  std::unordered_multimap<size_t, Id> byHash_;
+  InternTable<std::vector<Entry>> sets_;
   Step lastStep_;
 };
 

@@ -3,12 +3,11 @@
 #include <cstring>
 #include <functional>
 #include <string_view>
+#include <utility>
 
 namespace tessaly::platform {
 
 namespace {
-
-constexpr ValuePool::Ref kMissing = 0xffffffffu;
 
 size_t mix(size_t seed, size_t h) {
   return seed ^ (h + 0x9e3779b97f4a7c15ull + (seed << 6) + (seed >> 2));
@@ -39,60 +38,27 @@ size_t hashValue(const Value& v) {
   return mix(3, std::hash<const void*>{}(&v.record()));  // records are equal only to themselves
 }
 
-ValuePool::Ref ValuePool::lookup(const Value& v, size_t hash) const {
-  auto [first, last] = byHash_.equal_range(hash);
-  for (auto it = first; it != last; ++it)
-    if (slots_[it->second].value == v) return it->second;
-  return kMissing;
-}
+namespace {
 
-ValuePool::Ref ValuePool::insert(Value&& v, size_t hash) {
-  Ref r;
-  if (!free_.empty()) {
-    r = free_.back();
-    free_.pop_back();
-  } else {
-    r = static_cast<Ref>(slots_.size());
-    slots_.emplace_back();
-  }
-  slots_[r].value = std::move(v);
-  slots_[r].hash = hash;
-  slots_[r].refs = 1;
-  byHash_.emplace(hash, r);
+// The reference to a value equal to v, counted once more; a copy of v (or v itself, moved) is
+// added only when the value is new.
+template <typename V>
+ValuePool::Ref acquireIn(InternTable<Value>& values, V&& v) {
+  size_t hash = hashValue(v);
+  ValuePool::Ref r = values.find(v, hash);
+  if (r == InternTable<Value>::kMissing) return values.insert(Value(std::forward<V>(v)), hash);
+  values.addRef(r);
   return r;
 }
 
+}  // namespace
+
 ValuePool::Ref ValuePool::acquire(const Value& v) {
-  size_t hash = hashValue(v);
-  Ref r = lookup(v, hash);
-  if (r != kMissing) {
-    ++slots_[r].refs;
-    return r;
-  }
-  return insert(Value(v), hash);
+  return acquireIn(values_, v);
 }
 
 ValuePool::Ref ValuePool::acquire(Value&& v) {
-  size_t hash = hashValue(v);
-  Ref r = lookup(v, hash);
-  if (r != kMissing) {
-    ++slots_[r].refs;
-    return r;
-  }
-  return insert(std::move(v), hash);
-}
-
-void ValuePool::release(Ref r) {
-  Slot& slot = slots_[r];
-  if (--slot.refs > 0) return;
-  auto [first, last] = byHash_.equal_range(slot.hash);
-  for (auto it = first; it != last; ++it)
-    if (it->second == r) {
-      byHash_.erase(it);
-      break;
-    }
-  slot.value = Value();
-  free_.push_back(r);
+  return acquireIn(values_, std::move(v));
 }
 
 }  // namespace tessaly::platform
