@@ -12,8 +12,10 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QUrl>
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 
@@ -127,6 +129,29 @@ std::string QtDialogs::question(const std::string& question, const std::string& 
   for (const auto& [button, text] : made)
     if (box.clickedButton() == button) return text;
   return {};
+}
+
+QtDialogs::~QtDialogs() = default;
+
+// The dialog is modal to the windows, so nothing else runs meanwhile, and the events it
+// handles here keep the windows painted and its Cancel button alive.
+bool QtDialogs::progress(const std::string& title, double done, double total) {
+  constexpr int kSteps = 1000;
+  if (!progress_) {
+    progress_ = std::make_unique<QProgressDialog>(QString::fromStdString(title),
+                                                  QStringLiteral("Cancel"), 0, kSteps);
+    progress_->setWindowTitle(QString::fromStdString(title));
+    progress_->setWindowModality(Qt::ApplicationModal);
+    progress_->setMinimumDuration(300);
+  }
+  const double share = total > 0 ? done / total : 0;
+  progress_->setValue(static_cast<int>(std::clamp(share, 0.0, 1.0) * (kSteps - 1)));
+  QApplication::processEvents();
+  return !progress_->wasCanceled();
+}
+
+void QtDialogs::endProgress() {
+  progress_.reset();
 }
 
 void QtDialogs::message(const std::string& text, const std::string& title) {

@@ -3,12 +3,14 @@
 // message boxes that do not block, picks as clicks in the plot, the system clipboard, and
 // the terminal the program was started from as its console.
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "app/figure_canvas.h"
 #include "platform/interfaces.h"
 
 class QWidget;
+class QProgressDialog;
 
 namespace tessaly::app {
 
@@ -16,6 +18,7 @@ class QtDialogs : public platform::Dialogs {
  public:
   // canvasOf finds the drawing area that shows an axes (nullptr when none does).
   explicit QtDialogs(std::function<FigureCanvas*(platform::Handle)> canvasOf);
+  ~QtDialogs() override;
 
   // A folder offered beside the usual places of the file dialogs (the example data).
   void setExampleFolder(const std::string& folder) { examples_ = folder; }
@@ -31,12 +34,15 @@ class QtDialogs : public platform::Dialogs {
                        const std::vector<std::string>& buttons) override;
   void message(const std::string& text, const std::string& title) override;
   std::optional<platform::Pick> pick(double axesHandle) override;
+  bool progress(const std::string& title, double done, double total) override;
+  void endProgress() override;
 
  private:
   std::optional<platform::FileChoice> file(bool save, const std::string& filter,
                                            const std::string& title);
   std::function<FigureCanvas*(platform::Handle)> canvasOf_;
   std::string examples_;
+  std::unique_ptr<QProgressDialog> progress_;
 };
 
 // A file dialog filter ("*.txt", "*.*") in Qt's form.

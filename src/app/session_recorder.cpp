@@ -110,6 +110,10 @@ void SessionRecorder::markFailed() {
   if (running_) current_.failed = true;
 }
 
+void SessionRecorder::markStopped() {
+  if (running_) current_.stopped = true;
+}
+
 void SessionRecorder::endStep() {
   if (!running_) return;
   running_ = false;
@@ -139,6 +143,10 @@ std::string SessionRecorder::script(const std::string& folder) const {
     }
     const std::string lines = stepLines(e.callback, e.answers, folder);
     if (lines.empty()) continue;
+    if (e.stopped) {
+      out << "# stopped in the windows, nothing changed: " << lines;
+      continue;
+    }
     if (e.failed) out << "# this step failed in the windows as well\non-error continue\n";
     out << lines;
     if (e.failed) out << "on-error stop\n";
@@ -203,6 +211,12 @@ void RecordingDialogs::message(const std::string& text, const std::string& title
   // The titles under which the program reports an error that ended an action.
   if (title == "Error" || title == "Tessaly Error") recorder_.markFailed();
   person_->message(text, title);
+}
+
+bool RecordingDialogs::progress(const std::string& title, double done, double total) {
+  const bool goOn = person_->progress(title, done, total);
+  if (!goOn) recorder_.markStopped();
+  return goOn;
 }
 
 std::optional<platform::Pick> RecordingDialogs::pick(double axesHandle) {

@@ -1,10 +1,12 @@
 #include "cli/analyze.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "analysis/distance_tests.h"
 #include "cli/analyze_deformation.h"
 #include "cli/options.h"
 #include "cli/picture_notes.h"
@@ -40,6 +42,20 @@ void checkInputFile(const std::string& path, const std::string& what) {
 
 bool hasUnknowns(const AnalyzeOptions& o) {
   return !o.unknowns.empty();
+}
+
+bool hasPermutations(const AnalyzeOptions& o) {
+  return !o.permutations.empty() && parsePermutations(o.permutations) > 0;
+}
+
+// The permutation tests compare groups: a group list of one group is refused before the run.
+void checkTwoGroups(const std::string& path) {
+  const GroupList list = readGroupList(path);
+  const double* codes = list.codes.data();
+  if (std::find_if(codes, codes + list.codes.size(), [&](double c) { return c != codes[0]; }) ==
+      codes + list.codes.size())
+    throw Error(std::string(analysis::kTooFewGroups) + ": the group list \"" + path +
+                "\" has one group");
 }
 
 // Names the codes of a group list of codes from a file of lines "code name".
@@ -96,6 +112,17 @@ std::pair<std::string, std::string> parseJackknife(const std::string& text) {
   return {n, f};
 }
 
+std::uint64_t parsePermutations(const std::string& text) {
+  if (trimBlanks(text) == "0") return 0;
+  try {
+    return analysis::parseRounds(text);
+  } catch (const Error&) {
+    throw Error(
+        "--permutations takes the number of permutation rounds: a whole number from 1 to "
+        "10000000 (0 for none), for example 10000");
+  }
+}
+
 std::vector<OutputFile> analyzeOutputs(const AnalyzeOptions& o) {
   std::vector<OutputFile> files = {
       {"report.txt", "the results text: CVA/MANOVA tests, grouping table, jackknife test"},
@@ -110,7 +137,11 @@ std::vector<OutputFile> analyzeOutputs(const AnalyzeOptions& o) {
       {"assignment.txt", "assignment test with significance levels"},
       {"detailed-assignment.txt", "distance of every specimen to every group mean"},
       {"grouping.txt", "table of given against assigned groups"},
+      {"shape-variables.csv", "shape variables and centroid size of every specimen, as a table"},
+      {"procrustes-coordinates.csv", "superimposed coordinates of every specimen, as a table"},
   };
+  if (hasPermutations(o))
+    files.push_back({"group-distances.csv", "distances between group means, permutation tests"});
   if (hasUnknowns(o)) {
     files.push_back({"distances.txt", "distances of specimens and unknowns to the group means"});
     files.push_back({"unknowns-membership.txt", "assigned group of every unknown specimen"});
@@ -135,6 +166,7 @@ void checkAnalyzeOptions(const AnalyzeOptions& o) {
     checkInputFile(o.unknownCodes, "file of unknowns' codes");
   }
   if (!o.jackknife.empty()) parseJackknife(o.jackknife);
+  if (hasPermutations(o)) checkTwoGroups(o.groups);
   if (!o.groupNames.empty()) {
     checkInputFile(o.groupNames, "group names file");
     readGroupNames(o.groupNames);
@@ -173,6 +205,7 @@ int runAnalyze(const AnalyzeOptions& o, Session& session, std::ostream& out, std
   std::vector<OutputFile> outputs = analyzeOutputs(o);
   AnalyzeOptions withUnknowns;  // its list names every file a run can write
   withUnknowns.unknowns = "unknowns";
+  withUnknowns.permutations = "1";
   for (const OutputFile& f : analyzeOutputs(withUnknowns)) fs::remove(outDir / f.name, ec);
   for (const OutputFile& f : deformationOutputs(kDeformationAxes)) fs::remove(outDir / f.name, ec);
 
@@ -245,6 +278,10 @@ int runAnalyze(const AnalyzeOptions& o, Session& session, std::ostream& out, std
       act("JackKnife", {trials, fraction});
       act("AuxBoxsw", {outPath("report.txt")});
     }
+    if (hasPermutations(o)) {
+      act("GroupDistances", {o.permutations, outPath("group-distances.csv")});
+      act("AuxBoxsw", {outPath("report.txt")});
+    }
 
     act("SavePCA", {outPath("cva-scores.txt")});
     act("SaveCVAAxes", {outPath("cva-axes.txt")});
@@ -253,6 +290,7 @@ int runAnalyze(const AnalyzeOptions& o, Session& session, std::ostream& out, std
     act("SaveWarp", {outPath("pw-scores.txt")});
     act("SaveRef", {outPath("reference.txt")});
     act("WriteSig", {outPath("significance.txt")});
+    act("SaveTidyTables", {outPath("shape-variables.csv"), outPath("procrustes-coordinates.csv")});
 
     act("SaveGroupListCVA", {outPath("membership.txt")});
     if (hasUnknowns(o)) {

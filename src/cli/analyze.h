@@ -23,6 +23,7 @@ struct AnalyzeOptions {
   std::string jackknife;     // optional "N,FRACTION"
   std::string groupNames;    // optional file of lines "code name" for a list of codes
   std::string threads;       // optional number of threads for resampling (else all cores)
+  std::string permutations;  // rounds of the permutation tests of the group distances; 0: none
   std::optional<std::uint64_t> seed;
   bool verbose = false;  // diagnostic console lines to the error stream (else dropped)
 };
@@ -39,6 +40,10 @@ std::vector<OutputFile> analyzeOutputs(const AnalyzeOptions& options);
 // The number of trials and the fraction left out of a "N,FRACTION" text; an Error unless N is
 // a whole number of at least 1 and FRACTION lies strictly between 0 and 1.
 std::pair<std::string, std::string> parseJackknife(const std::string& text);
+
+// The rounds of "--permutations": 0 for none, else a whole number from 1 to 10^7; an Error
+// otherwise.
+std::uint64_t parsePermutations(const std::string& text);
 
 // Checks the options and the input files; an Error with the message for the user otherwise.
 void checkAnalyzeOptions(const AnalyzeOptions& options);

@@ -95,6 +95,10 @@ int main(int argc, char** argv) {
       ->add_option("--group-names", options.groupNames,
                    "names of the group codes: lines of a code and its name")
       ->check(tessaly::cli::inputFileCheck("file of group names"));
+  analyze
+      ->add_option("--permutations", options.permutations,
+                   "permutation tests of the group distances: the number of rounds, e.g. 10000")
+      ->check(tessaly::cli::permutationsCheck());
   CLI::Option* seedOption = analyze->add_option("--seed", seed, "seed of the random numbers");
   analyze
       ->add_option("--threads", options.threads,

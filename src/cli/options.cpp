@@ -52,4 +52,16 @@ CLI::Validator threadsCheck() {
   return CLI::Validator(check, "N", "threads");
 }
 
+CLI::Validator permutationsCheck() {
+  auto check = [](std::string& text) -> std::string {
+    try {
+      parsePermutations(text);
+    } catch (const Error& e) {
+      return e.what();
+    }
+    return {};
+  };
+  return CLI::Validator(check, "N", "permutations");
+}
+
 }  // namespace tessaly::cli

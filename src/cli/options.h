@@ -19,4 +19,7 @@ inline constexpr const char* kThreadsOption = "The number of threads (--threads)
 // The number of threads for resampling: a whole number of at least 1.
 CLI::Validator threadsCheck();
 
+// The rounds of the permutation tests: 0 (none) or a whole number from 1 to 10^7.
+CLI::Validator permutationsCheck();
+
 }  // namespace tessaly::cli

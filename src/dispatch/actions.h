@@ -11,11 +11,11 @@ namespace tessaly::dispatch {
 // fpass (empty when left out). An unknown name shows "Fell through Loop!".
 void Tessalysw(const std::string& action, const platform::Value& fpass = {});
 
-// The names of the 50 actions in the order they are tested.
+// The names of the 52 actions in the order they are tested.
 const std::vector<std::string>& actionNames();
 
 // Branches, one per action (files by group: loading, cva_run, classification, display,
-// deformation, export, settings, unknowns).
+// deformation, export, settings, unknowns, group_distances, tidy_export).
 void LoadData();
 void LoadUData();
 void LoadUGroup();
@@ -66,5 +66,7 @@ void CodeLoad();
 void SetBWCode();
 void ShowSymbolCodes();
 void ClearData();
+void GroupDistances();
+void SaveTidyTables();
 
 }  // namespace tessaly::dispatch

@@ -12,24 +12,27 @@
 namespace tessaly::dispatch {
 
 struct AnalysisState {
-  Matrix DATA;           // N-by-(2k+1) configuration rows; superimposed after the CVA run
-  Matrix GLIST;          // N-by-1 group codes
+  Matrix DATA;  // N-by-(2k+1) configuration rows; superimposed after the CVA run
+  std::vector<std::string> LABELS;  // each specimen's label from a TPS file (may be empty)
+  Matrix GLIST;                     // N-by-1 group codes
   GroupNames GNAMES;     // name of each group code (by code), empty when the codes have none
   std::string FNAME1;    // file name (no folder) of the file read last
   Matrix reference;      // 1-by-(2k+1), centred, unit centroid size
   Matrix referencetype;  // 0: consensus of the data; 1: loaded from a file
   Matrix pwscores;       // N-by-(2k-3): partial warp and uniform scores, then cs
+  Matrix variables;      // N-by-p: the shape variables the MANOVA analysed
   stats::ManovaStats vstats;
-  bool hasVstats = false;  // vstats holds the result of a MANOVA
-  Matrix d;                // number of canonical variates found
-  Matrix p;                // p-value of each dimension test (column)
-  Matrix NumCVA;           // copy of d for display and export
-  Matrix Vmatrix;          // canonical axes, unit columns
-  Matrix Dmatrix;          // eigenvalues, decreasing
-  Matrix CVAScores;        // N-by-s
-  Matrix UDATA;            // unknown specimens
-  Matrix UGLIST;           // user codes of the unknowns
-  GroupNames UGNAMES;      // names of the unknowns' codes when they were given as names
+  bool hasVstats = false;            // vstats holds the result of a MANOVA
+  Matrix d;                          // number of canonical variates found
+  Matrix p;                          // p-value of each dimension test (column)
+  Matrix NumCVA;                     // copy of d for display and export
+  Matrix Vmatrix;                    // canonical axes, unit columns
+  Matrix Dmatrix;                    // eigenvalues, decreasing
+  Matrix CVAScores;                  // N-by-s
+  Matrix UDATA;                      // unknown specimens
+  std::vector<std::string> ULABELS;  // the unknowns' labels from a TPS file (may be empty)
+  Matrix UGLIST;                     // user codes of the unknowns
+  GroupNames UGNAMES;                // names of the unknowns' codes when they were given as names
   Matrix UPWSCORES;
   Matrix UCVASCORES;
   Matrix NUCVASCORES;

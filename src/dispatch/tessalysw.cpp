@@ -69,6 +69,8 @@ const std::vector<std::pair<std::string, Branch>>& branches() {
       {"SetBWCode", plain<SetBWCode>()},
       {"ShowSymbolCodes", plain<ShowSymbolCodes>()},
       {"ClearData", plain<ClearData>()},
+      {"GroupDistances", plain<GroupDistances>()},
+      {"SaveTidyTables", plain<SaveTidyTables>()},
   };
   return table;
 }

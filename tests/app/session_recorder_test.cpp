@@ -109,5 +109,29 @@ TEST(RecordingDialogs, NotesTheAnswersAndTheErrorsOfTheRunningStep) {
   EXPECT_EQ(person.messages().size(), 1u);  // the message still reaches the person
 }
 
+// A run the person stopped changed nothing: replaying it would draw a seed the windows did
+// not draw, so it is left as a comment.
+TEST(RecordingDialogs, AStoppedStepIsNotReplayed) {
+  struct Stopping : platform::ScriptedDialogs {
+    bool progress(const std::string&, double done, double) override { return done < 2; }
+  } person;
+  SessionRecorder r;
+  RecordingDialogs dialogs(person, r);
+  person.answerAll({"1000", "500"});
+  for (bool stop : {false, true}) {
+    r.beginStep("Tessalysw('GroupDistances')");
+    ASSERT_TRUE(dialogs.input({"Rounds"}, "Group Distances", {"10000"}));
+    EXPECT_TRUE(dialogs.progress("Group Distances", 1, 4));
+    EXPECT_EQ(dialogs.progress("Group Distances", stop ? 3 : 1, 4), !stop);
+    r.endStep();
+  }
+  const std::string script = r.script("/");
+  const auto steps = readBack(script);
+  ASSERT_EQ(steps.size(), 1u) << script;
+  EXPECT_EQ(steps[0].args, std::vector<std::string>{"1000"});
+  EXPECT_NE(script.find("# stopped in the windows, nothing changed: GroupDistances 500\n"),
+            std::string::npos);
+}
+
 }  // namespace
 }  // namespace tessaly::app

@@ -90,6 +90,14 @@ class ScriptedDialogs : public platform::Dialogs {
     messages.push_back({text, title});
   }
   std::optional<platform::Pick> pick(double) override { return next(picks); }
+  // The person stops a long action once `stopAt` steps are done (never when negative).
+  double stopAt = -1;
+  int progressCalls = 0, progressEnds = 0;
+  bool progress(const std::string&, double done, double) override {
+    ++progressCalls;
+    return stopAt < 0 || done < stopAt;
+  }
+  void endProgress() override { ++progressEnds; }
 
  private:
   template <typename T>
