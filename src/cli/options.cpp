@@ -28,40 +28,35 @@ CLI::Validator inputFileCheck(const std::string& what) {
   return CLI::Validator(check, "FILE", "input file");
 }
 
-CLI::Validator jackknifeCheck() {
-  auto check = [](std::string& text) -> std::string {
+namespace {
+
+// A validator from a parser that throws the user's message for a value it refuses.
+template <class Parse>
+CLI::Validator parserCheck(Parse parse, const char* valueName, const char* name) {
+  auto check = [parse](std::string& text) -> std::string {
     try {
-      parseJackknife(text);
+      parse(text);
     } catch (const Error& e) {
       return e.what();
     }
     return {};
   };
-  return CLI::Validator(check, "N,FRACTION", "jackknife");
+  return CLI::Validator(check, valueName, name);
+}
+
+}  // namespace
+
+CLI::Validator jackknifeCheck() {
+  return parserCheck([](const std::string& t) { parseJackknife(t); }, "N,FRACTION", "jackknife");
 }
 
 CLI::Validator threadsCheck() {
-  auto check = [](std::string& text) -> std::string {
-    try {
-      analysis::parseThreads(text, kThreadsOption);
-    } catch (const Error& e) {
-      return e.what();
-    }
-    return {};
-  };
-  return CLI::Validator(check, "N", "threads");
+  return parserCheck([](const std::string& t) { analysis::parseThreads(t, kThreadsOption); }, "N",
+                     "threads");
 }
 
 CLI::Validator permutationsCheck() {
-  auto check = [](std::string& text) -> std::string {
-    try {
-      parsePermutations(text);
-    } catch (const Error& e) {
-      return e.what();
-    }
-    return {};
-  };
-  return CLI::Validator(check, "N", "permutations");
+  return parserCheck([](const std::string& t) { parsePermutations(t); }, "N", "permutations");
 }
 
 }  // namespace tessaly::cli

@@ -40,6 +40,9 @@ for f in by-numbers/*; do
   [ -e "by-tps/$name" ] || { fail "the TPS run did not write $name"; continue; }
   case $name in
     *.png) cmp -s "$f" "by-tps/$name" || fail "$name differs between the numeric and the TPS run" ;;
+    # The tables label the specimens by their TPS IDs, the numeric file's by their numbers.
+    *.csv) same_numbers <(cut -d, -f1,3- "$f" | tr , " ") <(cut -d, -f1,3- "by-tps/$name" | tr , " ") ||
+      fail "$name differs between the numeric and the TPS run" ;;
     *) same_numbers "$f" "by-tps/$name" || fail "$name differs between the numeric and the TPS run" ;;
   esac
 done
@@ -89,7 +92,10 @@ expect_line converted-ids.txt "gorilla-f-01"
 expect_line converted-ids.txt "orang-m-30"
 mkdir -p conv && cp converted.txt conv/apes
 analyze conv/apes "$APES/apes-groups.txt" by-converted
+[ "$(sed -n 2p by-tps/shape-variables.csv | cut -d, -f2)" = gorilla-f-01 ] ||
+  fail "shape-variables.csv does not label the specimens by their IDs"
 for f in by-tps/*; do
+  case $f in *.csv) continue ;; esac
   cmp -s "$f" "by-converted/$(basename "$f")" || fail "$(basename "$f") differs after convert"
 done
 set +e
