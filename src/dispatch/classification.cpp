@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/jackknife.h"
 #include "core/dload.h"
 #include "core/error.h"
 #include "core/format.h"
@@ -258,7 +259,7 @@ void JackKnife() {
 
   BusyPointer busy;
   const stats::JackknifeResult result =
-      stats::jacknife_assignments(s.pwscores, glist, njack, pjack, randomEngine());
+      analysis::jacknife_assignments(s.pwscores, glist, njack, pjack, randomEngine()());
   setResults(platform::Value(" "));
   setResults(platform::Value(result.out_text));
 }
