@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/replace_file.h"
 #include "shell/callback.h"
 #include "shell/windows.h"
 
@@ -146,20 +147,8 @@ std::string SessionRecorder::script(const std::string& folder) const {
   return out.str();
 }
 
-bool SessionRecorder::save(const std::string& path) const {
-  const std::string folder = fs::absolute(path).parent_path().string();
-  const std::string text = script(folder);
-  const fs::path tmp = path + ".part";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out << text;
-    if (!out.flush()) return false;
-  }
-  std::error_code ec;
-  fs::rename(tmp, path, ec);
-  if (ec) fs::remove(tmp, ec);
-  return !ec;
+void SessionRecorder::save(const std::string& path) const {
+  saveFile(path, script(fs::absolute(path).parent_path().string()));
 }
 
 void RecordingDialogs::noteFile(const std::optional<platform::FileChoice>& choice) {
@@ -200,9 +189,13 @@ std::string RecordingDialogs::question(const std::string& question, const std::s
 }
 
 void RecordingDialogs::message(const std::string& text, const std::string& title) {
-  // The titles under which the program reports an error that ended an action.
-  if (title == "Error" || title == "Tessaly Error") recorder_.markFailed();
   person_->message(text, title);
+}
+
+void RecordingDialogs::error(const std::string& text, const std::string& title) {
+  // Every error that ended an action is reported here, whatever its title.
+  recorder_.markFailed();
+  person_->error(text, title);
 }
 
 std::optional<platform::Pick> RecordingDialogs::pick(double axesHandle) {

@@ -108,6 +108,17 @@ struct CvaRun {
   stats::ManovaStats vstats;
 };
 
+// The MANOVA leaves out rows with a missing value; here every specimen must take part, so a
+// specimen whose shape variables are not finite is named instead.
+void requireFiniteShapes(const Matrix& shapes) {
+  for (Eigen::Index i = 0; i < shapes.rows(); ++i)
+    if (!shapes.row(i).allFinite())
+      throw Error(formatText(
+          "The shape variables of specimen %d are not finite numbers: its superimposition on "
+          "the reference failed, so the MANOVA cannot use it",
+          {static_cast<double>(i + 1)}));
+}
+
 CvaRun computeCva(const AnalysisState& s, Matrix codes) {
   const Eigen::Index n = s.DATA.cols();
   CvaRun run;
@@ -119,6 +130,7 @@ CvaRun computeCva(const AnalysisState& s, Matrix codes) {
   run.DATA = shape::getpsup(s.DATA, run.reference);
   run.pwscores = shape::getpw_arbit(run.reference, run.DATA);
   const Eigen::Index npw = run.pwscores.cols();
+  requireFiniteShapes(run.pwscores.leftCols(npw - 1));
   stats::ManovaResult result = stats::manova1(run.pwscores.leftCols(npw - 1), run.GLIST, 0.05);
   run.d = result.d;
   run.p = result.p;
@@ -163,13 +175,9 @@ void LoadGroupList() {
     throw Error("Load a landmark data file of at least three landmarks before the group list");
 
   Matrix codes = asCodeColumn(loaded->data, "group list");
-  if (codes.rows() != m) {
-    platform::dialogs().message(
-        formatText("Error: The data has %i entries, the group list has %i",
-                   {static_cast<double>(m), static_cast<double>(codes.rows())}),
-        "");
-    return;
-  }
+  if (codes.rows() != m)
+    throw Error(formatText("Error: The data has %i entries, the group list has %i",
+                           {static_cast<double>(m), static_cast<double>(codes.rows())}));
   checkGroupCodes(codes, "group list");
 
   CvaRun run;
