@@ -26,6 +26,17 @@ Matrix centredOnLastMean(const Matrix& scores, const RowVector& means) {
   return scores.leftCols(p).array() - means(p - 1);
 }
 
+// The MANOVA leaves out rows with a missing value; here every specimen must take part, so a
+// specimen whose shape variables are not finite is named instead.
+void requireFiniteShapes(const Matrix& shapes) {
+  for (Eigen::Index i = 0; i < shapes.rows(); ++i)
+    if (!shapes.row(i).allFinite())
+      throw Error(formatText(
+          "The shape variables of specimen %d are not finite numbers: its superimposition on "
+          "the reference failed, so the MANOVA cannot use it",
+          {static_cast<double>(i + 1)}));
+}
+
 }  // namespace
 
 Matrix normalisedReference(const Matrix& reference, Eigen::Index columns) {
@@ -56,6 +67,7 @@ Fit fit(const Matrix& data, const Matrix& codes, const std::optional<Matrix>& re
   f.pwscores = shape::getpw_arbit(f.reference, f.superimposed);
   f.variables = shapeVariables(f.pwscores);
   f.variableMeans = f.variables.colwise().mean();
+  requireFiniteShapes(f.variables);
   f.manova = stats::manova1(f.variables, f.codes, 0.05);
   f.axes = unitColumns(f.manova.stats.eigenvec);
   f.cvScores = centredOnLastMean(f.variables, f.variableMeans) * f.axes;

@@ -8,12 +8,10 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
-#include <charconv>
 #include <cstdlib>
-#include <cstring>
-#include <random>
 
 #include "app/qt_dialogs.h"
+#include "core/error.h"
 #include "core/random.h"
 #include "platform/platform.h"
 #include "platform/window_files.h"
@@ -37,22 +35,6 @@ std::string scriptValue(const Value& v) {
   for (Eigen::Index i = 0; i < m.size(); ++i) out += (i ? " " : "") + exactNumber(m(i));
   return out;
 }
-
-namespace {
-
-// The seed of this run: TESSALY_SEED when it holds one, a fresh one otherwise. The program
-// seeds its random numbers itself so that the session record can name the seed.
-std::uint64_t startSeed() {
-  if (const char* text = std::getenv("TESSALY_SEED")) {
-    std::uint64_t seed = 0;
-    const char* end = text + std::strlen(text);
-    if (*text && std::from_chars(text, end, seed).ptr == end) return seed;
-  }
-  std::random_device device;
-  return (std::uint64_t{device()} << 32) ^ device();
-}
-
-}  // namespace
 
 FrontEnd::FrontEnd(platform::Dialogs& person, platform::Clipboard* clipboard,
                    platform::Console* console)
@@ -79,7 +61,8 @@ void FrontEnd::startUp(const std::string& resourceFolder) {
     model().set(platform::ObjectModel::kRoot, "ScreenSize",
                 Value(RowVector{{1, 1, double(r.width()), double(r.height())}}));
   }
-  const std::uint64_t seed = startSeed();
+  // A TESSALY_SEED that is not a whole number stops the start with its message.
+  const std::uint64_t seed = startingSeed();
   setRandomSeed(seed);
   recorder_.setSeed(seed);
   shell::callFunction("Tessaly6l", {}, 0);
@@ -202,9 +185,11 @@ void FrontEnd::askSessionScript(QWidget* parent) {
       parent, tr("Save Session Script"), QDir::current().filePath(QStringLiteral("session.tss")),
       tr("Session scripts (*.tss);;All files (*)"), nullptr, QFileDialog::DontUseNativeDialog);
   if (path.isEmpty()) return;
-  if (!saveSessionScript(path.toStdString()))
-    QMessageBox::warning(parent, tr("Save Session Script"),
-                         tr("Cannot write the session script to %1.").arg(path));
+  try {
+    saveSessionScript(path.toStdString());
+  } catch (const Error& e) {
+    QMessageBox::warning(parent, tr("Save Session Script"), QString::fromStdString(e.what()));
+  }
 }
 
 void FrontEnd::showAbout(QWidget* parent) {

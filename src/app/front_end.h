@@ -41,8 +41,8 @@ class FrontEnd : public QObject {
   void userSet(platform::Handle object, const std::string& property, const platform::Value& v);
 
   SessionRecorder& recorder() { return recorder_; }
-  // Writes the record as a script; false when the file cannot be written.
-  bool saveSessionScript(const std::string& path) const { return recorder_.save(path); }
+  // Writes the record as a script; a file that cannot be written is an Error.
+  void saveSessionScript(const std::string& path) const { recorder_.save(path); }
 
  private:
   void onChange(const platform::Change& change);

@@ -44,8 +44,8 @@ class SessionRecorder {
 
   // The whole record as a script whose relative paths are taken from `folder`.
   std::string script(const std::string& folder) const;
-  // Writes the script; false when the file cannot be written.
-  bool save(const std::string& path) const;
+  // Writes the script; a file that cannot be written is an Error naming it and the reason.
+  void save(const std::string& path) const;
 
   bool empty() const { return entries_.empty(); }
   void clear() { entries_.clear(); }
@@ -92,6 +92,7 @@ class RecordingDialogs : public platform::Dialogs {
   std::string question(const std::string& question, const std::string& title,
                        const std::vector<std::string>& buttons) override;
   void message(const std::string& text, const std::string& title) override;
+  void error(const std::string& text, const std::string& title) override;
   std::optional<platform::Pick> pick(double axesHandle) override;
   bool progress(const std::string& title, double done, double total) override;
   void endProgress() override { person_->endProgress(); }

@@ -113,10 +113,7 @@ std::vector<OutputFile> writeDeformationPictures(Session& session, const std::st
         visibleExaggeration(s.reference, s.Vmatrix.col(t - 1), s.CVAScores.col(t - 1));
     set(session, "ShowBox", "String", std::to_string(t));
     set(session, "ExagerationBox", "String", formatText("%.10g", {e.factor()}));
-    const std::size_t shown = session.dialogs().messages().size();
     call(session, "Tessalysw('ShowPCADeformation', 2)");
-    if (session.dialogs().messages().size() > shown)
-      throw Error(session.dialogs().messages().back().text);
     plotlib::title(deformationTitle(t, e));
     for (const char* ext : {"png", "svg"}) {
       Step print;

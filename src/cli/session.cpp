@@ -185,6 +185,8 @@ void Session::watchResults() {
 }
 
 void Session::startUp(const std::string& resourceFolder) {
+  // A TESSALY_SEED that is not a whole number stops the start with its message.
+  setRandomSeed(startingSeed());
   platform::setResourceFolder(resourceFolder);
   watchResults();
   const shell::Values result = shell::callFunction("Tessaly6l", {}, 1);

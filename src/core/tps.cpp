@@ -430,7 +430,7 @@ TpsData readLandmarkFile(const std::string& path, bool* opened) {
     }
   }
   TpsData out;
-  out.rows = dload(path, opened);
+  out.rows = dload(path, opened, &out.warnings);
   return out;
 }
 

@@ -36,7 +36,7 @@ TpsData parseTps(std::string_view text, const std::string& path);
 bool readWholeFile(const std::string& path, std::string& text);
 
 // Reads a landmark data file of either kind: TPS when isTpsText says so, else the numeric
-// text file of dload, read exactly as dload reads it (labels empty, no warnings). When the
+// text file of dload, read exactly as dload reads it (labels empty, dload's warnings). When the
 // file cannot be opened, *opened is set to false and rows is dload's 1-by-1 matrix -1.
 TpsData readLandmarkFile(const std::string& path, bool* opened = nullptr);
 

@@ -328,20 +328,17 @@ void SaveGroupListUNCVA() {
 
 void SaveUnknownCVAScores() {
   const auto& s = analysisState();
-  const OutputOutcome outcome =
-      writeOutputFile("File Name for Unknown Specimens CVA Scores", FileMode::Replace, [&] {
-        if (s.UCVASCORES.rows() < s.NUCVASCORES.rows())
-          throw Error(formatText("There are %i unknown specimens but CVA scores for only %i",
-                                 {count(s.NUCVASCORES.rows()), count(s.UCVASCORES.rows())}));
-        std::string text;
-        for (Eigen::Index i = 0; i < s.NUCVASCORES.rows(); ++i) {
-          text += formatText(" %f ", FormatArgs().add(Matrix(s.UCVASCORES.row(i))));
-          text += formatText(" \n ");
-        }
-        return text;
-      });
-  if (outcome == OutputOutcome::NotOpened)
-    platform::dialogs().message("Sorry, error on file open", "");
+  writeOutputFile("File Name for Unknown Specimens CVA Scores", FileMode::Replace, [&] {
+    if (s.UCVASCORES.rows() < s.NUCVASCORES.rows())
+      throw Error(formatText("There are %i unknown specimens but CVA scores for only %i",
+                             {count(s.NUCVASCORES.rows()), count(s.UCVASCORES.rows())}));
+    std::string text;
+    for (Eigen::Index i = 0; i < s.NUCVASCORES.rows(); ++i) {
+      text += formatText(" %f ", FormatArgs().add(Matrix(s.UCVASCORES.row(i))));
+      text += formatText(" \n ");
+    }
+    return text;
+  });
 }
 
 void RunAssignmentTest() {

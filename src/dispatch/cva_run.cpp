@@ -128,13 +128,9 @@ void LoadGroupList() {
     throw Error("Load a landmark data file of at least three landmarks before the group list");
 
   Matrix codes = asCodeColumn(loaded->data, "group list");
-  if (codes.rows() != m) {
-    platform::dialogs().message(
-        formatText("Error: The data has %i entries, the group list has %i",
-                   {static_cast<double>(m), static_cast<double>(codes.rows())}),
-        "");
-    return;
-  }
+  if (codes.rows() != m)
+    throw Error(formatText("Error: The data has %i entries, the group list has %i",
+                           {static_cast<double>(m), static_cast<double>(codes.rows())}));
   checkGroupCodes(codes, "group list");
 
   CvaRun run;

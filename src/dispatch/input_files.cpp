@@ -7,15 +7,26 @@
 
 namespace tessaly::dispatch {
 
+namespace {
+
+void warn(const std::vector<std::string>& warnings) {
+  for (const std::string& w : warnings) platform::dialogs().message(w, "Warning");
+}
+
+}  // namespace
+
 LoadedFile readInputFile(const std::string& path, FileKind kind, bool* opened) {
   LoadedFile file;
   switch (kind) {
-    case FileKind::Numeric:
-      file.data = dload(path, opened);
+    case FileKind::Numeric: {
+      std::vector<std::string> warnings;
+      file.data = dload(path, opened, &warnings);
+      warn(warnings);
       break;
+    }
     case FileKind::Landmarks: {
       TpsData d = readLandmarkFile(path, opened);
-      for (const std::string& w : d.warnings) platform::dialogs().message(w, "Warning");
+      warn(d.warnings);
       file.data = std::move(d.rows);
       file.labels = std::move(d.labels);
       break;
@@ -25,6 +36,7 @@ LoadedFile readInputFile(const std::string& path, FileKind kind, bool* opened) {
       const GroupNames none;
       const GroupNames& known = kind == FileKind::UnknownCodes ? analysisState().GNAMES : none;
       GroupList list = readGroupList(path, opened, known);
+      warn(list.warnings);
       file.data = std::move(list.codes);
       file.names = std::move(list.names);
       break;

@@ -28,12 +28,15 @@ enum class FileKind { Numeric, Landmarks, GroupList, UnknownCodes };
 // changing the state. A file that cannot be opened, a malformed line or a ragged row is a
 // tessaly::Error naming the file and the problem, thrown before anything is returned, so the
 // caller's state is left as it was. The argument is not used (callers pass 1). The warnings
-// of a TPS file are shown in message boxes titled "Warning".
+// of the reader (a TPS file's, lines left unread after an empty line) are shown in message
+// boxes titled "Warning".
 std::optional<LoadedFile> mfload(int unused = 1, FileKind kind = FileKind::Numeric);
 
 // A row of landmark data (the data, the unknowns, a reference) holds x1 y1 ... xk yk and then
 // the centroid size: an odd number of columns. An Error naming the file, its column count and
-// what a row must hold when the file read has an even number of columns.
+// what a row must hold when the file read has an even number of columns. A specimen with a
+// coordinate that is not a finite number, or with all its landmarks at one point (no size, a
+// common placeholder), is an Error that names the specimen and the file.
 void checkLandmarkColumns(const LoadedFile& file);
 
 }  // namespace tessaly::dispatch

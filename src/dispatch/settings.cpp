@@ -94,16 +94,14 @@ void CodeLoad() {
   auto loaded = mfload(1);
   // A cancelled dialog or a file that cannot be read changes nothing.
   if (!loaded) return;
+  // A file of the wrong shape changes nothing either: the symbols stay as they were.
+  if (loaded->data.cols() != 6)
+    throw Error(
+        "The file loaded does not have the correct dimensions to be a Group Code File, Please "
+        "try another file");
   auto& s = analysisState();
   s.altcode = scalar(1);
-  if (loaded->data.cols() == 6) {
-    s.codearray = std::move(loaded->data);
-  } else {
-    platform::dialogs().message(
-        "The file loaded does not have the correct dimensions to be a Group Code File, Please "
-        "try another file",
-        "");
-  }
+  s.codearray = std::move(loaded->data);
 }
 
 void SetBWCode() {

@@ -106,7 +106,7 @@ void Tessalysw(const std::string& action, const platform::Value& fpass) {
       return;
     }
   }
-  platform::dialogs().message("Fell through Loop!", "");
+  reportError("Fell through Loop!");
 }
 
 }  // namespace tessaly::dispatch

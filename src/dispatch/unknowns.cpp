@@ -103,20 +103,16 @@ void LoadReference() {
   auto& s = analysisState();
   const Matrix& ref = loaded->data;
   const Eigen::Index mg = ref.rows(), ng = ref.cols(), n = s.DATA.cols();
+  // A file that does not fit fails the load, and the analysis goes back to the consensus.
   if (ng != n) {
-    platform::dialogs().message(
-        "The number of landmarks in the reference does not match the number of landmarks in "
-        "the data, Reverting to consensus reference",
-        "Reference Error");
     s.referencetype = scalar(0);
-    return;
+    throw Error(
+        "The number of landmarks in the reference does not match the number of landmarks in "
+        "the data, Reverting to consensus reference");
   }
   if (mg > 1) {
-    platform::dialogs().message(
-        "The reference file had more than 1 specimen,  Reverting to consensus specimen",
-        "Reference Error");
     s.referencetype = scalar(0);
-    return;
+    throw Error("The reference file had more than 1 specimen,  Reverting to consensus specimen");
   }
   Matrix normalised = analysis::normalisedReference(ref, n);
   std::string text = formatText("Successfully loaded reference file %s with %f landmarks",

@@ -261,7 +261,8 @@ Matrix splineWeights(const Matrix& refxy, const Matrix& targetxy) {
   const Eigen::Index k = refxy.cols();
   Matrix rhs = Matrix::Zero(k + 3, 2);
   rhs.topRows(k) = (targetxy - refxy).transpose();
-  return shape::gettspl(refxy).partialPivLu().solve(rhs);
+  shape::requireDistinctLandmarks(refxy);
+  return shape::splineFactor(shape::gettspl(refxy)).solve(rhs);
 }
 
 DeformationGrid deformationGrid(const Matrix& refxy, const Matrix& weight, const RowVector& a,

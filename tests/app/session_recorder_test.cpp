@@ -99,14 +99,17 @@ TEST(RecordingDialogs, NotesTheAnswersAndTheErrorsOfTheRunningStep) {
   EXPECT_EQ(dialogs.question("Go on?", "", {"Yes", "No"}), "No");
   ASSERT_TRUE(dialogs.pick(1));
   EXPECT_FALSE(dialogs.getFile("*.*", "Data"));  // nothing left: cancelled
-  dialogs.message("Index exceeds matrix dimensions.", "Error");
+  // What fails the step is the error report, not the title of a box.
+  dialogs.message("The group list was read.", "Error");
+  dialogs.error("Index exceeds matrix dimensions.", "Reference Error");
   r.endStep();
   const auto steps = readBack(r.script("/"));
   ASSERT_EQ(steps.size(), 3u);
   EXPECT_EQ(steps[1].name, "JackKnife");
   EXPECT_EQ(steps[1].args, (std::vector<std::string>{"50", "0.1", "No", "1.5,2.5,3", ""}));
   EXPECT_TRUE(steps[0].continueOnError);
-  EXPECT_EQ(person.messages().size(), 1u);  // the message still reaches the person
+  ASSERT_EQ(person.messages().size(), 2u);  // both still reach the person
+  EXPECT_TRUE(person.messages().back().error);
 }
 
 // A run the person stopped changed nothing: replaying it would draw a seed the windows did

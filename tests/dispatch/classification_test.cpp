@@ -145,16 +145,22 @@ TEST_F(ClassificationTest, UnknownsListNeedsScoresMatchingTheCodes) {
   EXPECT_TRUE(dialogs.saveRequests.empty());
 }
 
-TEST_F(ClassificationTest, CancelledOrUnopenableFilesWriteNothing) {
+TEST_F(ClassificationTest, CancelledFilesWriteNothingAndUnopenableOnesSayWhy) {
   misassignedState();
+  const fs::path missing = fs::absolute(folder / "missing" / "out.txt");
   for (const char* action :
        {"SaveGroupListCVA", "WriteGrouping", "RunAssignmentTest", "RunDetailedAssignment"}) {
+    dialogs.messages.clear();
     dialogs.cancelSave();
     run(action);
-    dialogs.chooseSave(folder / "missing" / "out.txt");
+    EXPECT_TRUE(dialogs.messages.empty()) << action;
+    dialogs.chooseSave(missing);
     run(action);
+    ASSERT_EQ(dialogs.messages.size(), 1u) << action;
+    EXPECT_EQ(dialogs.messages[0].text,
+              "Cannot write " + missing.string() + ": No such file or directory");
+    EXPECT_TRUE(dialogs.messages[0].error);
   }
-  EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_EQ(dialogs.saveRequests.size(), 8u);
   EXPECT_TRUE(fs::is_empty(folder));
 }
@@ -332,7 +338,9 @@ TEST_F(ClassificationTest, UnknownScoresReplaceTheirFile) {
   dialogs.chooseSave(folder / "missing" / "scores.txt");
   run("SaveUnknownCVAScores");
   ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].text, "Sorry, error on file open");
+  EXPECT_EQ(dialogs.messages[0].text, "Cannot write " + fs::absolute(folder).string() +
+                                          "/missing/scores.txt: No such file or directory");
+  EXPECT_TRUE(dialogs.messages[0].error);
 
   // Scores missing for an unknown: the old file stays whole.
   s.UCVASCORES.conservativeResize(1, 3);

@@ -198,7 +198,7 @@ TEST_F(CvaRunTest, WrongGroupListChangesNothing) {
 
   ASSERT_EQ(dialogs.messages.size(), 5u);
   EXPECT_EQ(dialogs.messages[0].text, "Error: The data has 167 entries, the group list has 166");
-  EXPECT_EQ(dialogs.messages[0].title, "");
+  EXPECT_TRUE(dialogs.messages[0].error);
   EXPECT_EQ(dialogs.messages[1].text, "Error: The data has 167 entries, the group list has 168");
   EXPECT_THAT(dialogs.messages[2].text, HasSubstr("14"));
   EXPECT_THAT(dialogs.messages[3].text, HasSubstr("Line 41 of the group list holds 1.5"));

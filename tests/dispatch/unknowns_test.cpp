@@ -63,11 +63,11 @@ TEST_F(UnknownsTest, UnfitReferenceRevertsToTheConsensus) {
   ASSERT_EQ(dialogs.messages.size(), 2u);
   EXPECT_EQ(dialogs.messages[0].text,
             "The reference file had more than 1 specimen,  Reverting to consensus specimen");
-  EXPECT_EQ(dialogs.messages[0].title, "Reference Error");
+  EXPECT_TRUE(dialogs.messages[0].error);
   EXPECT_EQ(dialogs.messages[1].text,
             "The number of landmarks in the reference does not match the number of landmarks "
             "in the data, Reverting to consensus reference");
-  EXPECT_EQ(dialogs.messages[1].title, "Reference Error");
+  EXPECT_TRUE(dialogs.messages[1].error);
   EXPECT_EQ(state().referencetype, scalar(0));
   EXPECT_EQ(state().reference, Matrix::Constant(1, 17, 0.25));
   EXPECT_TRUE(drawn().empty());

@@ -107,4 +107,22 @@ head -n 166 "$APES/apes-groups.txt" >short.txt
 check_refused 'LoadGroupList: Error: The data has 167 entries, the group list has 166' \
   analyze "$APES/apes.txt" short.txt --out o3
 
+# A TESSALY_SEED that is not a whole number is refused before anything runs.
+TESSALY_SEED=7x check_refused 'TESSALY_SEED must be a whole number of 0 or more, not "7x"' \
+  analyze "$APES/apes.txt" "$APES/apes-groups.txt" --out o4
+[ ! -e o4 ] || fail "a refused seed let the run start"
+
+# An empty line after specimen 100 ends the data there, and the run says what it left out.
+{ head -n 100 "$APES/apes.txt"; echo; tail -n 67 "$APES/apes.txt"; } >gap.txt
+head -n 100 "$APES/apes-groups.txt" >gap-groups.txt
+"$BATCH" analyze gap.txt gap-groups.txt --out o5 >gap.out 2>gap.err || fail "the run on gap.txt failed"
+expect_line gap.out "message (Warning): $WORK/gap.txt: 67 lines after line 101 were not read: the data end at the first empty line"
+
+# A save that cannot be written fails its step, naming the file and the reason.
+mkdir -p target.txt
+printf 'LoadData %s\nLoadGroupList %s\nSaveWarp target.txt\n' "$APES/apes.txt" "$APES/apes-groups.txt" >warp.tss
+set +e; "$BATCH" warp.tss >warp.out 2>warp.err; status=$?; set -e
+[ "$status" = 1 ] || fail "a failed save exited with $status"
+expect_line warp.err "warp.tss:3: Cannot write $WORK/target.txt: Is a directory"
+
 finish

@@ -24,6 +24,7 @@ class ScriptedDialogs : public platform::Dialogs {
   struct Message {
     std::string text;
     std::string title;
+    bool error = false;  // reported through error(): it ended an action
   };
 
   std::deque<std::optional<platform::FileChoice>> files;  // answers to getFile
@@ -88,6 +89,9 @@ class ScriptedDialogs : public platform::Dialogs {
   }
   void message(const std::string& text, const std::string& title) override {
     messages.push_back({text, title});
+  }
+  void error(const std::string& text, const std::string& title) override {
+    messages.push_back({text, title, true});
   }
   std::optional<platform::Pick> pick(double) override { return next(picks); }
   // The person stops a long action once `stopAt` steps are done (never when negative).
