@@ -23,7 +23,8 @@ struct AnalyzeOptions {
   std::string jackknife;     // optional "N,FRACTION"
   std::string groupNames;    // optional file of lines "code name" for a list of codes
   std::optional<std::uint64_t> seed;
-  bool verbose = false;  // diagnostic console lines to the error stream (else dropped)
+  bool verbose = false;   // diagnostic console lines to the error stream (else dropped)
+  bool ellipses = false;  // the score picture draws the groups' 95% confidence ellipses
 };
 
 // One file that the analysis writes into the output folder.

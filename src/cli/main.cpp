@@ -95,6 +95,8 @@ int main(int argc, char** argv) {
                    "names of the group codes: lines of a code and its name")
       ->check(tessaly::cli::inputFileCheck("file of group names"));
   CLI::Option* seedOption = analyze->add_option("--seed", seed, "seed of the random numbers");
+  analyze->add_flag("--ellipses", options.ellipses,
+                    "draw the 95% confidence ellipses of the groups and their means in cva.png");
   analyze->add_flag("--verbose", options.verbose,
                     "show the diagnostic lines of the numeric routines (on standard error)");
 

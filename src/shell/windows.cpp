@@ -8,6 +8,7 @@
 #include "core/error.h"
 #include "core/format.h"
 #include "dispatch/actions.h"
+#include "dispatch/results_window.h"
 #include "platform/platform.h"
 #include "platform/window_files.h"
 #include "shell/callback.h"
@@ -131,7 +132,7 @@ Values Tessaly6l(const Values& args, int nargout) {
 
 Values AuxBox(const Values& args, int nargout) {
   if (!args.empty()) return callByName("AuxBox", args, nargout);
-  Handle fig = platform::openfig("AuxBox", "reuse");
+  Handle fig = dispatch::openResultsWindow();
   finishWindow(fig);
   if (nargout > 0) return {Value(fig)};
   return {};

@@ -161,20 +161,25 @@ TEST_F(LoadingTest, UnreadableFilesAreReportedAndChangeNothing) {
 
 // Rows of an even number of columns have no room for the centroid size: refused at once by
 // every action that reads landmark rows, naming the file and what a row must hold.
-TEST_F(LoadingTest, LandmarkRowsOfAnEvenColumnCountAreRefused) {
+TEST_F(LoadingTest, LandmarkRowsOfAnEvenColumnCountOrOfOneColumnAreRefused) {
   runWithFile("LoadData", writeFile("good.txt", "1 2 3 4 5 6 7\n2 3 4 5 6 7 8\n"));
   const AnalysisState before = state();
   const std::string fileBox = stringOf("FileBox");
   writeFile("even.txt", "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16\n");
-  for (const char* action : {"LoadData", "LoadUData", "LoadReference"}) {
-    dialogs.messages.clear();
-    runWithFile(action, folder / "even.txt");
-    ASSERT_EQ(dialogs.messages.size(), 1u) << action;
-    EXPECT_EQ(dialogs.messages[0].text,
-              "The file even.txt has 16 columns: a row of landmark data must hold x1 y1 ... xk yk "
-              "and then the centroid size, an odd number of columns")
-        << action;
-  }
+  writeFile("one.txt", "1\n2\n3\n");
+  const std::string rows =
+      "a row of landmark data must hold x1 y1 ... xk yk and then the "
+      "centroid size";
+  for (const auto& [file, message] :
+       {std::pair{"even.txt",
+                  "The file even.txt has 16 columns: " + rows + ", an odd number of columns"},
+        std::pair{"one.txt", "The file one.txt has one column: " + rows}})
+    for (const char* action : {"LoadData", "LoadUData", "LoadReference"}) {
+      dialogs.messages.clear();
+      runWithFile(action, folder / file);
+      ASSERT_EQ(dialogs.messages.size(), 1u) << action;
+      EXPECT_EQ(dialogs.messages[0].text, message) << action;
+    }
   const auto& s = state();
   EXPECT_EQ(s.DATA, before.DATA);
   EXPECT_EQ(s.UDATA.size(), 0);
@@ -233,6 +238,39 @@ TEST_F(LoadingTest, ClearDataForgetsDataAndResultsButKeepsSettings) {
   EXPECT_TRUE(drawn().empty());
 }
 
+// Results of other specimens, and results after Clear Data, are refused until the next run;
+// a file of the same specimens keeps them.
+TEST_F(LoadingTest, ResultsOfOtherDataAreRefused) {
+  auto& s = state();
+  runWithFile("LoadData", writeFile("data.txt", tenByTwentyFive()));
+  s.CVAScores = Matrix::Ones(10, 2);
+  s.reference = Matrix::Ones(1, 25);
+  s.hasVstats = true;
+  const std::string stale =
+      "The CVA results belong to data that is no longer loaded: load the group list to run the "
+      "CVA again";
+  auto saveScores = [&] {
+    dialogs.messages.clear();
+    dialogs.chooseSave(folder / "cva.txt");
+    run("SavePCA");
+    return dialogs.messages.empty() ? std::string() : dialogs.messages[0].text;
+  };
+  runWithFile("LoadData", writeFile("same.txt", tenByTwentyFive()));
+  EXPECT_EQ(saveScores(), "");
+  runWithFile("LoadData", writeFile("three.txt", "1 2 3 4 5 6 7\n2 3 4 5 6 7 8\n3 4 5 6 7 8 9\n"));
+  EXPECT_EQ(saveScores(), stale);
+  s.resultsStale = false;
+  run("ClearData");
+  EXPECT_EQ(saveScores(), stale);
+  for (const char* action : {"ShowPCAAxis", "ScreePlot", "CheckSig", "ShowGrouping", "JackKnife"}) {
+    dialogs.messages.clear();
+    dialogs.inputs.push_back(std::vector<std::string>{"10", "0.1"});
+    run(action);
+    ASSERT_EQ(dialogs.messages.size(), 1u) << action;
+    EXPECT_EQ(dialogs.messages[0].text, stale) << action;
+  }
+}
+
 // Clearing first and loading gives the state of loading alone, apart from the MANOVA results
 // that clearing keeps.
 TEST_F(LoadingTest, ClearThenLoadEqualsLoadAlone) {
@@ -268,7 +306,7 @@ TEST_F(LoadingTest, UnknownActionNamesFallThrough) {
     EXPECT_EQ(m.title, "");
   }
   EXPECT_TRUE(dialogs.fileRequests.empty());
-  EXPECT_EQ(actionNames().size(), 50u);
+  EXPECT_EQ(actionNames().size(), 54u);
 }
 
 }  // namespace
