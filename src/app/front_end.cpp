@@ -1,6 +1,7 @@
 #include "app/front_end.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -8,11 +9,13 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
+#include <QUrl>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <random>
 
+#include "app/install_paths.h"
 #include "app/qt_dialogs.h"
 #include "core/random.h"
 #include "platform/platform.h"
@@ -193,6 +196,16 @@ void FrontEnd::addOwnEntries(FigureWindow* window) {
   quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));  // some desktops name no quit key
   connect(quit, &QAction::triggered, qApp, &QApplication::closeAllWindows);
   QMenu* help = window->topMenu(tr("Help"));
+  QAction* guide = help->addAction(tr("User Guide"));
+  guide->setShortcut(QKeySequence::HelpContents);
+  connect(guide, &QAction::triggered, this, [window] {
+    const std::string path = userGuide();
+    if (path.empty() ||
+        !QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path))))
+      QMessageBox::information(window, tr("User Guide"),
+                               tr("The user guide (README.md) was not found or could not be "
+                                  "opened."));
+  });
   QAction* about = help->addAction(tr("About Tessaly"));
   connect(about, &QAction::triggered, this, [this, window] { showAbout(window); });
 }

@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/install_paths.h"
 #include "app/qt_dialogs.h"
 #include "dispatch/state.h"
 #include "platform/platform.h"
@@ -195,7 +196,10 @@ TEST_F(FrontEndTest, LoadingAndQuittingHaveShortcuts) {
       for (QAction* a : top->menu()->actions())
         if (!a->shortcut().isEmpty()) own << a->text() + " " + a->shortcut().toString();
   EXPECT_TRUE(own.contains("Quit Ctrl+Q")) << own.join(", ").toStdString();
+  EXPECT_TRUE(own.contains("User Guide " + QKeySequence(QKeySequence::HelpContents).toString()))
+      << own.join(", ").toStdString();
   EXPECT_TRUE(own.contains("Save Session Script... Ctrl+S")) << own.join(", ").toStdString();
+  EXPECT_EQ(fs::path(userGuide()).filename(), "README.md");  // found in the source tree
 }
 
 TEST_F(FrontEndTest, ThePictureGoesToTheClipboardAsImageAndSvg) {
