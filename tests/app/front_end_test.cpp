@@ -324,6 +324,21 @@ TEST_F(FrontEndTest, MessageBoxesOfOneTitleDoNotPileUp) {
   EXPECT_EQ(dialogs.openMessage("Tessaly Error"), nullptr);
 }
 
+// Clear Data asks first while there are results not yet saved; a cancel clears nothing and
+// records nothing. After a save it does not ask.
+TEST_F(FrontEndTest, ClearDataAsksBeforeResultsNotYetSavedGo) {
+  runAnalysis();
+  person.answer("Cancel");
+  click("pushbutton3");
+  EXPECT_NE(widget<QLabel>("FileBox")->text(), "No File Loaded");
+  EXPECT_EQ(front->recorder().script("/").find("ClearData"), std::string::npos);
+  person.answer((folder / "eigen.txt").string());
+  menuEntry("Tessalysw('SaveEigen')")->trigger();
+  click("pushbutton3");
+  EXPECT_EQ(widget<QLabel>("FileBox")->text(), "No File Loaded");
+  EXPECT_EQ(person.pending(), 0u);
+}
+
 TEST_F(FrontEndTest, ThePointerFollowsTheFigure) {
   FigureWindow* main = front->mainWindow();
   menuEntry("spiffyfish")->trigger();
