@@ -1,6 +1,7 @@
 #include "app/front_end.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -8,11 +9,15 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
+#include <QUrl>
+#include <charconv>
 #include <cstdlib>
 
+#include "app/install_paths.h"
 #include "app/qt_dialogs.h"
 #include "core/error.h"
 #include "core/random.h"
+#include "dispatch/state.h"
 #include "platform/platform.h"
 #include "platform/window_files.h"
 #include "shell/callback.h"
@@ -145,6 +150,11 @@ void FrontEnd::activate(Handle object) {
   if (!model().hasProperty(object, property)) return;
   const std::string text = model().get(object, property).toText();
   if (text.find_first_not_of(" \t\r\n") == std::string::npos) return;
+  // Asked before the step, so that the record (and a replay) holds only what was done.
+  if (text.find("'ClearData'") != std::string::npos &&
+      !mayDiscard("There are CVA results not yet saved. Clear the data anyway?", "Clear Data",
+                  "Clear"))
+    return;
   running_ = true;
   recorder_.beginStep(text);
   QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -153,7 +163,21 @@ void FrontEnd::activate(Handle object) {
   if (!ok) recorder_.markFailed();
   recorder_.endStep();
   running_ = false;
+  noteSaving(text, ok);
   syncWindows();
+}
+
+bool FrontEnd::mayDiscard(const std::string& question, const std::string& title,
+                          const std::string& yes) {
+  if (!unsaved_) return true;
+  return dialogs_.question(question, title, {yes, "Cancel"}) == yes;
+}
+
+void FrontEnd::noteSaving(const std::string& callback, bool ok) {
+  if (!ok) return;
+  const auto has = [&](const char* word) { return callback.find(word) != std::string::npos; };
+  if (has("'LoadGroupList'")) unsaved_ = dispatch::analysisState().hasVstats;
+  if (has("'Save") || has("'Write") || has("AuxBoxsw") || has("'ClearData'")) unsaved_ = false;
 }
 
 void FrontEnd::userSet(Handle object, const std::string& property, const Value& v) {
@@ -174,8 +198,21 @@ void FrontEnd::addOwnEntries(FigureWindow* window) {
   file->addSeparator();
   QAction* quit = file->addAction(tr("Quit"));
   quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));  // some desktops name no quit key
-  connect(quit, &QAction::triggered, qApp, &QApplication::closeAllWindows);
+  connect(quit, &QAction::triggered, this, [this] {
+    if (mayDiscard("There are CVA results not yet saved. Quit anyway?", "Quit", "Quit"))
+      QApplication::closeAllWindows();
+  });
   QMenu* help = window->topMenu(tr("Help"));
+  QAction* guide = help->addAction(tr("User Guide"));
+  guide->setShortcut(QKeySequence::HelpContents);
+  connect(guide, &QAction::triggered, this, [window] {
+    const std::string path = userGuide();
+    if (path.empty() ||
+        !QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path))))
+      QMessageBox::information(window, tr("User Guide"),
+                               tr("The user guide (README.md) was not found or could not be "
+                                  "opened."));
+  });
   QAction* about = help->addAction(tr("About Tessaly"));
   connect(about, &QAction::triggered, this, [this, window] { showAbout(window); });
 }

@@ -50,6 +50,9 @@ class FrontEnd : public QObject {
   void addOwnEntries(FigureWindow* window);
   void askSessionScript(QWidget* parent);
   void showAbout(QWidget* parent);
+  // Whether the person lets go of results not yet saved (asked only when there are some).
+  bool mayDiscard(const std::string& question, const std::string& title, const std::string& yes);
+  void noteSaving(const std::string& callback, bool ok);
 
   SessionRecorder recorder_;
   RecordingDialogs dialogs_;
@@ -57,6 +60,7 @@ class FrontEnd : public QObject {
   int listener_ = 0;
   bool running_ = false;
   bool syncPending_ = false;
+  bool unsaved_ = false;  // a CVA ran and nothing has been saved since
 };
 
 // The text of a property value as a script's set step gives it.

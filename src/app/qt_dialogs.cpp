@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProgressDialog>
+#include <QPointer>
 #include <QPushButton>
 #include <QUrl>
 #include <algorithm>
@@ -156,13 +157,23 @@ void QtDialogs::endProgress() {
 
 void QtDialogs::message(const std::string& text, const std::string& title) {
   const bool error = title == "Error" || title == "Tessaly Error";
-  auto* box = new QMessageBox(error ? QMessageBox::Warning : QMessageBox::Information,
-                              title.empty() ? QStringLiteral("Tessaly") : qs(title), qs(text),
-                              QMessageBox::Ok, activeWindow());
-  box->setAttribute(Qt::WA_DeleteOnClose);
-  box->setModal(false);
-  box->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  box->show();  // returns at once: the program goes on while the message is up
+  const QString shownTitle = title.empty() ? QStringLiteral("Tessaly") : qs(title);
+  // A message of a title still on screen replaces that box's text: boxes do not pile up.
+  QPointer<QMessageBox>& box = boxes_[shownTitle];
+  if (!box) {
+    QWidget* parent = activeWindow();
+    if (!parent || qobject_cast<QMessageBox*>(parent))
+      parent = mainWindow_ ? mainWindow_() : nullptr;
+    box = new QMessageBox(QMessageBox::NoIcon, shownTitle, QString(), QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  }
+  box->setIcon(error ? QMessageBox::Warning : QMessageBox::Information);
+  box->setText(qs(text));
+  box->show();   // returns at once: the program goes on while the message is up
+  box->raise();  // in front of the window that asked for it
+  box->activateWindow();
 }
 
 std::optional<platform::Pick> QtDialogs::pick(double axesHandle) {

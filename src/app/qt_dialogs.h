@@ -2,8 +2,11 @@
 // The dialogs, clipboard and console of the windows: Qt file, input and question dialogs,
 // message boxes that do not block, picks as clicks in the plot, the system clipboard, and
 // the terminal the program was started from as its console.
+#include <QMessageBox>
+#include <QPointer>
 #include <functional>
 #include <memory>
+#include <map>
 #include <string>
 
 #include "app/figure_canvas.h"
@@ -22,6 +25,13 @@ class QtDialogs : public platform::Dialogs {
 
   // A folder offered beside the usual places of the file dialogs (the example data).
   void setExampleFolder(const std::string& folder) { examples_ = folder; }
+  // The window that message boxes stand in front of when no window is active.
+  void setMainWindow(std::function<QWidget*()> main) { mainWindow_ = std::move(main); }
+  // The message box of that title while it is on screen (nullptr otherwise).
+  QMessageBox* openMessage(const QString& title) const {
+    auto it = boxes_.find(title);
+    return it == boxes_.end() ? nullptr : it->second.data();
+  }
 
   std::optional<platform::FileChoice> getFile(const std::string& filter,
                                               const std::string& title) override;
@@ -41,6 +51,8 @@ class QtDialogs : public platform::Dialogs {
   std::optional<platform::FileChoice> file(bool save, const std::string& filter,
                                            const std::string& title);
   std::function<FigureCanvas*(platform::Handle)> canvasOf_;
+  std::function<QWidget*()> mainWindow_;
+  std::map<QString, QPointer<QMessageBox>> boxes_;
   std::string examples_;
   std::unique_ptr<QProgressDialog> progress_;
 };

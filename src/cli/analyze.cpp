@@ -113,6 +113,7 @@ std::vector<OutputFile> analyzeOutputs(const AnalyzeOptions& o) {
       {"pw-scores.txt", "partial warp and uniform scores, then the centroid size"},
       {"reference.txt", "the reference configuration x1 y1 ... xk yk cs"},
       {"significance.txt", "the tests of significance of the canonical dimensions"},
+      {"dimension-tests.csv", "eigenvalue, percent and test of every canonical dimension"},
       {"membership.txt", "given and assigned group of every specimen"},
       {"assignment.txt", "assignment test with significance levels"},
       {"detailed-assignment.txt", "distance of every specimen to every group mean"},
@@ -249,6 +250,7 @@ int runAnalyze(const AnalyzeOptions& o, Session& session, std::ostream& out, std
     act("SaveRef", {outPath("reference.txt")});
     act("WriteSig", {outPath("significance.txt")});
     act("SaveTidyTables", {outPath("shape-variables.csv"), outPath("procrustes-coordinates.csv")});
+    act("SaveDimensionTests", {outPath("dimension-tests.csv")});
 
     act("SaveGroupListCVA", {outPath("membership.txt")});
     if (hasUnknowns(o)) {
@@ -270,6 +272,7 @@ int runAnalyze(const AnalyzeOptions& o, Session& session, std::ostream& out, std
       print("procrustes.png");
       print("procrustes.svg");
     }
+    if (o.ellipses) act("ConfidenceEllipses", {});
     act("ShowPCAAxis", {});
     {
       const int xAxis = static_cast<int>(dispatch::getNumber("XBox"));

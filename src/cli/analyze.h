@@ -25,7 +25,8 @@ struct AnalyzeOptions {
   std::string threads;       // optional number of threads for resampling (else all cores)
   std::string permutations;  // rounds of the permutation tests of the group distances; 0: none
   std::optional<std::uint64_t> seed;
-  bool verbose = false;  // diagnostic console lines to the error stream (else dropped)
+  bool verbose = false;   // diagnostic console lines to the error stream (else dropped)
+  bool ellipses = false;  // the score picture draws the groups' 95% confidence ellipses
 };
 
 // One file that the analysis writes into the output folder.

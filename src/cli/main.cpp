@@ -104,6 +104,8 @@ int main(int argc, char** argv) {
       ->add_option("--threads", options.threads,
                    "threads for resampling (default: all cores, or TESSALY_THREADS)")
       ->check(tessaly::cli::threadsCheck());
+  analyze->add_flag("--ellipses", options.ellipses,
+                    "draw the 95% confidence ellipses of the groups and their means in cva.png");
   analyze->add_flag("--verbose", options.verbose,
                     "show the diagnostic lines of the numeric routines (on standard error)");
 

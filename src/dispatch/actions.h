@@ -11,7 +11,7 @@ namespace tessaly::dispatch {
 // fpass (empty when left out). An unknown name shows "Fell through Loop!".
 void Tessalysw(const std::string& action, const platform::Value& fpass = {});
 
-// The names of the 52 actions in the order they are tested.
+// The names of the 56 actions in the order they are tested.
 const std::vector<std::string>& actionNames();
 
 // Branches, one per action (files by group: loading, cva_run, classification, display,
@@ -54,6 +54,10 @@ void ScreePlot();
 void ScreePercentages();
 void CheckSig();
 void WriteSig();
+void SaveDimensionTests();
+void PlotNotes();
+void WithinGroupUnits();
+void ConfidenceEllipses();
 void SaveWarp();
 void SaveRef();
 void SetPlotDensity(const platform::Value& fpass);

@@ -39,6 +39,41 @@ Matrix asCodeColumn(const Matrix& codes, const std::string& what) {
 
 }  // namespace
 
+Eigen::Index nonZeroAxes(const Matrix& eigenvalues) {
+  if (eigenvalues.size() == 0 || !(eigenvalues(0) > 0)) return 0;
+  const double floor = eigenvalues(0) * 1e-9;
+  Eigen::Index n = 0;
+  while (n < eigenvalues.size() && eigenvalues(n) > floor) ++n;
+  return n;
+}
+
+Matrix withinGroupScores(const Matrix& scores) {
+  const auto& s = analysisState();
+  const Matrix& V = s.Vmatrix;
+  const Matrix& W = s.vstats.W;
+  if (!s.hasVstats || W.rows() != V.rows() || W.cols() != V.rows() || scores.cols() > V.cols() ||
+      !(s.vstats.dfW > 0))
+    throw Error("There are no CVA results to scale the scores by: load a group list first");
+  Matrix out = scores;
+  for (Eigen::Index j = 0; j < out.cols(); ++j)
+    out.col(j) /= std::sqrt(V.col(j).dot(W * V.col(j)) / s.vstats.dfW);
+  return out;
+}
+
+Matrix shownScores(const Matrix& scores) {
+  return analysisState().withinUnits ? withinGroupScores(scores) : scores;
+}
+
+void checkAxisVariation(Eigen::Index axis) {
+  const Matrix& D = analysisState().Dmatrix;
+  const Eigen::Index n = nonZeroAxes(D);
+  if (D.size() == 0 || axis < n || axis >= D.size()) return;
+  throw Error(formatText(
+      "Canonical axis %d has no variation between the groups (eigenvalue %g): the groups differ "
+      "along axes 1 to %d only",
+      {static_cast<double>(axis + 1), D(axis), static_cast<double>(n)}));
+}
+
 std::string cvaReport(const Matrix& d, const Matrix& p, const stats::ManovaStats& v) {
   std::string report = formatText("%s \n \n %s \n \n", {std::string("Results from CVA/Manova")});
   int dims = d.size() ? static_cast<int>(d(0)) : 0;
@@ -109,6 +144,7 @@ void store(AnalysisState& s, CvaRun&& run) {
   s.CVAScores = std::move(run.CVAScores);
   s.Dmatrix = std::move(run.Dmatrix);
   s.NumCVA = s.d;
+  s.resultsStale = false;
 }
 
 }  // namespace
@@ -157,7 +193,7 @@ void LoadGroupList() {
   plotRows(s.DATA, s.GLIST);
   graphics::setsymbolfill(platform::gca(), 1);
 
-  model.set(results, "String", platform::Value(report));
+  showResults(results, platform::Value(report));
   platform::dialogs().message(summary, "CVA Complete");
 
   setString("XBox", "1");

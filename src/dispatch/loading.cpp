@@ -25,6 +25,12 @@ void LoadData() {
   checkLandmarkColumns(*loaded);
 
   auto& s = analysisState();
+  // Results of other specimens (another number of them, or of landmarks) are no longer the
+  // loaded data's; a file of the same specimens keeps them.
+  const bool hadResults = s.hasVstats || s.CVAScores.size() > 0;
+  if (hadResults && (loaded->data.rows() != s.CVAScores.rows() ||
+                     (s.reference.size() > 0 && loaded->data.cols() != s.reference.cols())))
+    s.resultsStale = true;
   s.DATA = std::move(loaded->data);
   s.LABELS = std::move(loaded->labels);
   s.FNAME1 = loaded->fname;
@@ -73,6 +79,8 @@ void ClearData() {
   s.DATA = s.CVAScores = s.pwscores = s.UDATA = s.UCVASCORES = s.UPWSCORES = Matrix();
   s.UNKNOWNACTIVE = scalar(0);
   s.UGLIST = s.GLIST = s.Vmatrix = s.Dmatrix = s.NumCVA = s.reference = Matrix();
+  // What is kept of the results is no longer shown or saved until the next run.
+  if (s.hasVstats || s.d.size() > 0) s.resultsStale = true;
   s.GNAMES.clear();
   s.UGNAMES.clear();
   setString("FileBox", "No File Loaded");

@@ -59,6 +59,11 @@ void checkLandmarkRows(const LoadedFile& file) {
 
 void checkLandmarkColumns(const LoadedFile& file) {
   const Eigen::Index n = file.data.cols();
+  if (n == 1)
+    throw Error(formatText(
+        "The file %s has one column: a row of landmark data must hold x1 y1 ... xk yk and then "
+        "the centroid size",
+        {file.fname}));
   if (n % 2 == 0)
     throw Error(formatText(
         "The file %s has %d columns: a row of landmark data must hold x1 y1 ... xk yk and then "

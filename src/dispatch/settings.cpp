@@ -11,6 +11,7 @@
 #include "dispatch/controls.h"
 #include "dispatch/group_styles.h"
 #include "dispatch/mfload.h"
+#include "dispatch/plot_notes.h"
 #include "dispatch/state.h"
 #include "graphics/styling.h"
 #include "platform/axis.h"
@@ -52,6 +53,38 @@ void SetPlotDensity(const platform::Value& fpass) {
   checkOne<double>({{"Density10", 10}, {"Density20", 20}, {"Density30", 30}, {"Density50", 50}},
                    density);
   analysisState().vplotdensity = scalar(density);
+}
+
+// Legend and axis titles in the window plots: toggled, and the score plot redrawn with or
+// without them.
+void PlotNotes() {
+  auto& s = analysisState();
+  s.plotNotes = !s.plotNotes;
+  setChecked("PlotNotes", s.plotNotes);
+  const platform::Handle axes = platform::gca();
+  removeLegends(axes);
+  if (!s.plotNotes)
+    for (const char* property : {"XLabel", "YLabel"})
+      platform::model().set(axes, property, platform::Value(std::string()));
+  if (s.shown == "scores") ShowPCAAxis();
+}
+
+// Scores in within-group units (pooled within-group variance 1 along each axis) or on the unit
+// axes: toggled for the score plot and the saved scores, the plot redrawn.
+void WithinGroupUnits() {
+  auto& s = analysisState();
+  s.withinUnits = !s.withinUnits;
+  setChecked("WithinGroupUnits", s.withinUnits);
+  if (s.shown == "scores") ShowPCAAxis();
+}
+
+// The 95% confidence ellipses of the groups' scores and of their means in the score plot:
+// toggled, the plot redrawn.
+void ConfidenceEllipses() {
+  auto& s = analysisState();
+  s.ellipses = !s.ellipses;
+  setChecked("Ellipses", s.ellipses);
+  if (s.shown == "scores") ShowPCAAxis();
 }
 
 void ArrowHeads() {

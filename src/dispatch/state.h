@@ -7,6 +7,7 @@
 
 #include "core/group_list.h"
 #include "core/matrix.h"
+#include "platform/value.h"
 #include "stats/manova.h"
 
 namespace tessaly::dispatch {
@@ -47,7 +48,21 @@ struct AnalysisState {
   Matrix marker1x, marker1y, marker2x, marker2y;
   Matrix altcode;    // empty counts as false
   Matrix codearray;  // one style row (six columns) per group code
+  // The CVA results are of data no longer loaded (other specimens, or cleared): the actions
+  // that show or save them refuse until the analysis is run again.
+  bool resultsStale = false;
+  platform::Value results;  // the report last shown in the results window
+  // What the plot shows, so that stepping an axis redraws it: "" nothing stepped, "scores"
+  // the CVA scores, or "deformation" with the registration it was drawn with.
+  std::string shown;
+  double shownRegistration = 0;
+  bool plotNotes = false;    // the window plots carry a legend and axis titles
+  bool withinUnits = false;  // scores shown and saved in within-group units
+  bool ellipses = false;     // the score plot draws the groups' 95% confidence ellipses
 };
+
+// Throws the program's message when the CVA results are of data no longer loaded.
+void requireCurrentResults();
 
 AnalysisState& analysisState();
 // Back to the state before the first "LoadData": every variable empty.

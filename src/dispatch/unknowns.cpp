@@ -48,6 +48,7 @@ void LoadUGroup() {
 
   // Everything the scoring needs is checked before anything changes, so that a wrong file or
   // a missing step leaves the analysis as it was.
+  requireCurrentResults();
   if (s.Vmatrix.size() == 0 || s.reference.size() == 0 || s.pwscores.size() == 0 || !s.hasVstats)
     throw Error("Run the CVA (load a group list) before loading the codes of unknown specimens");
   if (m == 0) throw Error("Load a file of unknown specimens before their codes");

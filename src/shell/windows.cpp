@@ -9,6 +9,7 @@
 #include "core/format.h"
 #include "dispatch/actions.h"
 #include "dispatch/output_file.h"
+#include "dispatch/results_window.h"
 #include "platform/platform.h"
 #include "platform/window_files.h"
 #include "shell/callback.h"
@@ -132,7 +133,7 @@ Values Tessaly6l(const Values& args, int nargout) {
 
 Values AuxBox(const Values& args, int nargout) {
   if (!args.empty()) return callByName("AuxBox", args, nargout);
-  Handle fig = platform::openfig("AuxBox", "reuse");
+  Handle fig = dispatch::openResultsWindow();
   finishWindow(fig);
   if (nargout > 0) return {Value(fig)};
   return {};

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -20,6 +21,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/install_paths.h"
 #include "app/qt_dialogs.h"
 #include "dispatch/state.h"
 #include "platform/platform.h"
@@ -194,7 +196,10 @@ TEST_F(FrontEndTest, LoadingAndQuittingHaveShortcuts) {
       for (QAction* a : top->menu()->actions())
         if (!a->shortcut().isEmpty()) own << a->text() + " " + a->shortcut().toString();
   EXPECT_TRUE(own.contains("Quit Ctrl+Q")) << own.join(", ").toStdString();
+  EXPECT_TRUE(own.contains("User Guide " + QKeySequence(QKeySequence::HelpContents).toString()))
+      << own.join(", ").toStdString();
   EXPECT_TRUE(own.contains("Save Session Script... Ctrl+S")) << own.join(", ").toStdString();
+  EXPECT_EQ(fs::path(userGuide()).filename(), "README.md");  // found in the source tree
 }
 
 TEST_F(FrontEndTest, ThePictureGoesToTheClipboardAsImageAndSvg) {
@@ -284,6 +289,56 @@ TEST_F(FrontEndTest, AClosedResultsWindowComesBackWithTheNextReport) {
   EXPECT_TRUE(report->window()->isVisible());
 }
 
+// Closed by the person or by a marker display, the results window opens again with its text.
+TEST_F(FrontEndTest, TheResultsWindowKeepsItsTextWhenClosed) {
+  runAnalysis();
+  const QString report = widget<QPlainTextEdit>("AuxResults")->toPlainText();
+  ASSERT_FALSE(report.isEmpty());
+  windowOfTag("AuxResults")->close();
+  menuEntry("AuxBox")->trigger();
+  EXPECT_EQ(widget<QPlainTextEdit>("AuxResults")->toPlainText(), report);
+  click("Marker1Button");
+  EXPECT_TRUE(model().findobj("Tag", Value("AuxResults")).empty());
+  menuEntry("AuxBox")->trigger();
+  EXPECT_EQ(widget<QPlainTextEdit>("AuxResults")->toPlainText(), report);
+}
+
+// A message of the title of a box still open replaces its text; boxes of other titles stand
+// beside it.
+TEST_F(FrontEndTest, MessageBoxesOfOneTitleDoNotPileUp) {
+  QtDialogs dialogs(nullptr);
+  dialogs.setMainWindow([this] { return front->mainWindow(); });
+  dialogs.message("first", "Tessaly Error");
+  QMessageBox* box = dialogs.openMessage("Tessaly Error");
+  ASSERT_NE(box, nullptr);
+  dialogs.message("second", "Tessaly Error");
+  dialogs.message("done", "CVA Complete");
+  EXPECT_EQ(dialogs.openMessage("Tessaly Error"), box);
+  EXPECT_EQ(box->text(), "second");
+  EXPECT_TRUE(box->isVisible());
+  ASSERT_NE(dialogs.openMessage("CVA Complete"), nullptr);
+  EXPECT_NE(dialogs.openMessage("CVA Complete"), box);
+  box->close();
+  dialogs.openMessage("CVA Complete")->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(dialogs.openMessage("Tessaly Error"), nullptr);
+}
+
+// Clear Data asks first while there are results not yet saved; a cancel clears nothing and
+// records nothing. After a save it does not ask.
+TEST_F(FrontEndTest, ClearDataAsksBeforeResultsNotYetSavedGo) {
+  runAnalysis();
+  person.answer("Cancel");
+  click("pushbutton3");
+  EXPECT_NE(widget<QLabel>("FileBox")->text(), "No File Loaded");
+  EXPECT_EQ(front->recorder().script("/").find("ClearData"), std::string::npos);
+  person.answer((folder / "eigen.txt").string());
+  menuEntry("Tessalysw('SaveEigen')")->trigger();
+  click("pushbutton3");
+  EXPECT_EQ(widget<QLabel>("FileBox")->text(), "No File Loaded");
+  EXPECT_EQ(person.pending(), 0u);
+}
+
 TEST_F(FrontEndTest, ThePointerFollowsTheFigure) {
   FigureWindow* main = front->mainWindow();
   menuEntry("spiffyfish")->trigger();
@@ -318,6 +373,7 @@ TEST_F(FrontEndTest, ARecordedSessionReplaysToTheSameFiles) {
   menuEntry("Tessalysw('JackKnife')")->trigger();
   person.answer((clicks / "out" / "assignment.txt").string());
   menuEntry("Tessalysw('RunAssignmentTest')")->trigger();
+  menuEntry("CopyBigImage(1)")->trigger();  // the replay passes over the clipboard copy
   person.answer((clicks / "out" / "scores.txt").string());
   menuEntry("Tessalysw('SavePCA')")->trigger();
   person.answer("");  // the person cancels the eigenvalue file
@@ -341,6 +397,7 @@ TEST_F(FrontEndTest, ARecordedSessionReplaysToTheSameFiles) {
   }
   EXPECT_NE(readFile(clicks / "out" / "report.txt").find("Jack-knife"), std::string::npos);
   EXPECT_FALSE(fs::exists(replay / "out" / "eigenvalues.txt"));
+  EXPECT_NE(readFile(folder / "replay.log").find("the copy is skipped"), std::string::npos);
 }
 
 }  // namespace

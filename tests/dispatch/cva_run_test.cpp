@@ -330,5 +330,36 @@ TEST_F(CvaRunTest, ResultsWindowIsReopenedWhenClosed) {
   EXPECT_EQ(model().get(mainFigure, "Pointer").toText(), "arrow");
 }
 
+// In within-group units the pooled within-group variance of the scores along every axis is 1,
+// worked out from the groups directly; the saved scores and the plot follow the choice.
+TEST_F(CvaRunTest, WithinGroupUnitsHaveUnitPooledVariance) {
+  runApes();
+  const auto& s = state();
+  const Matrix scaled = withinGroupScores(s.CVAScores);
+  const double groups = s.GLIST.maxCoeff(), n = static_cast<double>(s.GLIST.rows());
+  for (Eigen::Index j = 0; j < scaled.cols(); ++j) {
+    double ss = 0;
+    for (double g = 1; g <= groups; ++g) {
+      double sum = 0, sum2 = 0, count = 0;
+      for (Eigen::Index i = 0; i < scaled.rows(); ++i)
+        if (s.GLIST(i) == g) sum += scaled(i, j), sum2 += scaled(i, j) * scaled(i, j), ++count;
+      ss += sum2 - sum * sum / count;
+    }
+    EXPECT_NEAR(ss / (n - groups), 1, 1e-9) << j;
+    // Only the scale changes: every column keeps the direction of the unit-axis scores.
+    EXPECT_GT(scaled.col(j).dot(s.CVAScores.col(j)), 0);
+  }
+  run("WithinGroupUnits");
+  run("ShowPCAAxis");
+  const auto lines = drawn();
+  EXPECT_DOUBLE_EQ(model().get(lines[0], "XData").number(), scaled(0, 0));
+  dialogs.chooseSave(folder / "scores.txt");
+  run("SavePCA");
+  std::istringstream saved(readFile(folder / "scores.txt"));
+  double first = 0;
+  saved >> first;
+  EXPECT_NEAR(first, scaled(0, 0), 1e-5 * std::abs(scaled(0, 0)));
+}
+
 }  // namespace
 }  // namespace tessaly::dispatch::testing

@@ -183,6 +183,9 @@ TEST_F(LoadingTest, LandmarkRowsThatCannotBeAnalysedAreRefused) {
       {"1 2 3 4 5 6 7\n1 2 NaN 4 5 6 7\n",
        "Specimen 2 of bad.txt has a coordinate that is not a finite number: every landmark needs "
        "two numbers"},
+      {"1\n2\n3\n",
+       "The file bad.txt has one column: a row of landmark data must hold x1 y1 ... xk yk and "
+       "then the centroid size"},
       {"1 2 3 4 5 6 7\n0 0 2 2 4 0 1\n-1 5 -1 5 -1 5 0\n",
        "Specimen 3 of bad.txt has all its landmarks at one point: a configuration without size "
        "has no shape to analyse"},
@@ -254,6 +257,39 @@ TEST_F(LoadingTest, ClearDataForgetsDataAndResultsButKeepsSettings) {
   EXPECT_TRUE(drawn().empty());
 }
 
+// Results of other specimens, and results after Clear Data, are refused until the next run;
+// a file of the same specimens keeps them.
+TEST_F(LoadingTest, ResultsOfOtherDataAreRefused) {
+  auto& s = state();
+  runWithFile("LoadData", writeFile("data.txt", tenByTwentyFive()));
+  s.CVAScores = Matrix::Ones(10, 2);
+  s.reference = Matrix::Ones(1, 25);
+  s.hasVstats = true;
+  const std::string stale =
+      "The CVA results belong to data that is no longer loaded: load the group list to run the "
+      "CVA again";
+  auto saveScores = [&] {
+    dialogs.messages.clear();
+    dialogs.chooseSave(folder / "cva.txt");
+    run("SavePCA");
+    return dialogs.messages.empty() ? std::string() : dialogs.messages[0].text;
+  };
+  runWithFile("LoadData", writeFile("same.txt", tenByTwentyFive()));
+  EXPECT_EQ(saveScores(), "");
+  runWithFile("LoadData", writeFile("three.txt", "1 2 3 4 5 6 7\n2 3 4 5 6 7 8\n3 4 5 6 7 8 9\n"));
+  EXPECT_EQ(saveScores(), stale);
+  s.resultsStale = false;
+  run("ClearData");
+  EXPECT_EQ(saveScores(), stale);
+  for (const char* action : {"ShowPCAAxis", "ScreePlot", "CheckSig", "ShowGrouping", "JackKnife"}) {
+    dialogs.messages.clear();
+    dialogs.inputs.push_back(std::vector<std::string>{"10", "0.1"});
+    run(action);
+    ASSERT_EQ(dialogs.messages.size(), 1u) << action;
+    EXPECT_EQ(dialogs.messages[0].text, stale) << action;
+  }
+}
+
 // Clearing first and loading gives the state of loading alone, apart from the MANOVA results
 // that clearing keeps.
 TEST_F(LoadingTest, ClearThenLoadEqualsLoadAlone) {
@@ -289,7 +325,7 @@ TEST_F(LoadingTest, UnknownActionNamesFallThrough) {
     EXPECT_TRUE(m.error);  // a failure, so a script stops at it
   }
   EXPECT_TRUE(dialogs.fileRequests.empty());
-  EXPECT_EQ(actionNames().size(), 52u);
+  EXPECT_EQ(actionNames().size(), 56u);
 }
 
 }  // namespace

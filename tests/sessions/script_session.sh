@@ -161,7 +161,7 @@ LoadData apes.txt
 LoadGroupList apes-groups.txt
 SaveEigen eig1.txt
 set XBox String 12
-UpXAxis
+ShowPCAAxis
 SaveEigen eig2.txt
 EOF
 run_script stops
