@@ -27,6 +27,10 @@ void LoadData() {
   auto& s = analysisState();
   s.DATA = std::move(loaded->data);
   s.FNAME1 = loaded->fname;
+  s.IMAGES = std::move(loaded->images);
+  s.KINDS = std::move(loaded->kinds);
+  s.KEPT = std::move(loaded->kept);
+  s.FILESPECIMENS = loaded->specimens;
   setString("FileBox",
             fileSummary("File: %s \n %3.0f Specimens \n %3.0f Landmarks", s.FNAME1, s.DATA));
 
@@ -73,6 +77,10 @@ void ClearData() {
   s.UGLIST = s.GLIST = s.Vmatrix = s.Dmatrix = s.NumCVA = s.reference = Matrix();
   s.GNAMES.clear();
   s.UGNAMES.clear();
+  s.IMAGES.clear();
+  s.KINDS.clear();
+  s.KEPT.clear();
+  s.FILESPECIMENS = 0;
   setString("FileBox", "No File Loaded");
   setString("GroupBox", "No File Loaded");
 }

@@ -11,6 +11,8 @@
 // least half the largest magnitude of the vector is made positive. The same matrix therefore
 // gives the same vectors on every call, so scores measured here and shapes rebuilt from them
 // (reconstruction.h) refer to the same warps.
+#include <array>
+
 #include "core/matrix.h"
 
 namespace tessaly::shape {
@@ -21,6 +23,15 @@ double uspline(const Matrix& x1, const Matrix& x2);
 
 // Spline matrix L = [P Q; Q' zeros(3,3)], (k+3)-by-(k+3), of a 2-by-k coordinate matrix.
 Matrix gettspl(const Matrix& x);
+
+// Coefficients of the thin-plate spline that carries the landmarks refxy (2-by-k) onto
+// targetxy: L^-1 [ (targetxy - refxy)'; zeros(3,2) ], (k+3)-by-2, with L = gettspl(refxy).
+Matrix splineWeights(const Matrix& refxy, const Matrix& targetxy);
+
+// How far the spline of splineWeights(refxy, ...) moves the point (x, y): the affine part plus
+// the landmark weights times U.
+std::array<double, 2> splineDisplacement(const Matrix& refxy, const Matrix& weight, double x,
+                                         double y);
 
 // Principal warps of a spline matrix: Le = [V D], k-by-2k, the unit eigenvectors V of the
 // bending energy matrix (upper-left k-by-k block of L^-1) and the diagonal matrix D of their
