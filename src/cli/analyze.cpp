@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "analysis/distance_tests.h"
@@ -20,6 +21,7 @@
 #include "dispatch/busy_pointer.h"
 #include "dispatch/controls.h"
 #include "dispatch/group_styles.h"
+#include "dispatch/input_files.h"
 #include "dispatch/mfload.h"
 #include "dispatch/results_window.h"
 #include "dispatch/state.h"
@@ -72,7 +74,44 @@ void nameGroups(const std::string& path) {
   }
 }
 
+// The answers of a loading action for the file: its path, then the reading options when the
+// file is one that asks for them.
+std::vector<std::string> loadAnswers(const std::string& path, const LandmarkOptions& reading) {
+  std::vector<std::string> answers = {path};
+  if (hasReadingOptions(path))
+    for (std::string& a : readingAnswers(reading)) answers.push_back(std::move(a));
+  return answers;
+}
+
 }  // namespace
+
+std::vector<std::string> readingAnswers(const LandmarkOptions& o) {
+  const char* curves[] = {"skip", "slide", "fixed"};
+  return {o.skipIncomplete ? "skip" : "refuse", o.estimateMissing ? "estimate" : "refuse",
+          o.negativeMissing ? "1" : "0", curves[static_cast<int>(o.curves)]};
+}
+
+void addReadingOptions(CLI::App& command, LandmarkOptions& o) {
+  using Curves = LandmarkOptions::Curves;
+  static const std::map<std::string, bool> incomplete = {{"refuse", false}, {"skip", true}};
+  static const std::map<std::string, bool> missing = {{"refuse", false}, {"estimate", true}};
+  static const std::map<std::string, Curves> curves = {
+      {"skip", Curves::Skip}, {"slide", Curves::Slide}, {"fixed", Curves::Fixed}};
+  command
+      .add_option("--incomplete", o.skipIncomplete,
+                  "specimens of another landmark count: refuse (default) or skip")
+      ->transform(CLI::CheckedTransformer(incomplete));
+  command
+      .add_option("--missing", o.estimateMissing,
+                  "missing landmarks (NA, nan): refuse (default) or estimate")
+      ->transform(CLI::CheckedTransformer(missing));
+  command.add_flag("--negative-missing", o.negativeMissing,
+                   "negative coordinates mark missing landmarks");
+  command
+      .add_option("--curves", o.curves,
+                  "curve points (CURVES=): skip (default), slide (semilandmarks) or fixed")
+      ->transform(CLI::CheckedTransformer(curves));
+}
 
 std::pair<std::string, std::string> parseJackknife(const std::string& text) {
   const std::string usage =
@@ -219,15 +258,15 @@ int runAnalyze(const AnalyzeOptions& o, Session& session, std::ostream& out, std
   };
 
   try {
-    act("LoadData", {data});
+    act("LoadData", loadAnswers(data, o.reading));
     // A reference that does not fit fails its load (the windows fall back on the consensus;
     // here the run stops, as the user asked for this reference).
-    if (!o.reference.empty()) act("LoadReference", {reference});
+    if (!o.reference.empty()) act("LoadReference", loadAnswers(reference, o.reading));
     act("LoadGroupList", {groups});
     if (!o.groupNames.empty()) nameGroups(groupNames);
     act("AuxBoxsw", {outPath("report.txt")});
     if (hasUnknowns(o)) {
-      act("LoadUData", {unknowns});
+      act("LoadUData", loadAnswers(unknowns, o.reading));
       act("LoadUGroup", {unknownCodes});
     }
     act("ShowGrouping", {});
@@ -316,20 +355,23 @@ std::string idsFileName(const std::string& out) {
       .string();
 }
 
-int runConvert(const std::string& in, const std::string& out, std::ostream& err) {
+int runConvert(const std::string& in, const std::string& out, std::ostream& err,
+               const LandmarkOptions& options) {
   try {
     checkInputFile(in, "TPS file");
-    std::string text;
-    if (!readWholeFile(in, text)) throw Error("The TPS file \"" + in + "\" cannot be read");
-    if (!isTpsText(text))
-      throw Error("\"" + in +
-                  "\" is not a TPS file: its first line that is not blank does not start with LM=");
-    const TpsData data = parseTps(text, in);
+    if (!hasReadingOptions(in)) {
+      readLandmarkFile(in);  // a file that is no landmark data is refused as such
+      throw Error("\"" + in + "\" is not a TPS or NTS file: it is read as numeric rows already");
+    }
+    const TpsData data = dispatch::readLandmarks(in, options);
     for (const std::string& w : data.warnings)
       err << "tessaly-batch convert: warning: " << w << "\n";
     std::string ids;
-    for (size_t i = 0; i < data.labels.size(); ++i)
-      ids += (data.labels[i].empty() ? std::to_string(i + 1) : data.labels[i]) + "\n";
+    for (size_t i = 0; i < data.labels.size(); ++i) {
+      ids += data.labels[i].empty() ? std::to_string(i + 1) : data.labels[i];
+      if (!data.images.empty()) ids += "\t" + data.images[i];
+      ids += "\n";
+    }
     saveFile(out, numericText(data.rows));
     saveFile(idsFileName(out), ids);
   } catch (const Error& e) {

@@ -3,6 +3,7 @@
 // CVA run, optional unknown specimens, an optional jackknife test, then every result file and
 // the plots of the superimposition and of the first two canonical axes, all written into one
 // folder by driving the program's own actions with scripted answers.
+#include <CLI/CLI.hpp>
 #include <cstdint>
 #include <optional>
 #include <ostream>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "cli/session.h"
+#include "core/tps.h"
 
 namespace tessaly::cli {
 
@@ -25,9 +27,17 @@ struct AnalyzeOptions {
   std::string threads;       // optional number of threads for resampling (else all cores)
   std::string permutations;  // rounds of the permutation tests of the group distances; 0: none
   std::optional<std::uint64_t> seed;
-  bool verbose = false;   // diagnostic console lines to the error stream (else dropped)
-  bool ellipses = false;  // the score picture draws the groups' 95% confidence ellipses
+  bool verbose = false;     // diagnostic console lines to the error stream (else dropped)
+  bool ellipses = false;    // the score picture draws the groups' 95% confidence ellipses
+  LandmarkOptions reading;  // how TPS and NTS files are read
 };
+
+// The answers of the reading options dialog for the options.
+std::vector<std::string> readingAnswers(const LandmarkOptions& options);
+
+// Adds the reading options (--incomplete, --missing, --negative-missing, --curves) to a
+// subcommand of the batch runner.
+void addReadingOptions(CLI::App& command, LandmarkOptions& options);
 
 // One file that the analysis writes into the output folder.
 struct OutputFile {
@@ -55,11 +65,14 @@ void checkAnalyzeOptions(const AnalyzeOptions& options);
 int runAnalyze(const AnalyzeOptions& options, Session& session, std::ostream& out,
                std::ostream& err);
 
-// Writes the landmarks of a TPS file in the numeric layout (one specimen a line, x1 y1 ... xk
-// yk cs) to out, and the specimens' labels (ID, else IMAGE, else the specimen's number) one a
-// line to OUT-ids with out's extension. The TPS file's warnings go to err. Returns the exit
-// status (0; 1 when the file is refused or cannot be written, with the reason on err).
-int runConvert(const std::string& in, const std::string& out, std::ostream& err);
+// Writes the landmarks of a TPS or NTS file in the numeric layout (one specimen a line, x1 y1
+// ... xk yk cs, estimated landmarks and curve points included as the options say) to out, and
+// the specimens' labels (ID, else IMAGE, else the specimen's number) one a line to OUT-ids with
+// out's extension, followed by a tab and the image name when the file names images. The
+// file's warnings go to err. Returns the exit status (0; 1 when the file is refused or cannot
+// be written, with the reason on err).
+int runConvert(const std::string& in, const std::string& out, std::ostream& err,
+               const LandmarkOptions& options = {});
 
 // The name of the labels file beside a converted file: "apes.txt" gives "apes-ids.txt".
 std::string idsFileName(const std::string& out);

@@ -108,11 +108,15 @@ int main(int argc, char** argv) {
                     "draw the 95% confidence ellipses of the groups and their means in cva.png");
   analyze->add_flag("--verbose", options.verbose,
                     "show the diagnostic lines of the numeric routines (on standard error)");
+  tessaly::cli::addReadingOptions(*analyze, options.reading);
 
   std::string convertIn, convertOut;
   CLI::App* convert = app.add_subcommand(
-      "convert", "write the landmarks of a TPS file in the numeric layout, with its IDs beside");
-  convert->add_option("in", convertIn, "TPS landmark file")->required();
+      "convert",
+      "write the landmarks of a TPS or NTS file in the numeric layout, with its IDs beside");
+  convert->add_option("in", convertIn, "TPS or NTS landmark file")->required();
+  tessaly::LandmarkOptions convertReading;
+  tessaly::cli::addReadingOptions(*convert, convertReading);
   convert->add_option("out", convertOut, "numeric landmark file to write (IDs go to OUT-ids)")
       ->required();
 
@@ -136,7 +140,8 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  if (convert->parsed()) return tessaly::cli::runConvert(convertIn, convertOut, std::cerr);
+  if (convert->parsed())
+    return tessaly::cli::runConvert(convertIn, convertOut, std::cerr, convertReading);
 
   if (analyze->parsed()) {
     if (!script.empty()) {

@@ -12,6 +12,7 @@
 #include "dispatch/busy_pointer.h"
 #include "dispatch/controls.h"
 #include "dispatch/group_styles.h"
+#include "dispatch/input_files.h"
 #include "dispatch/mfload.h"
 #include "dispatch/results_window.h"
 #include "dispatch/state.h"
@@ -35,6 +36,21 @@ Matrix asCodeColumn(const Matrix& codes, const std::string& what) {
   if (codes.rows() == 1) return codes.transpose();
   throw Error(formatText("The %s must hold one group code per line; the file has %d columns",
                          {what, static_cast<double>(codes.cols())}));
+}
+
+// A list of one code per specimen of the data file, when specimens of the file were left out,
+// loses the codes of those specimens (and says so); any other list is taken as it is.
+Matrix keptCodes(const Matrix& codes, const AnalysisState& s) {
+  if (s.KEPT.empty() || codes.rows() != static_cast<Eigen::Index>(s.FILESPECIMENS)) return codes;
+  Matrix kept(static_cast<Eigen::Index>(s.KEPT.size()), 1);
+  for (size_t i = 0; i < s.KEPT.size(); ++i)
+    kept(static_cast<Eigen::Index>(i)) = codes(static_cast<Eigen::Index>(s.KEPT[i] - 1));
+  showWarning(formatText(
+      "The group list has one line for each of the %d specimens of the data file; the lines of "
+      "the %d specimens that were skipped are left out",
+      {static_cast<double>(s.FILESPECIMENS),
+       static_cast<double>(s.FILESPECIMENS - s.KEPT.size())}));
+  return kept;
 }
 
 }  // namespace
@@ -163,7 +179,7 @@ void LoadGroupList() {
   if (m == 0 || n < 7)
     throw Error("Load a landmark data file of at least three landmarks before the group list");
 
-  Matrix codes = asCodeColumn(loaded->data, "group list");
+  Matrix codes = keptCodes(asCodeColumn(loaded->data, "group list"), s);
   if (codes.rows() != m)
     throw Error(formatText("Error: The data has %i entries, the group list has %i",
                            {static_cast<double>(m), static_cast<double>(codes.rows())}));

@@ -34,6 +34,10 @@ void LoadData() {
   s.DATA = std::move(loaded->data);
   s.LABELS = std::move(loaded->labels);
   s.FNAME1 = loaded->fname;
+  s.IMAGES = std::move(loaded->images);
+  s.KINDS = std::move(loaded->kinds);
+  s.KEPT = std::move(loaded->kept);
+  s.FILESPECIMENS = loaded->specimens;
   setString("FileBox",
             fileSummary("File: %s \n %3.0f Specimens \n %3.0f Landmarks", s.FNAME1, s.DATA));
 
@@ -83,6 +87,10 @@ void ClearData() {
   if (s.hasVstats || s.d.size() > 0) s.resultsStale = true;
   s.GNAMES.clear();
   s.UGNAMES.clear();
+  s.IMAGES.clear();
+  s.KINDS.clear();
+  s.KEPT.clear();
+  s.FILESPECIMENS = 0;
   setString("FileBox", "No File Loaded");
   setString("GroupBox", "No File Loaded");
 }

@@ -7,6 +7,7 @@
 
 #include "core/group_list.h"
 #include "core/matrix.h"
+#include "core/tps.h"
 
 namespace tessaly::dispatch {
 
@@ -16,6 +17,12 @@ struct LoadedFile {
   std::string fname;
   GroupNames names;                 // the group names of a group list of names (empty otherwise)
   std::vector<std::string> labels;  // landmark data: each specimen's ID (else IMAGE), or empty
+  // Of landmark data: the image names, the landmark kinds, and which specimens of the file
+  // were kept (as TpsData holds them; empty for a numeric file).
+  std::vector<std::string> images;
+  LandmarkKinds kinds;
+  std::vector<size_t> kept;
+  size_t specimens = 0;
 };
 
 // What a file dialog loads: any numeric text file; landmark data (a numeric file or a TPS

@@ -7,6 +7,7 @@
 
 #include "core/group_list.h"
 #include "core/matrix.h"
+#include "core/tps.h"
 #include "platform/value.h"
 #include "stats/manova.h"
 
@@ -16,8 +17,15 @@ struct AnalysisState {
   Matrix DATA;  // N-by-(2k+1) configuration rows; superimposed after the CVA run
   std::vector<std::string> LABELS;  // each specimen's label from a TPS file (may be empty)
   Matrix GLIST;                     // N-by-1 group codes
-  GroupNames GNAMES;     // name of each group code (by code), empty when the codes have none
-  std::string FNAME1;    // file name (no folder) of the file read last
+  GroupNames GNAMES;   // name of each group code (by code), empty when the codes have none
+  std::string FNAME1;  // file name (no folder) of the file read last
+  // Of the data file: each specimen's image name (empty when the file names none), each
+  // landmark's kind (empty: all fixed), and the 1-based numbers in the file of the specimens
+  // kept with the count of specimens in the file (empty and 0 when every one was kept).
+  std::vector<std::string> IMAGES;
+  LandmarkKinds KINDS;
+  std::vector<size_t> KEPT;
+  size_t FILESPECIMENS = 0;
   Matrix reference;      // 1-by-(2k+1), centred, unit centroid size
   Matrix referencetype;  // 0: consensus of the data; 1: loaded from a file
   Matrix pwscores;       // N-by-(2k-3): partial warp and uniform scores, then cs

@@ -62,6 +62,29 @@ double uspline(const Matrix& x1, const Matrix& x2) {
   return r2 != 0.0 ? r2 * std::log(r2) : 0.0;
 }
 
+Matrix splineWeights(const Matrix& refxy, const Matrix& targetxy) {
+  const Eigen::Index k = refxy.cols();
+  Matrix rhs = Matrix::Zero(k + 3, 2);
+  rhs.topRows(k) = (targetxy - refxy).transpose();
+  requireDistinctLandmarks(refxy);
+  return splineFactor(gettspl(refxy)).solve(rhs);
+}
+
+std::array<double, 2> splineDisplacement(const Matrix& refxy, const Matrix& weight, double x,
+                                         double y) {
+  const Eigen::Index k = refxy.cols();
+  double dx = weight(k, 0) + weight(k + 1, 0) * x + weight(k + 2, 0) * y;
+  double dy = weight(k, 1) + weight(k + 1, 1) * x + weight(k + 2, 1) * y;
+  for (Eigen::Index l = 0; l < k; ++l) {
+    const double ddx = x - refxy(0, l), ddy = y - refxy(1, l), r2 = ddx * ddx + ddy * ddy;
+    if (r2 == 0) continue;
+    const double u = r2 * std::log(r2);
+    dx += weight(l, 0) * u;
+    dy += weight(l, 1) * u;
+  }
+  return {dx, dy};
+}
+
 Matrix gettspl(const Matrix& x) {
   if (x.rows() != 2) throw Error("gettspl needs a 2-by-k coordinate matrix.");
   const Index k = x.cols();

@@ -11,6 +11,8 @@
 // least half the largest magnitude of the vector is made positive. The same matrix therefore
 // gives the same vectors on every call, so scores measured here and shapes rebuilt from them
 // (reconstruction.h) refer to the same warps.
+#include <array>
+
 #include "core/matrix.h"
 
 namespace tessaly::shape {
@@ -29,6 +31,14 @@ void requireDistinctLandmarks(const Matrix& xy);
 // The LU factorisation of a spline matrix, checked before use: an Error when L is singular to
 // working precision (landmarks that coincide or that all lie on one line).
 Eigen::PartialPivLU<Matrix> splineFactor(const Matrix& L);
+// Coefficients of the thin-plate spline that carries the landmarks refxy (2-by-k) onto
+// targetxy: L^-1 [ (targetxy - refxy)'; zeros(3,2) ], (k+3)-by-2, with L = gettspl(refxy).
+Matrix splineWeights(const Matrix& refxy, const Matrix& targetxy);
+
+// How far the spline of splineWeights(refxy, ...) moves the point (x, y): the affine part plus
+// the landmark weights times U.
+std::array<double, 2> splineDisplacement(const Matrix& refxy, const Matrix& weight, double x,
+                                         double y);
 
 // Principal warps of a spline matrix: Le = [V D], k-by-2k, the unit eigenvectors V of the
 // bending energy matrix (upper-left k-by-k block of L^-1) and the diagonal matrix D of their

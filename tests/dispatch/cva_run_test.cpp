@@ -190,8 +190,8 @@ TEST_F(CvaRunTest, WrongGroupListChangesNothing) {
   longer << groups, scalar(1);
   runWithFile("LoadGroupList", writeMatrix("long.txt", longer));
   Matrix badCode = groups;
-  badCode(40) = 14;  // no 14th plot symbol
-  runWithFile("LoadGroupList", writeMatrix("code14.txt", badCode));
+  badCode(40) = 0;  // codes are positive
+  runWithFile("LoadGroupList", writeMatrix("code0.txt", badCode));
   badCode(40) = 1.5;
   runWithFile("LoadGroupList", writeMatrix("half.txt", badCode));
   runWithFile("LoadGroupList", writeMatrix("wide.txt", Matrix::Ones(167, 2)));
@@ -200,7 +200,7 @@ TEST_F(CvaRunTest, WrongGroupListChangesNothing) {
   EXPECT_EQ(dialogs.messages[0].text, "Error: The data has 167 entries, the group list has 166");
   EXPECT_TRUE(dialogs.messages[0].error);
   EXPECT_EQ(dialogs.messages[1].text, "Error: The data has 167 entries, the group list has 168");
-  EXPECT_THAT(dialogs.messages[2].text, HasSubstr("14"));
+  EXPECT_THAT(dialogs.messages[2].text, HasSubstr("Line 41 of the group list holds 0"));
   EXPECT_THAT(dialogs.messages[3].text, HasSubstr("Line 41 of the group list holds 1.5"));
   EXPECT_THAT(dialogs.messages[4].text, HasSubstr("one group code per line"));
 

@@ -127,7 +127,7 @@ TEST_F(DisplayTest, ScorePlotErrorsDrawNothingAndChangeNothing) {
   setProp("XBox", "String", "3");
   run("ShowPCAAxis");
   setProp("XBox", "String", "1");
-  s.GLIST(2) = 14;
+  s.GLIST(2) = 0;
   run("ShowPCAAxis");
   s.GLIST = Matrix::Ones(2, 1);
   run("ShowPCAAxis");
@@ -135,7 +135,7 @@ TEST_F(DisplayTest, ScorePlotErrorsDrawNothingAndChangeNothing) {
   ASSERT_EQ(dialogs.messages.size(), 4u);
   EXPECT_THAT(dialogs.messages[0].text, HasSubstr("no CVA scores"));
   EXPECT_THAT(dialogs.messages[1].text, HasSubstr("no canonical axis 3"));
-  EXPECT_THAT(dialogs.messages[2].text, HasSubstr("Group code 14"));
+  EXPECT_THAT(dialogs.messages[2].text, HasSubstr("Line 3 of the group codes holds 0"));
   EXPECT_THAT(dialogs.messages[3].text, HasSubstr("3 specimens but only 2"));
   EXPECT_EQ(drawn(), std::vector<platform::Handle>{earlier});
 }

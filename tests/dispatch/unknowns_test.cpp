@@ -160,11 +160,11 @@ TEST_F(UnknownsTest, UnknownCodesThatDoNotFitChangeNothing) {
   const std::string groupBox = stringOf("GroupBox");
   dialogs.messages.clear();
   runWithFile("LoadUGroup", writeMatrix("two.txt", Matrix::Ones(2, 1)));
-  runWithFile("LoadUGroup", writeMatrix("bad.txt", Matrix::Constant(3, 1, 20)));
+  runWithFile("LoadUGroup", writeMatrix("bad.txt", Matrix::Constant(3, 1, 2.5)));
   ASSERT_EQ(dialogs.messages.size(), 2u);
   EXPECT_EQ(dialogs.messages[0].text,
             "Error: The unknown data has 3 entries, the group list has 2");
-  EXPECT_THAT(dialogs.messages[1].text, HasSubstr("Group code 20"));
+  EXPECT_THAT(dialogs.messages[1].text, HasSubstr("2.5"));
   const auto& s = state();
   EXPECT_EQ(s.UDATA, before.UDATA);
   EXPECT_EQ(s.DATA, before.DATA);
