@@ -42,7 +42,8 @@ void BM_JackknifeExampleSize(benchmark::State& state) {
   const Scores s = makeScores({30, 29, 26, 28, 24, 30}, 12, 1);
   tessaly::setRandomSeed(1);
   for (auto _ : state) {
-    benchmark::DoNotOptimize(tessaly::stats::jacknife_assignments(s.scores, s.codes, 100, 0.1));
+    benchmark::DoNotOptimize(
+        tessaly::stats::jacknife_assignments(s.scores, s.codes, 100, 0.1, tessaly::randomEngine()));
   }
 }
 BENCHMARK(BM_JackknifeExampleSize)->Unit(benchmark::kMillisecond);
@@ -51,7 +52,8 @@ void BM_JackknifeLarge(benchmark::State& state) {
   const Scores s = makeScores(std::vector<int>(8, 250), 36, 2);
   tessaly::setRandomSeed(2);
   for (auto _ : state) {
-    benchmark::DoNotOptimize(tessaly::stats::jacknife_assignments(s.scores, s.codes, 100, 0.1));
+    benchmark::DoNotOptimize(
+        tessaly::stats::jacknife_assignments(s.scores, s.codes, 100, 0.1, tessaly::randomEngine()));
   }
 }
 BENCHMARK(BM_JackknifeLarge)->Unit(benchmark::kMillisecond);

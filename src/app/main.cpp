@@ -6,6 +6,7 @@
 #include <clocale>
 #include <iostream>
 
+#include "analysis/resampling.h"
 #include "app/front_end.h"
 #include "app/install_paths.h"
 #include "app/qt_dialogs.h"
@@ -42,6 +43,15 @@ int main(int argc, char** argv) {
     std::cerr << "tessaly: " << text.toStdString() << "\n";
     QMessageBox::critical(nullptr, QStringLiteral("Tessaly"), text);
     return 1;
+  }
+
+  // A thread count that is not one is reported, and resampling uses all cores.
+  try {
+    tessaly::analysis::applyThreadsVariable();
+  } catch (const std::exception& e) {
+    std::cerr << "tessaly: " << e.what() << "; all cores are used\n";
+    QMessageBox::warning(nullptr, QStringLiteral("Tessaly"),
+                         QStringLiteral("%1; all cores are used").arg(e.what()));
   }
 
   tessaly::app::FrontEnd* front = nullptr;

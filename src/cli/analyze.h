@@ -22,6 +22,7 @@ struct AnalyzeOptions {
   std::string unknownCodes;  // their codes (given together with unknowns)
   std::string jackknife;     // optional "N,FRACTION"
   std::string groupNames;    // optional file of lines "code name" for a list of codes
+  std::string threads;       // optional number of threads for resampling (else all cores)
   std::optional<std::uint64_t> seed;
   bool verbose = false;  // diagnostic console lines to the error stream (else dropped)
 };

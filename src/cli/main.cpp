@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "analysis/resampling.h"
 #include "cli/analyze.h"
 #include "cli/options.h"
 #include "cli/script.h"
@@ -95,6 +96,10 @@ int main(int argc, char** argv) {
                    "names of the group codes: lines of a code and its name")
       ->check(tessaly::cli::inputFileCheck("file of group names"));
   CLI::Option* seedOption = analyze->add_option("--seed", seed, "seed of the random numbers");
+  analyze
+      ->add_option("--threads", options.threads,
+                   "threads for resampling (default: all cores, or TESSALY_THREADS)")
+      ->check(tessaly::cli::threadsCheck());
   analyze->add_flag("--verbose", options.verbose,
                     "show the diagnostic lines of the numeric routines (on standard error)");
 
@@ -111,6 +116,18 @@ int main(int argc, char** argv) {
     const int status = app.exit(e);
     // A file or value refused by its check ends with status 2, as every refused input does.
     return e.get_exit_code() == static_cast<int>(CLI::ExitCodes::ValidationError) ? 2 : status;
+  }
+
+  // The thread count: --threads, else TESSALY_THREADS, else all cores.
+  try {
+    if (options.threads.empty())
+      tessaly::analysis::applyThreadsVariable();
+    else
+      tessaly::analysis::setThreads(
+          tessaly::analysis::parseThreads(options.threads, tessaly::cli::kThreadsOption));
+  } catch (const std::exception& e) {
+    std::cerr << "tessaly-batch: " << e.what() << "\n";
+    return 2;
   }
 
   if (convert->parsed()) return tessaly::cli::runConvert(convertIn, convertOut, std::cerr);

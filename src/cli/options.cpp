@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "analysis/resampling.h"
 #include "cli/analyze.h"
 #include "core/error.h"
 
@@ -37,6 +38,18 @@ CLI::Validator jackknifeCheck() {
     return {};
   };
   return CLI::Validator(check, "N,FRACTION", "jackknife");
+}
+
+CLI::Validator threadsCheck() {
+  auto check = [](std::string& text) -> std::string {
+    try {
+      analysis::parseThreads(text, kThreadsOption);
+    } catch (const Error& e) {
+      return e.what();
+    }
+    return {};
+  };
+  return CLI::Validator(check, "N", "threads");
 }
 
 }  // namespace tessaly::cli

@@ -14,4 +14,9 @@ CLI::Validator inputFileCheck(const std::string& what);
 // between 0 and 1, numbers read the same way in every locale.
 CLI::Validator jackknifeCheck();
 
+// What a refused thread count of the command line is called in its message.
+inline constexpr const char* kThreadsOption = "The number of threads (--threads)";
+// The number of threads for resampling: a whole number of at least 1.
+CLI::Validator threadsCheck();
+
 }  // namespace tessaly::cli

@@ -12,6 +12,7 @@
 #include "core/dload.h"
 #include "core/error.h"
 #include "core/format.h"
+#include "core/random.h"
 #include "dispatch/actions.h"
 #include "dispatch/busy_pointer.h"
 #include "dispatch/input_files.h"
@@ -122,7 +123,7 @@ Classified classifiedScores() {
 
 // The 0.05-level and other distances of each group, in the ordinal order of the group list.
 Matrix distanceRanges(const Matrix& k, const Matrix& glist) {
-  Matrix drange = stats::rangeCVADist(k, glist);
+  Matrix drange = stats::rangeCVADist(k, glist, randomEngine());
   if (drange.cols() < 5) throw Error("The within-group distance ranges could not be computed");
   return drange;
 }
@@ -257,7 +258,7 @@ void JackKnife() {
 
   BusyPointer busy;
   const stats::JackknifeResult result =
-      stats::jacknife_assignments(s.pwscores, glist, njack, pjack);
+      stats::jacknife_assignments(s.pwscores, glist, njack, pjack, randomEngine());
   setResults(platform::Value(" "));
   setResults(platform::Value(result.out_text));
 }

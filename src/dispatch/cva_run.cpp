@@ -3,7 +3,9 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 
+#include "analysis/fit.h"
 #include "core/error.h"
 #include "core/format.h"
 #include "dispatch/actions.h"
@@ -17,9 +19,6 @@
 #include "platform/platform.h"
 #include "platform/verbs.h"
 #include "plotlib/plotting.h"
-#include "shape/configuration.h"
-#include "shape/spline.h"
-#include "shape/superimposition.h"
 #include "stats/manova.h"
 
 namespace tessaly::dispatch {
@@ -39,39 +38,6 @@ Matrix asCodeColumn(const Matrix& codes, const std::string& what) {
 }
 
 }  // namespace
-
-Matrix normalisedReference(const Matrix& reference, Eigen::Index columns) {
-  if (reference.rows() != 1 || reference.cols() != columns)
-    throw Error(formatText("The reference has %d rows of %d numbers where one row of %d is needed",
-                           {static_cast<double>(reference.rows()),
-                            static_cast<double>(reference.cols()), static_cast<double>(columns)}));
-  Matrix centred = shape::centerref(reference);
-  return centred / shape::centsize(centred)(0);
-}
-
-Matrix unitColumns(const Matrix& v) {
-  Matrix out = v;
-  for (Eigen::Index j = 0; j < out.cols(); ++j) out.col(j) /= out.col(j).norm();
-  return out;
-}
-
-Matrix centredShapeScores(const Matrix& scores, const Matrix& pwscores, Eigen::Index s) {
-  if (pwscores.rows() == 0 || pwscores.cols() < s || s < 1)
-    throw Error("There are no partial warp scores of the specimens: run the CVA first");
-  if (scores.cols() < s)
-    throw Error(formatText("The scores have %d columns where %d shape variables are needed",
-                           {static_cast<double>(scores.cols()), static_cast<double>(s)}));
-  // One number, the mean of the last shape variable over the specimens, is taken from every
-  // element (not a separate mean per column).
-  double c = pwscores.col(s - 1).mean();
-  return scores.leftCols(s).array() - c;
-}
-
-Matrix specimenCentredShapeScores(const Matrix& scores, const Matrix& pwscores, Eigen::Index s) {
-  centredShapeScores(scores, pwscores, s);  // the same checks
-  const RowVector means = pwscores.leftCols(s).colwise().mean();
-  return scores.leftCols(s).rowwise() - means;
-}
 
 std::string cvaReport(const Matrix& d, const Matrix& p, const stats::ManovaStats& v) {
   std::string report = formatText("%s \n \n %s \n \n", {std::string("Results from CVA/Manova")});
@@ -109,25 +75,22 @@ struct CvaRun {
 };
 
 CvaRun computeCva(const AnalysisState& s, Matrix codes) {
-  const Eigen::Index n = s.DATA.cols();
+  std::optional<Matrix> reference;
+  if (isTrue(s.referencetype)) reference = s.reference;
+  analysis::Fit f = analysis::fit(s.DATA, codes, reference);
+  if (f.eigenvalues.size() < 2)
+    throw Error("The canonical analysis gave fewer than two eigenvalues to show");
   CvaRun run;
   run.GLIST = std::move(codes);
-  // The reference: the consensus of the data, or the loaded configuration centred and scaled
-  // to unit centroid size.
-  run.reference = isTrue(s.referencetype) ? normalisedReference(s.reference, n)
-                                          : shape::getconsensus(s.DATA).xref;
-  run.DATA = shape::getpsup(s.DATA, run.reference);
-  run.pwscores = shape::getpw_arbit(run.reference, run.DATA);
-  const Eigen::Index npw = run.pwscores.cols();
-  stats::ManovaResult result = stats::manova1(run.pwscores.leftCols(npw - 1), run.GLIST, 0.05);
-  run.d = result.d;
-  run.p = result.p;
-  run.vstats = std::move(result.stats);
-  run.Vmatrix = unitColumns(run.vstats.eigenvec);
-  run.CVAScores = centredShapeScores(run.pwscores, run.pwscores, n - 5) * run.Vmatrix;
-  run.Dmatrix = run.vstats.eigenval;
-  if (run.Dmatrix.size() < 2)
-    throw Error("The canonical analysis gave fewer than two eigenvalues to show");
+  run.reference = std::move(f.reference);
+  run.DATA = std::move(f.superimposed);
+  run.pwscores = std::move(f.pwscores);
+  run.d = std::move(f.manova.d);
+  run.p = std::move(f.manova.p);
+  run.vstats = std::move(f.manova.stats);
+  run.Vmatrix = std::move(f.axes);
+  run.CVAScores = std::move(f.cvScores);
+  run.Dmatrix = std::move(f.eigenvalues);
   return run;
 }
 

@@ -2,12 +2,12 @@
 // of the CVA run, scored on its canonical axes and drawn with the specimens.
 #include <algorithm>
 
+#include "analysis/fit.h"
 #include "core/error.h"
 #include "core/format.h"
 #include "dispatch/actions.h"
 #include "dispatch/busy_pointer.h"
 #include "dispatch/controls.h"
-#include "dispatch/cva_run.h"
 #include "dispatch/group_styles.h"
 #include "dispatch/mfload.h"
 #include "dispatch/state.h"
@@ -16,10 +16,26 @@
 #include "platform/platform.h"
 #include "platform/verbs.h"
 #include "plotlib/plotting.h"
-#include "shape/spline.h"
 #include "shape/superimposition.h"
 
 namespace tessaly::dispatch {
+
+namespace {
+
+// The parts of the CVA run that scoring other specimens needs, from the analysis state: the
+// reference, the means of the p shape variables, the unit axes and the canonical coefficients.
+analysis::Fit scoringFit(const AnalysisState& s, Eigen::Index p) {
+  if (s.pwscores.rows() == 0 || s.pwscores.cols() < p || p < 1)
+    throw Error("There are no partial warp scores of the specimens: run the CVA first");
+  analysis::Fit f;
+  f.reference = s.reference;
+  f.variableMeans = s.pwscores.leftCols(p).colwise().mean();
+  f.axes = s.Vmatrix;
+  f.manova.stats.eigenvec = s.vstats.eigenvec;
+  return f;
+}
+
+}  // namespace
 
 void LoadUGroup() {
   auto& model = platform::model();
@@ -49,15 +65,10 @@ void LoadUGroup() {
   if (s.GLIST.rows() < s.DATA.rows())
     throw Error("The group list is shorter than the data: load the group list again");
 
-  // Superimposition and scores, computed before they are stored.
-  Matrix udata = shape::getpsup(s.UDATA, s.reference);
+  // Superimposition and scores, computed before they are stored: plotted in the frame of the
+  // specimens' CVA scores, classified in the frame of `canon`.
+  analysis::Scores scores = analysis::score(scoringFit(s, n - 5), s.UDATA);
   Matrix tempdata = shape::getpsup(s.DATA, s.reference);
-  Matrix upw = shape::getpw_arbit(s.reference, udata);
-  // Plotted in the frame of the specimens' CVA scores; classified in the frame of `canon`.
-  Matrix centred = centredShapeScores(upw, s.pwscores, n - 5);
-  Matrix classified = specimenCentredShapeScores(upw, s.pwscores, n - 5);
-  if (centred.cols() != s.Vmatrix.rows() || centred.cols() != s.vstats.eigenvec.rows())
-    throw Error("The unknown specimens do not have the shape variables of the CVA run");
 
   s.UGLIST = std::move(codes);
   s.UGNAMES = std::move(loaded->names);
@@ -68,10 +79,10 @@ void LoadUGroup() {
     BusyPointer busy(remembered);
     setString("GroupBox", formatText("Unknown File: %s \n %3.0f Specimens \n",
                                      {s.FNAME1, static_cast<double>(m)}));
-    s.UDATA = std::move(udata);
-    s.UPWSCORES = std::move(upw);
-    s.UCVASCORES = centred * s.Vmatrix;
-    s.NUCVASCORES = classified * s.vstats.eigenvec;
+    s.UDATA = std::move(scores.superimposed);
+    s.UPWSCORES = std::move(scores.pwscores);
+    s.UCVASCORES = std::move(scores.cvScores);
+    s.NUCVASCORES = std::move(scores.canonicalScores);
   }
   plotlib::cla();
 
@@ -107,7 +118,7 @@ void LoadReference() {
     s.referencetype = scalar(0);
     return;
   }
-  Matrix normalised = normalisedReference(ref, n);
+  Matrix normalised = analysis::normalisedReference(ref, n);
   std::string text = formatText("Successfully loaded reference file %s with %f landmarks",
                                 {loaded->fname, (static_cast<double>(ng) - 1) / 2});
   s.referencetype = scalar(1);

@@ -1,5 +1,6 @@
 // Table entries of the shape mathematics and the statistics: plain functions of matrices.
 #include "core/error.h"
+#include "core/random.h"
 #include "dispatch/classification.h"
 #include "shape/configuration.h"
 #include "shape/reconstruction.h"
@@ -180,7 +181,8 @@ void addNumericEntries(std::vector<FunctionEntry>& t) {
                }});
   t.push_back({"jacknife_assignments", 4, 2, [](const Values& a, int) -> Values {
                  stats::JackknifeResult r = stats::jacknife_assignments(
-                     matrixInput(a, 0), matrixInput(a, 1), numberInput(a, 2), numberInput(a, 3));
+                     matrixInput(a, 0), matrixInput(a, 1), numberInput(a, 2), numberInput(a, 3),
+                     randomEngine());
                  return {r.mambo, r.out_text};
                }});
   t.push_back({"manova1", 3, 3, [](const Values& a, int) -> Values {
@@ -196,7 +198,7 @@ void addNumericEntries(std::vector<FunctionEntry>& t) {
                  return {r.d, r.p, manovaRecord(r.stats)};
                }});
   t.push_back(matrices("rangeCVADist", 2, [](const Values& a) {
-    return stats::rangeCVADist(matrixInput(a, 0), matrixInput(a, 1));
+    return stats::rangeCVADist(matrixInput(a, 0), matrixInput(a, 1), randomEngine());
   }));
   t.push_back(
       matrices("chi2cdf", 2, [](const Values& a) { return stats::chi2cdf(allMatrices(a)); }));

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/error.h"
+#include "core/groups.h"
 
 namespace tessaly::stats {
 
@@ -60,27 +61,13 @@ Classification classify(const Matrix& x, const Matrix& xgroup, const Unknowns* u
   const Eigen::Index N = x.rows();
   const Eigen::Index mg = xgroup.size();
 
-  // Ordinal groups in order of first appearance; codes compared as numbers, exactly.
-  std::vector<int> group(static_cast<size_t>(mg));
-  std::vector<double> symgroup;
-  std::vector<double> gcntgroup;
-  for (Eigen::Index i = 0; i < mg; ++i) {
-    const double code = xgroup(i);
-    int found = -1;
-    for (size_t j = 0; j < symgroup.size(); ++j) {
-      if (symgroup[j] == code) {
-        found = static_cast<int>(j);
-        break;
-      }
-    }
-    if (found < 0) {
-      symgroup.push_back(code);
-      gcntgroup.push_back(0);
-      found = static_cast<int>(symgroup.size()) - 1;
-    }
-    group[static_cast<size_t>(i)] = found;
-    gcntgroup[static_cast<size_t>(found)] += 1;
-  }
+  // Ordinal groups in order of first appearance (0-based here).
+  const GroupNumbering numbering = numberGroups(xgroup);
+  std::vector<int> group = numbering.ordinal;
+  for (int& a : group) a -= 1;
+  const std::vector<double>& symgroup = numbering.codes;
+  std::vector<double> gcntgroup(symgroup.size(), 0.0);
+  for (int a : group) gcntgroup[static_cast<size_t>(a)] += 1;
   const auto g = static_cast<Eigen::Index>(symgroup.size());
   c.gcount = static_cast<int>(g);
   c.symgroup = Eigen::Map<const Matrix>(symgroup.data(), 1, g);

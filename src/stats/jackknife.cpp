@@ -28,10 +28,9 @@ std::uint64_t uniformBelow(RandomEngine& engine, std::uint64_t bound) {
 }
 
 // A random permutation of 0..n-1 (Fisher-Yates).
-std::vector<Eigen::Index> randomPermutation(Eigen::Index n) {
+std::vector<Eigen::Index> randomPermutation(Eigen::Index n, RandomEngine& engine) {
   std::vector<Eigen::Index> p(static_cast<size_t>(n));
   std::iota(p.begin(), p.end(), Eigen::Index{0});
-  RandomEngine& engine = randomEngine();
   for (Eigen::Index i = n - 1; i > 0; --i) {
     const auto j =
         static_cast<Eigen::Index>(uniformBelow(engine, static_cast<std::uint64_t>(i + 1)));
@@ -56,7 +55,7 @@ Matrix codesOf(const Matrix& codes, const std::vector<Eigen::Index>& rows) {
 }  // namespace
 
 JackknifeResult jacknife_assignments(const Matrix& jpwscores, const Matrix& jglist, double njack,
-                                     double pjack) {
+                                     double pjack, RandomEngine& engine) {
   const Eigen::Index nspec = jpwscores.rows();
   if (!std::isfinite(pjack) || pjack < 0) {
     throw Error("The fraction left out must be a number from 0 to 1.");
@@ -75,7 +74,7 @@ JackknifeResult jacknife_assignments(const Matrix& jpwscores, const Matrix& jgli
   double correct_s = 0, correct_ns = 0, incorrect_s = 0, incorrect_ns = 0;
   double tested_trials = 0;
   for (double trial = 1; trial <= trials; ++trial) {
-    const std::vector<Eigen::Index> rlist = randomPermutation(nspec);
+    const std::vector<Eigen::Index> rlist = randomPermutation(nspec, engine);
     const std::vector<Eigen::Index> nrlist(rlist.begin(), rlist.begin() + kept);
     const std::vector<Eigen::Index> urlist(rlist.begin() + kept, rlist.end());
     const Matrix X = rowsOf(jpwscores, nrlist, nvar);
@@ -97,7 +96,7 @@ JackknifeResult jacknife_assignments(const Matrix& jpwscores, const Matrix& jgli
     const Matrix CVAScores = (X.array() - c).matrix() * Vmatrix;
     const Matrix UCVASCORES = (UX.array() - c).matrix() * Vmatrix;
 
-    const Matrix drange = rangeCVADist(CVAScores, GLIST);
+    const Matrix drange = rangeCVADist(CVAScores, GLIST, engine);
     const GroupMean1Result assigned = grpmean1(CVAScores, GLIST, UCVASCORES, UGLIST);
     const Matrix& yun = assigned.yunknown;
     for (Eigen::Index i = 0; i < yun.rows(); ++i) {

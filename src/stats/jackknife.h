@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/matrix.h"
+#include "core/random.h"
 
 namespace tessaly::stats {
 
@@ -17,8 +18,8 @@ struct JackknifeResult {
 
 // jpwscores: specimens by partial warp scores (the last column, centroid size, is not
 // analysed); jglist: their group codes; njack trials, setting aside ceil(nspec * pjack)
-// specimens in each.
+// specimens in each, drawing from `engine`.
 JackknifeResult jacknife_assignments(const Matrix& jpwscores, const Matrix& jglist, double njack,
-                                     double pjack);
+                                     double pjack, RandomEngine& engine);
 
 }  // namespace tessaly::stats

@@ -7,6 +7,7 @@
 
 #include "core/error.h"
 #include "core/format.h"
+#include "core/groups.h"
 #include "stats/distributions.h"
 
 namespace tessaly::stats {
@@ -82,31 +83,12 @@ double checkedAlpha(const Matrix& alpha) {
 }  // namespace
 
 GroupIndex grp2idx(const Matrix& s) {
-  const std::vector<double> codes = codeList(s);
+  const GroupNumbering numbering = numberGroups(s);
   GroupIndex index;
-  index.g.resize(static_cast<Eigen::Index>(codes.size()), 1);
-  std::vector<double> distinct;
-  std::unordered_map<double, double> numberOf;
-  double nanNumber = 0;  // all NaN codes form one group
-  for (size_t i = 0; i < codes.size(); ++i) {
-    const double c = codes[i];
-    double number;
-    if (std::isnan(c)) {
-      if (nanNumber == 0) {
-        distinct.push_back(c);
-        nanNumber = static_cast<double>(distinct.size());
-      }
-      number = nanNumber;
-    } else {
-      // +0 and -0 are one value.
-      const double key = c == 0 ? 0.0 : c;
-      auto [it, added] = numberOf.try_emplace(key, static_cast<double>(distinct.size()) + 1);
-      if (added) distinct.push_back(c);
-      number = it->second;
-    }
-    index.g(static_cast<Eigen::Index>(i), 0) = number;
-  }
-  index.gn = numericNames(distinct);
+  index.g.resize(static_cast<Eigen::Index>(numbering.ordinal.size()), 1);
+  for (size_t i = 0; i < numbering.ordinal.size(); ++i)
+    index.g(static_cast<Eigen::Index>(i), 0) = numbering.ordinal[i];
+  index.gn = numericNames(numbering.codes);
   dropMissingGroup(index);
   return index;
 }

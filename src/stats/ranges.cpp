@@ -6,6 +6,7 @@
 #include <limits>
 #include <vector>
 
+#include "core/groups.h"
 #include "core/random.h"
 
 namespace tessaly::stats {
@@ -20,22 +21,14 @@ Matrix sampleCovariance(const Matrix& x) {
 
 }  // namespace
 
-Matrix rangeCVADist(const Matrix& x, const Matrix& xgroup) {
+Matrix rangeCVADist(const Matrix& x, const Matrix& xgroup, RandomEngine& engine) {
   // Ordinal groups in order of first appearance of their codes (as grpmean1 numbers them).
-  const Eigen::Index mg = std::min<Eigen::Index>(xgroup.size(), x.rows());
-  std::vector<double> symgroup;
-  std::vector<std::vector<Eigen::Index>> members;
-  for (Eigen::Index i = 0; i < mg; ++i) {
-    const auto at = std::find(symgroup.begin(), symgroup.end(), xgroup(i));
-    if (at == symgroup.end()) {
-      symgroup.push_back(xgroup(i));
-      members.emplace_back();
-      members.back().push_back(i);
-    } else {
-      members[static_cast<size_t>(at - symgroup.begin())].push_back(i);
-    }
-  }
-  const auto g = static_cast<Eigen::Index>(symgroup.size());
+  const GroupNumbering numbering =
+      numberGroups(xgroup, std::min<Eigen::Index>(xgroup.size(), x.rows()));
+  std::vector<std::vector<Eigen::Index>> members(numbering.codes.size());
+  for (size_t i = 0; i < numbering.ordinal.size(); ++i)
+    members[static_cast<size_t>(numbering.ordinal[i] - 1)].push_back(static_cast<Eigen::Index>(i));
+  const auto g = static_cast<Eigen::Index>(members.size());
   const Eigen::Index q = x.cols();
 
   std::vector<Matrix> covariance(static_cast<size_t>(g));
@@ -61,7 +54,6 @@ Matrix rangeCVADist(const Matrix& x, const Matrix& xgroup) {
   // Boost's ziggurat: several times faster than the standard library's normal draws, and
   // repeatable on the seeded engine.
   boost::random::normal_distribution<double> normal(0.0, 1.0);
-  RandomEngine& engine = randomEngine();
   std::vector<double> d(kSimulatedMembers);
   for (Eigen::Index j = 0; j < g; ++j) {
     const auto& list = members[static_cast<size_t>(j)];

@@ -38,7 +38,8 @@ TEST(Jackknife, ReportAndCountsForOneTrial) {
   setRandomSeed(2024);
   // 25 specimens (three groups, the first two of 9 and 8): 0.1 sets ceil(2.5) = 3 aside.
   const Data d = makeData(9, 5, 8, 1);
-  const JackknifeResult r = jacknife_assignments(d.scores.topRows(25), d.codes.topRows(25), 1, 0.1);
+  const JackknifeResult r =
+      jacknife_assignments(d.scores.topRows(25), d.codes.topRows(25), 1, 0.1, randomEngine());
   EXPECT_EQ(r.mambo(0), 1);
   EXPECT_EQ(r.mambo(1), 0.1);
   EXPECT_EQ(countsOf(r), 3);
@@ -71,18 +72,18 @@ TEST(Jackknife, ReportAndCountsForOneTrial) {
 TEST(Jackknife, ReproducibleWithASeedAndCountsAddUp) {
   const Data d = makeData(12, 7, 1.2, 5);  // overlapping groups: some misassignments
   setRandomSeed(77);
-  const JackknifeResult a = jacknife_assignments(d.scores, d.codes, 20, 0.2);
+  const JackknifeResult a = jacknife_assignments(d.scores, d.codes, 20, 0.2, randomEngine());
   setRandomSeed(77);
-  const JackknifeResult b = jacknife_assignments(d.scores, d.codes, 20, 0.2);
+  const JackknifeResult b = jacknife_assignments(d.scores, d.codes, 20, 0.2, randomEngine());
   EXPECT_EQ(a.mambo, b.mambo);
   EXPECT_EQ(a.out_text, b.out_text);
   // ceil(36 * 0.2) = 8 per trial.
   EXPECT_EQ(countsOf(a), 8 * 20);
-  const JackknifeResult c = jacknife_assignments(d.scores, d.codes, 20, 0.2);
+  const JackknifeResult c = jacknife_assignments(d.scores, d.codes, 20, 0.2, randomEngine());
   EXPECT_EQ(countsOf(c), 160);
 
   // A non-integer number of trials runs its whole part, and the report counts those.
-  const JackknifeResult frac = jacknife_assignments(d.scores, d.codes, 2.7, 0.2);
+  const JackknifeResult frac = jacknife_assignments(d.scores, d.codes, 2.7, 0.2, randomEngine());
   EXPECT_EQ(frac.mambo(0), 2);
   EXPECT_EQ(countsOf(frac), 16);
   EXPECT_NE(frac.out_text.find("A total of 16 \"unknowns\" were tested in 2 trials"),
@@ -91,7 +92,7 @@ TEST(Jackknife, ReproducibleWithASeedAndCountsAddUp) {
 
 TEST(Jackknife, NothingSetAsideOrNothingToTest) {
   const Data d = makeData(10, 5, 6, 9);
-  const JackknifeResult none = jacknife_assignments(d.scores, d.codes, 5, 0);
+  const JackknifeResult none = jacknife_assignments(d.scores, d.codes, 5, 0, randomEngine());
   EXPECT_EQ(countsOf(none), 0);
   EXPECT_NE(none.out_text.find("\n\n0 (0.0 percent) were correct and significant"),
             std::string::npos);
@@ -103,7 +104,8 @@ TEST(Jackknife, NothingSetAsideOrNothingToTest) {
   Data twins{Matrix(30, 4), Matrix(30, 1)};
   twins.scores << same.scores.topRows(15), same.scores.topRows(15);
   for (int i = 0; i < 30; ++i) twins.codes(i) = i < 15 ? 1 : 2;
-  const JackknifeResult flat = jacknife_assignments(twins.scores, twins.codes, 3, 0.01);
+  const JackknifeResult flat =
+      jacknife_assignments(twins.scores, twins.codes, 3, 0.01, randomEngine());
   EXPECT_EQ(countsOf(flat), 0);
   EXPECT_NE(flat.out_text.find("\n 1.0 percent (1) were used as \"unknowns\""
                                "\nA total of 0 \"unknowns\" were tested in 0 trials"
@@ -118,7 +120,7 @@ TEST(Jackknife, TooFewKeptSpecimensEndWithTheManovaError) {
   const Data d = makeData(5, 5, 3, 2);
   for (double p : {1.0, 0.9}) {
     try {
-      jacknife_assignments(d.scores, d.codes, 2, p);
+      jacknife_assignments(d.scores, d.codes, 2, p, randomEngine());
       FAIL() << p;
     } catch (const Error& e) {
       EXPECT_STREQ(e.what(),

@@ -18,7 +18,7 @@ TEST(RangeCVADist, OneDimensionalNormalQuantiles) {
   // One group with standard deviation 2 exactly: the distances are |r| * 2.
   Matrix x(4, 1);
   x << -2 * std::sqrt(1.5), 0, 0, 2 * std::sqrt(1.5);  // sample variance 4
-  const Matrix drange = rangeCVADist(x, Matrix::Ones(4, 1));
+  const Matrix drange = rangeCVADist(x, Matrix::Ones(4, 1), randomEngine());
   ASSERT_EQ(drange.rows(), 1);
   ASSERT_EQ(drange.cols(), 5);
   // Half-normal quantiles 0.95, 0.99, 0.999 of |Z|: 1.960, 2.576, 3.291; mean sqrt(2/pi) and
@@ -36,7 +36,7 @@ TEST(RangeCVADist, OrderStatisticsAreTheExactRanksOfTheSortedDraws) {
   RandomEngine replay = randomEngine();
   Matrix x(3, 1);
   x << 1, 2, 6;  // sample variance 7
-  const Matrix drange = rangeCVADist(x, Matrix::Constant(3, 1, 8));
+  const Matrix drange = rangeCVADist(x, Matrix::Constant(3, 1, 8), randomEngine());
   boost::random::normal_distribution<double> normal;
   std::vector<double> d;
   for (int k = 0; k < 5000; ++k) d.push_back(std::sqrt(7.0) * std::fabs(normal(replay)));
@@ -63,7 +63,7 @@ TEST(RangeCVADist, RowsFollowFirstAppearanceAndLevelsDecrease) {
     codes(i) = k == 0 ? 9 : (k == 1 ? 1 : 4);
     for (int j = 0; j < 3; ++j) x(i, j) = k == 2 ? 5.0 : normal(engine) * (k == 0 ? 10 : 0.1);
   }
-  const Matrix drange = rangeCVADist(x, codes);
+  const Matrix drange = rangeCVADist(x, codes, randomEngine());
   ASSERT_EQ(drange.rows(), 3);
   EXPECT_GT(drange(0, 2), 20 * drange(1, 2));
   EXPECT_EQ(drange.row(2), Matrix::Zero(1, 5));  // no spread, no distance
@@ -74,7 +74,7 @@ TEST(RangeCVADist, RowsFollowFirstAppearanceAndLevelsDecrease) {
   }
   // The same seed gives the same table.
   setRandomSeed(7);
-  EXPECT_EQ(rangeCVADist(x, codes), drange);
+  EXPECT_EQ(rangeCVADist(x, codes, randomEngine()), drange);
 }
 
 TEST(RangeCVADist, SingleSpecimenGroupsAndRankDeficientGroups) {
@@ -86,7 +86,7 @@ TEST(RangeCVADist, SingleSpecimenGroupsAndRankDeficientGroups) {
       3, 3,                         // code 2
       -1, 0, 1, 0;                  // code 3: two members on a line, q = 2 > members - 1
   const Matrix codes = (Matrix(7, 1) << 1, 1, 1, 1, 2, 3, 3).finished();
-  const Matrix drange = rangeCVADist(x, codes);
+  const Matrix drange = rangeCVADist(x, codes, randomEngine());
   ASSERT_EQ(drange.rows(), 3);
   EXPECT_TRUE(drange.allFinite());
   EXPECT_GE(drange.minCoeff(), 0);
@@ -98,10 +98,10 @@ TEST(RangeCVADist, SingleSpecimenGroupsAndRankDeficientGroups) {
   EXPECT_NEAR(drange(2, 2), std::sqrt(2.0) * 1.96, 0.15);
 
   // All groups of one: nothing to pool, all zeros (finite, non-negative).
-  const Matrix lone = rangeCVADist(x.topRows(2), (Matrix(2, 1) << 1, 2).finished());
+  const Matrix lone = rangeCVADist(x.topRows(2), (Matrix(2, 1) << 1, 2).finished(), randomEngine());
   EXPECT_EQ(lone, Matrix::Zero(2, 5));
   // No score columns (no canonical variate kept): every distance is 0.
-  EXPECT_EQ(rangeCVADist(Matrix(7, 0), codes), Matrix::Zero(3, 5));
+  EXPECT_EQ(rangeCVADist(Matrix(7, 0), codes, randomEngine()), Matrix::Zero(3, 5));
 }
 
 }  // namespace

@@ -1,0 +1,81 @@
+#include "analysis/fit.h"
+
+#include "core/error.h"
+#include "core/format.h"
+#include "core/groups.h"
+#include "shape/configuration.h"
+#include "shape/spline.h"
+#include "shape/superimposition.h"
+
+namespace tessaly::analysis {
+
+namespace {
+
+// The shape variables of partial warp scores: every column but the last (centroid size).
+Matrix shapeVariables(const Matrix& pwscores) {
+  return pwscores.leftCols(pwscores.cols() - 1);
+}
+
+// The first p columns of scores minus one number, the mean of the last shape variable (not a
+// separate mean per column). Times the unit axes this gives the CVA scores.
+Matrix centredOnLastMean(const Matrix& scores, const RowVector& means) {
+  const Eigen::Index p = means.size();
+  if (scores.cols() < p)
+    throw Error(formatText("The scores have %d columns where %d shape variables are needed",
+                           {static_cast<double>(scores.cols()), static_cast<double>(p)}));
+  return scores.leftCols(p).array() - means(p - 1);
+}
+
+}  // namespace
+
+Matrix normalisedReference(const Matrix& reference, Eigen::Index columns) {
+  if (reference.rows() != 1 || reference.cols() != columns)
+    throw Error(formatText("The reference has %d rows of %d numbers where one row of %d is needed",
+                           {static_cast<double>(reference.rows()),
+                            static_cast<double>(reference.cols()), static_cast<double>(columns)}));
+  Matrix centred = shape::centerref(reference);
+  return centred / shape::centsize(centred)(0);
+}
+
+Matrix unitColumns(const Matrix& v) {
+  Matrix out = v;
+  for (Eigen::Index j = 0; j < out.cols(); ++j) out.col(j) /= out.col(j).norm();
+  return out;
+}
+
+Fit fit(const Matrix& data, const Matrix& codes, const std::optional<Matrix>& reference,
+        const FitOptions& /*options*/) {
+  Fit f;
+  f.codes = codes.cols() == 1 ? codes : codes.transpose();
+  GroupNumbering numbering = numberGroups(f.codes);
+  f.ordinal = std::move(numbering.ordinal);
+  f.groupCodes = std::move(numbering.codes);
+  f.reference =
+      reference ? normalisedReference(*reference, data.cols()) : shape::getconsensus(data).xref;
+  f.superimposed = shape::getpsup(data, f.reference);
+  f.pwscores = shape::getpw_arbit(f.reference, f.superimposed);
+  f.variables = shapeVariables(f.pwscores);
+  f.variableMeans = f.variables.colwise().mean();
+  f.manova = stats::manova1(f.variables, f.codes, 0.05);
+  f.axes = unitColumns(f.manova.stats.eigenvec);
+  f.cvScores = centredOnLastMean(f.variables, f.variableMeans) * f.axes;
+  f.eigenvalues = f.manova.stats.eigenval;
+  return f;
+}
+
+Scores score(const Fit& fit, const Matrix& rows) {
+  if (fit.variableMeans.size() < 1)
+    throw Error("There are no partial warp scores of the specimens: run the CVA first");
+  Scores s;
+  s.superimposed = shape::getpsup(rows, fit.reference);
+  s.pwscores = shape::getpw_arbit(fit.reference, s.superimposed);
+  const Matrix centred = centredOnLastMean(s.pwscores, fit.variableMeans);
+  if (centred.cols() != fit.axes.rows() || centred.cols() != fit.manova.stats.eigenvec.rows())
+    throw Error("The unknown specimens do not have the shape variables of the CVA run");
+  s.cvScores = centred * fit.axes;
+  s.canonicalScores = (s.pwscores.leftCols(centred.cols()).rowwise() - fit.variableMeans) *
+                      fit.manova.stats.eigenvec;
+  return s;
+}
+
+}  // namespace tessaly::analysis

@@ -1,0 +1,84 @@
+#include "analysis/resampling.h"
+
+#include <tbb/blocked_range.h>
+#include <tbb/global_control.h>
+#include <tbb/parallel_for.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "core/numbers.h"
+#include "core/text.h"
+
+namespace tessaly::analysis {
+
+namespace {
+
+std::unique_ptr<tbb::global_control>& threadLimit() {
+  static std::unique_ptr<tbb::global_control> limit;
+  return limit;
+}
+
+// Blocks run between two calls of the progress hook, per thread: enough to keep the threads
+// busy, few enough for the hook to be called often.
+constexpr std::size_t kBlocksPerBatch = 8;
+
+}  // namespace
+
+RandomEngine blockEngine(std::uint64_t seed, std::uint64_t block) {
+  std::seed_seq words{static_cast<std::uint32_t>(seed), static_cast<std::uint32_t>(seed >> 32),
+                      static_cast<std::uint32_t>(block), static_cast<std::uint32_t>(block >> 32)};
+  return RandomEngine(words);
+}
+
+void setThreads(int n) {
+  threadLimit().reset();
+  if (n >= 1)
+    threadLimit() = std::make_unique<tbb::global_control>(
+        tbb::global_control::max_allowed_parallelism, static_cast<std::size_t>(n));
+}
+
+int threads() {
+  return static_cast<int>(
+      tbb::global_control::active_value(tbb::global_control::max_allowed_parallelism));
+}
+
+int parseThreads(std::string_view text, std::string_view what) {
+  std::uint64_t n = 0;
+  if (!parseCount(trimBlanks(text), n) || n < 1 || n > 4096)
+    throw Error(std::string(what) + " must be a whole number from 1 to 4096, not \"" +
+                std::string(text) + "\"");
+  return static_cast<int>(n);
+}
+
+void applyThreadsVariable() {
+  if (const char* text = std::getenv("TESSALY_THREADS"); text && *text)
+    setThreads(parseThreads(text, "The number of threads in TESSALY_THREADS"));
+}
+
+void forEachBlock(std::size_t rounds, std::size_t blockRounds, std::uint64_t seed,
+                  const std::function<void(std::size_t block, RandomEngine& engine,
+                                           std::size_t first, std::size_t count)>& work,
+                  const ProgressHook& progress) {
+  const std::size_t size = blockRounds == 0 ? 1 : blockRounds;
+  const std::size_t blocks = (rounds + size - 1) / size;
+  const std::size_t batch = kBlocksPerBatch * static_cast<std::size_t>(std::max(threads(), 1));
+  for (std::size_t start = 0; start < blocks; start += batch) {
+    if (progress && !progress(std::min(start * size, rounds), rounds)) throw Cancelled();
+    const std::size_t end = std::min(blocks, start + batch);
+    tbb::parallel_for(tbb::blocked_range<std::size_t>(start, end, 1),
+                      [&](const tbb::blocked_range<std::size_t>& range) {
+                        for (std::size_t b = range.begin(); b != range.end(); ++b) {
+                          RandomEngine engine = blockEngine(seed, b);
+                          const std::size_t first = b * size;
+                          work(b, engine, first, std::min(size, rounds - first));
+                        }
+                      });
+  }
+  if (progress) progress(rounds, rounds);
+}
+
+}  // namespace tessaly::analysis
