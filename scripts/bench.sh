@@ -5,7 +5,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-bench
 data=${TESSALY_BENCH_DATA:-$build/data}
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSALY_TESTS=OFF >/dev/null
-cmake --build "$build" --target tessaly-batch stats_bench render_bench >/dev/null
+cmake --build "$build" --target tessaly-batch stats_bench render_bench crossval_bench >/dev/null
 
 mkdir -p "$data"
 whole_process() {  # specimens landmarks groups time-target memory-target-MB
@@ -35,3 +35,9 @@ bench_ms() {  # program filter target-ms label
 }
 bench_ms stats_bench BM_JackknifeExampleSize 250 "jackknife 100 x 0.1"
 bench_ms render_bench BM_SuperimpositionToPng10000x50 300 "10,000 x 50 superimposition PNG"
+bench_ms crossval_bench BM_LeaveOneOutAll1000x20 3000 "1,000 x 20 leave-one-out, refit all"
+bench_ms crossval_bench BM_LeaveOneOutCva10000x50 1000 "10,000 x 50 leave-one-out, refit cva"
+bench_ms crossval_bench BM_TenFoldsAll10000x50 5000 "10,000 x 50 10 folds, refit all"
+apes_cv=$( (/usr/bin/time -f '%e %U %S' "$build/src/tessaly-batch" analyze "$root/examples/apes/apes.txt" \
+  "$root/examples/apes/apes-groups.txt" --out "$data/apes-cv" --cross-validate loo >/dev/null) 2>&1)
+printf '%-32s wall %s s (target < 0.5 s)\n' "apes analyze, loo, refit all" "${apes_cv%% *}"

@@ -95,6 +95,12 @@ int main(int argc, char** argv) {
       ->add_option("--group-names", options.groupNames,
                    "names of the group codes: lines of a code and its name")
       ->check(tessaly::cli::inputFileCheck("file of group names"));
+  analyze->add_option("--cross-validate", options.crossValidate,
+                      "cross-validated classification: loo, or a number of folds");
+  analyze->add_option("--cv-refit", options.cvRefit,
+                      "what each fold refits: all (the whole analysis) or cva");
+  analyze->add_option("--priors", options.priors,
+                      "prior probabilities of the groups: equal or proportional");
   CLI::Option* seedOption = analyze->add_option("--seed", seed, "seed of the random numbers");
   analyze
       ->add_option("--threads", options.threads,

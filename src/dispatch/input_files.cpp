@@ -17,6 +17,7 @@ LoadedFile readInputFile(const std::string& path, FileKind kind, bool* opened) {
       TpsData d = readLandmarkFile(path, opened);
       for (const std::string& w : d.warnings) platform::dialogs().message(w, "Warning");
       file.data = std::move(d.rows);
+      file.labels = std::move(d.labels);
       break;
     }
     case FileKind::GroupList:

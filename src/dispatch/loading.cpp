@@ -26,6 +26,7 @@ void LoadData() {
 
   auto& s = analysisState();
   s.DATA = std::move(loaded->data);
+  s.LABELS = std::move(loaded->labels);
   s.FNAME1 = loaded->fname;
   setString("FileBox",
             fileSummary("File: %s \n %3.0f Specimens \n %3.0f Landmarks", s.FNAME1, s.DATA));
@@ -57,6 +58,7 @@ void LoadUData() {
 
   auto& s = analysisState();
   s.UDATA = std::move(loaded->data);
+  s.ULABELS = std::move(loaded->labels);
   s.FNAME1 = loaded->fname;
   std::string earlier = getString("FileBox");
   std::string summary =
@@ -73,6 +75,10 @@ void ClearData() {
   s.UGLIST = s.GLIST = s.Vmatrix = s.Dmatrix = s.NumCVA = s.reference = Matrix();
   s.GNAMES.clear();
   s.UGNAMES.clear();
+  s.LABELS.clear();
+  s.ULABELS.clear();
+  s.VARIABLES = s.UVARIABLES = Matrix();
+  s.CROSSVAL = {};
   setString("FileBox", "No File Loaded");
   setString("GroupBox", "No File Loaded");
 }

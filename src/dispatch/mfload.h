@@ -3,6 +3,7 @@
 // the numeric text reader, the TPS reader or the group-list reader.
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/group_list.h"
 #include "core/matrix.h"
@@ -13,7 +14,8 @@ namespace tessaly::dispatch {
 struct LoadedFile {
   Matrix data;
   std::string fname;
-  GroupNames names;  // the group names of a group list of names (empty otherwise)
+  GroupNames names;                 // the group names of a group list of names (empty otherwise)
+  std::vector<std::string> labels;  // landmark data: each specimen's TPS ID or IMAGE, or empty
 };
 
 // What a file dialog loads: any numeric text file; landmark data (a numeric file or a TPS

@@ -7,6 +7,7 @@
 
 #include "core/group_list.h"
 #include "core/matrix.h"
+#include "dispatch/crossvalidation.h"
 #include "stats/manova.h"
 
 namespace tessaly::dispatch {
@@ -20,17 +21,22 @@ struct AnalysisState {
   Matrix referencetype;  // 0: consensus of the data; 1: loaded from a file
   Matrix pwscores;       // N-by-(2k-3): partial warp and uniform scores, then cs
   stats::ManovaStats vstats;
-  bool hasVstats = false;  // vstats holds the result of a MANOVA
-  Matrix d;                // number of canonical variates found
-  Matrix p;                // p-value of each dimension test (column)
-  Matrix NumCVA;           // copy of d for display and export
-  Matrix Vmatrix;          // canonical axes, unit columns
-  Matrix Dmatrix;          // eigenvalues, decreasing
-  Matrix CVAScores;        // N-by-s
-  Matrix UDATA;            // unknown specimens
-  Matrix UGLIST;           // user codes of the unknowns
-  GroupNames UGNAMES;      // names of the unknowns' codes when they were given as names
+  bool hasVstats = false;           // vstats holds the result of a MANOVA
+  Matrix d;                         // number of canonical variates found
+  Matrix p;                         // p-value of each dimension test (column)
+  Matrix NumCVA;                    // copy of d for display and export
+  Matrix Vmatrix;                   // canonical axes, unit columns
+  Matrix Dmatrix;                   // eigenvalues, decreasing
+  Matrix CVAScores;                 // N-by-s
+  Matrix VARIABLES;                 // N-by-p: the shape variables the MANOVA analysed
+  std::vector<std::string> LABELS;  // the specimens' labels (TPS ID or IMAGE), empty if none
+  CrossValidationRecord CROSSVAL;   // the last cross-validated classification
+  Matrix UDATA;                     // unknown specimens
+  Matrix UGLIST;                    // user codes of the unknowns
+  GroupNames UGNAMES;               // names of the unknowns' codes when they were given as names
   Matrix UPWSCORES;
+  Matrix UVARIABLES;                 // the unknowns' shape variables
+  std::vector<std::string> ULABELS;  // the unknowns' labels
   Matrix UCVASCORES;
   Matrix NUCVASCORES;
   Matrix UNKNOWNACTIVE;  // 1 once unknowns are loaded and scored

@@ -69,6 +69,11 @@ const std::vector<std::pair<std::string, Branch>>& branches() {
       {"SetBWCode", plain<SetBWCode>()},
       {"ShowSymbolCodes", plain<ShowSymbolCodes>()},
       {"ClearData", plain<ClearData>()},
+      {"CrossValidate", plain<CrossValidate>()},
+      {"ShowCVScores", plain<ShowCVScores>()},
+      {"SaveClassification", plain<SaveClassification>()},
+      {"SaveCVScores", plain<SaveCVScores>()},
+      {"SaveUnknownsClassification", plain<SaveUnknownsClassification>()},
   };
   return table;
 }

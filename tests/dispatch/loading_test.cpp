@@ -268,7 +268,7 @@ TEST_F(LoadingTest, UnknownActionNamesFallThrough) {
     EXPECT_EQ(m.title, "");
   }
   EXPECT_TRUE(dialogs.fileRequests.empty());
-  EXPECT_EQ(actionNames().size(), 50u);
+  EXPECT_EQ(actionNames().size(), 55u);
 }
 
 }  // namespace
