@@ -55,14 +55,18 @@ Matrix unitColumns(const Matrix& v) {
 }
 
 Fit fit(const Matrix& data, const Matrix& codes, const std::optional<Matrix>& reference,
-        const FitOptions& /*options*/) {
+        const FitOptions& options) {
   Fit f;
   f.codes = codes.cols() == 1 ? codes : codes.transpose();
   GroupNumbering numbering = numberGroups(f.codes);
   f.ordinal = std::move(numbering.ordinal);
   f.groupCodes = std::move(numbering.codes);
-  f.reference =
-      reference ? normalisedReference(*reference, data.cols()) : shape::getconsensus(data).xref;
+  if (reference)
+    f.reference = normalisedReference(*reference, data.cols());
+  else if (options.consensusStart.size() > 0)
+    f.reference = shape::getconsensus(data, options.consensusStart).xref;
+  else
+    f.reference = shape::getconsensus(data).xref;
   f.superimposed = shape::getpsup(data, f.reference);
   f.pwscores = shape::getpw_arbit(f.reference, f.superimposed);
   f.variables = shapeVariables(f.pwscores);
@@ -85,6 +89,7 @@ Scores score(const Fit& fit, const Matrix& rows) {
   if (centred.cols() != fit.axes.rows() || centred.cols() != fit.manova.stats.eigenvec.rows())
     throw Error("The unknown specimens do not have the shape variables of the CVA run");
   s.cvScores = centred * fit.axes;
+  s.variables = shapeVariables(s.pwscores);
   s.canonicalScores = (s.pwscores.leftCols(centred.cols()).rowwise() - fit.variableMeans) *
                       fit.manova.stats.eigenvec;
   return s;

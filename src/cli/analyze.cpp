@@ -20,6 +20,7 @@
 #include "core/tps.h"
 #include "dispatch/busy_pointer.h"
 #include "dispatch/controls.h"
+#include "dispatch/crossvalidation.h"
 #include "dispatch/group_styles.h"
 #include "dispatch/input_files.h"
 #include "dispatch/mfload.h"
@@ -59,6 +60,16 @@ void checkTwoGroups(const std::string& path) {
       codes + list.codes.size())
     throw Error(std::string(analysis::kTooFewGroups) + ": the group list \"" + path +
                 "\" has one group");
+}
+
+bool crossValidates(const AnalyzeOptions& o) {
+  return !o.crossValidate.empty();
+}
+
+// The answers of the cross-validation dialog for the options.
+std::vector<std::string> validationAnswers(const AnalyzeOptions& o) {
+  return {o.crossValidate, o.cvRefit.empty() ? "all" : o.cvRefit,
+          o.priors.empty() ? "equal" : o.priors};
 }
 
 // Names the codes of a group list of codes from a file of lines "code name".
@@ -159,18 +170,26 @@ std::vector<OutputFile> analyzeOutputs(const AnalyzeOptions& o) {
       {"grouping.txt", "table of given against assigned groups"},
       {"shape-variables.csv", "shape variables and centroid size of every specimen, as a table"},
       {"procrustes-coordinates.csv", "superimposed coordinates of every specimen, as a table"},
+      {"classification.csv", "posterior and typicality probabilities of every specimen"},
   };
   if (hasPermutations(o))
     files.push_back({"group-distances.csv", "distances between group means, permutation tests"});
+  if (crossValidates(o))
+    files.push_back({"cv-scores.csv", "cross-validated canonical scores of every specimen"});
   if (hasUnknowns(o)) {
     files.push_back({"distances.txt", "distances of specimens and unknowns to the group means"});
     files.push_back({"unknowns-membership.txt", "assigned group of every unknown specimen"});
     files.push_back({"unknowns-cva-scores.txt", "CVA scores of the unknown specimens"});
+    files.push_back({"unknowns-classification.csv", "posterior and typicality probabilities"});
   }
   files.push_back({"procrustes.png", "the superimposed specimens"});
   files.push_back({"procrustes.svg", "the superimposed specimens"});
   files.push_back({"cva.png", "the specimens on the first two canonical axes"});
   files.push_back({"cva.svg", "the specimens on the first two canonical axes"});
+  if (crossValidates(o)) {
+    files.push_back({"cva-crossvalidated.png", "the cross-validated canonical scores"});
+    files.push_back({"cva-crossvalidated.svg", "the cross-validated canonical scores"});
+  }
   return files;
 }
 
@@ -187,6 +206,12 @@ void checkAnalyzeOptions(const AnalyzeOptions& o) {
   }
   if (!o.jackknife.empty()) parseJackknife(o.jackknife);
   if (hasPermutations(o)) checkTwoGroups(o.groups);
+  if (!crossValidates(o) && !(o.cvRefit.empty() && o.priors.empty()))
+    throw Error("--cv-refit and --priors go with --cross-validate");
+  if (crossValidates(o)) {
+    const auto a = validationAnswers(o);
+    dispatch::parseScheme(a[0], a[1], a[2]);
+  }
   if (!o.groupNames.empty()) {
     checkInputFile(o.groupNames, "group names file");
     readGroupNames(o.groupNames);
@@ -226,6 +251,7 @@ int runAnalyze(const AnalyzeOptions& o, Session& session, std::ostream& out, std
   AnalyzeOptions withUnknowns;  // its list names every file a run can write
   withUnknowns.unknowns = "unknowns";
   withUnknowns.permutations = "1";
+  withUnknowns.crossValidate = "loo";
   for (const OutputFile& f : analyzeOutputs(withUnknowns)) fs::remove(outDir / f.name, ec);
   for (const OutputFile& f : deformationOutputs(kDeformationAxes)) fs::remove(outDir / f.name, ec);
 
@@ -303,6 +329,14 @@ int runAnalyze(const AnalyzeOptions& o, Session& session, std::ostream& out, std
       act("SaveGroupListUNCVA", {outPath("unknowns-membership.txt")});
       act("SaveUnknownCVAScores", {outPath("unknowns-cva-scores.txt")});
     }
+    // After every other step, so that dealing the folds draws no number the others use.
+    if (crossValidates(o)) {
+      act("CrossValidate", validationAnswers(o));
+      act("AuxBoxsw", {outPath("report.txt")});
+      act("SaveCVScores", {outPath("cv-scores.csv")});
+    }
+    act("SaveClassification", {outPath("classification.csv")});
+    if (hasUnknowns(o)) act("SaveUnknownsClassification", {outPath("unknowns-classification.csv")});
 
     const std::string dataName = fs::path(o.data).filename().string();
     act("ShowProcrustes", {});
@@ -320,6 +354,13 @@ int runAnalyze(const AnalyzeOptions& o, Session& session, std::ostream& out, std
                          cvAxisTitle(yAxis, state.Dmatrix), !dispatch::useCodeTable());
       print("cva.png");
       print("cva.svg");
+    }
+    if (crossValidates(o)) {
+      act("ShowCVScores", {});
+      PictureNotes notes("Cross-validated canonical variates of " + dataName,
+                         "Cross-validated CV 1", "Cross-validated CV 2", !dispatch::useCodeTable());
+      print("cva-crossvalidated.png");
+      print("cva-crossvalidated.svg");
     }
     try {
       for (OutputFile& f : writeDeformationPictures(session, outDir.string()))

@@ -16,16 +16,19 @@
 namespace tessaly::cli {
 
 struct AnalyzeOptions {
-  std::string data;          // landmark data file
-  std::string groups;        // group list file
-  std::string outDir;        // folder for every result
-  std::string reference;     // optional reference file
-  std::string unknowns;      // optional file of unknown specimens
-  std::string unknownCodes;  // their codes (given together with unknowns)
-  std::string jackknife;     // optional "N,FRACTION"
-  std::string groupNames;    // optional file of lines "code name" for a list of codes
-  std::string threads;       // optional number of threads for resampling (else all cores)
-  std::string permutations;  // rounds of the permutation tests of the group distances; 0: none
+  std::string data;           // landmark data file
+  std::string groups;         // group list file
+  std::string outDir;         // folder for every result
+  std::string reference;      // optional reference file
+  std::string unknowns;       // optional file of unknown specimens
+  std::string unknownCodes;   // their codes (given together with unknowns)
+  std::string jackknife;      // optional "N,FRACTION"
+  std::string groupNames;     // optional file of lines "code name" for a list of codes
+  std::string crossValidate;  // optional "loo" or a number of folds
+  std::string cvRefit;        // "all" (the default) or "cva"
+  std::string priors;         // "equal" (the default) or "proportional"
+  std::string threads;        // optional number of threads for resampling (else all cores)
+  std::string permutations;   // rounds of the permutation tests of the group distances; 0: none
   std::optional<std::uint64_t> seed;
   bool verbose = false;     // diagnostic console lines to the error stream (else dropped)
   bool ellipses = false;    // the score picture draws the groups' 95% confidence ellipses

@@ -99,6 +99,12 @@ int main(int argc, char** argv) {
       ->add_option("--permutations", options.permutations,
                    "permutation tests of the group distances: the number of rounds, e.g. 10000")
       ->check(tessaly::cli::permutationsCheck());
+  analyze->add_option("--cross-validate", options.crossValidate,
+                      "cross-validated classification: loo, or a number of folds");
+  analyze->add_option("--cv-refit", options.cvRefit,
+                      "what each fold refits: all (the whole analysis) or cva");
+  analyze->add_option("--priors", options.priors,
+                      "prior probabilities of the groups: equal or proportional");
   CLI::Option* seedOption = analyze->add_option("--seed", seed, "seed of the random numbers");
   analyze
       ->add_option("--threads", options.threads,

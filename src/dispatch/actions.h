@@ -11,17 +11,22 @@ namespace tessaly::dispatch {
 // fpass (empty when left out). An unknown name shows "Fell through Loop!".
 void Tessalysw(const std::string& action, const platform::Value& fpass = {});
 
-// The names of the 56 actions in the order they are tested.
+// The names of the 61 actions in the order they are tested.
 const std::vector<std::string>& actionNames();
 
-// Branches, one per action (files by group: loading, cva_run, classification, display,
-// deformation, export, settings, unknowns, group_distances, tidy_export).
+// Branches, one per action (files by group: loading, cva_run, classification, crossvalidation,
+// display, deformation, export, settings, unknowns, group_distances, tidy_export).
 void LoadData();
 void LoadUData();
 void LoadUGroup();
 void LoadReference();
 void LoadGroupList();
 void JackKnife();
+void CrossValidate();
+void ShowCVScores();
+void SaveClassification();
+void SaveCVScores();
+void SaveUnknownsClassification();
 void ShowGrouping();
 void SaveGroupListCVA();
 void SaveGroupListUNCVA();

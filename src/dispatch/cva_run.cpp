@@ -152,6 +152,7 @@ void store(AnalysisState& s, CvaRun&& run) {
   s.DATA = std::move(run.DATA);
   s.pwscores = std::move(run.pwscores);
   s.variables = std::move(run.variables);
+  s.CROSSVAL = {};  // a validation of the earlier analysis
   s.d = std::move(run.d);
   s.p = std::move(run.p);
   s.vstats = std::move(run.vstats);

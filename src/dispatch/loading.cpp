@@ -91,6 +91,10 @@ void ClearData() {
   s.KINDS.clear();
   s.KEPT.clear();
   s.FILESPECIMENS = 0;
+  s.LABELS.clear();
+  s.ULABELS.clear();
+  s.variables = s.UVARIABLES = Matrix();
+  s.CROSSVAL = {};
   setString("FileBox", "No File Loaded");
   setString("GroupBox", "No File Loaded");
 }

@@ -8,6 +8,7 @@
 #include "core/group_list.h"
 #include "core/matrix.h"
 #include "core/tps.h"
+#include "dispatch/crossvalidation.h"
 #include "platform/value.h"
 #include "stats/manova.h"
 
@@ -38,11 +39,13 @@ struct AnalysisState {
   Matrix Vmatrix;                    // canonical axes, unit columns
   Matrix Dmatrix;                    // eigenvalues, decreasing
   Matrix CVAScores;                  // N-by-s
+  CrossValidationRecord CROSSVAL;    // the last cross-validated classification
   Matrix UDATA;                      // unknown specimens
   std::vector<std::string> ULABELS;  // the unknowns' labels from a TPS file (may be empty)
   Matrix UGLIST;                     // user codes of the unknowns
   GroupNames UGNAMES;                // names of the unknowns' codes when they were given as names
   Matrix UPWSCORES;
+  Matrix UVARIABLES;  // the unknowns' shape variables
   Matrix UCVASCORES;
   Matrix NUCVASCORES;
   Matrix UNKNOWNACTIVE;  // 1 once unknowns are loaded and scored

@@ -79,6 +79,11 @@ const std::vector<std::pair<std::string, Branch>>& branches() {
       {"PlotNotes", plain<PlotNotes>()},
       {"WithinGroupUnits", plain<WithinGroupUnits>()},
       {"ConfidenceEllipses", plain<ConfidenceEllipses>()},
+      {"CrossValidate", plain<CrossValidate>()},
+      {"ShowCVScores", plain<ShowCVScores>()},
+      {"SaveClassification", plain<SaveClassification>()},
+      {"SaveCVScores", plain<SaveCVScores>()},
+      {"SaveUnknownsClassification", plain<SaveUnknownsClassification>()},
   };
   return table;
 }

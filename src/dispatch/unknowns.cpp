@@ -82,6 +82,7 @@ void LoadUGroup() {
                                      {s.FNAME1, static_cast<double>(m)}));
     s.UDATA = std::move(scores.superimposed);
     s.UPWSCORES = std::move(scores.pwscores);
+    s.UVARIABLES = std::move(scores.variables);
     s.UCVASCORES = std::move(scores.cvScores);
     s.NUCVASCORES = std::move(scores.canonicalScores);
   }

@@ -130,8 +130,9 @@ TEST(AnalyzeOptions, UnknownsAddTheirFiles) {
   o.unknowns = "u.txt";
   o.unknownCodes = "c.txt";
   const auto with = names(o);
-  EXPECT_EQ(with.size(), plain.size() + 3);
-  for (const char* f : {"distances.txt", "unknowns-membership.txt", "unknowns-cva-scores.txt"}) {
+  EXPECT_EQ(with.size(), plain.size() + 4);
+  for (const char* f : {"distances.txt", "unknowns-membership.txt", "unknowns-cva-scores.txt",
+                        "unknowns-classification.csv"}) {
     EXPECT_EQ(std::count(plain.begin(), plain.end(), f), 0) << f;
     EXPECT_EQ(std::count(with.begin(), with.end(), f), 1) << f;
   }

@@ -325,7 +325,7 @@ TEST_F(LoadingTest, UnknownActionNamesFallThrough) {
     EXPECT_TRUE(m.error);  // a failure, so a script stops at it
   }
   EXPECT_TRUE(dialogs.fileRequests.empty());
-  EXPECT_EQ(actionNames().size(), 56u);
+  EXPECT_EQ(actionNames().size(), 61u);
 }
 
 }  // namespace

@@ -145,6 +145,31 @@ TEST(Getconsensus, ApesConsensusIsCentredUnitSizeAndSettled) {
   EXPECT_LT((c.x - again).cwiseAbs().maxCoeff(), 1e-4);
 }
 
+TEST(Getconsensus, StartedFromTheConsensusOfMoreSpecimensSettlesFastAndKeepsItsTurn) {
+  const Matrix x = testing::apes();
+  const Matrix full = getconsensus(x).xref;
+  const Matrix kept = x.topRows(150);
+  // A start turned by 40 degrees gives the same shape turned by 40 degrees.
+  Matrix turned = full;
+  const double c = std::cos(0.7), s = std::sin(0.7);
+  for (int j = 0; j < 8; ++j) {
+    turned(0, 2 * j) = c * full(0, 2 * j) - s * full(0, 2 * j + 1);
+    turned(0, 2 * j + 1) = s * full(0, 2 * j) + c * full(0, 2 * j + 1);
+  }
+  // Three passes are enough (a fourth would be refused).
+  const Matrix fromFull = getconsensus(kept, full, 3).xref;
+  const Matrix fromTurned = getconsensus(kept, turned, 3).xref;
+  for (int j = 0; j < 8; ++j) {
+    EXPECT_NEAR(fromTurned(0, 2 * j), c * fromFull(0, 2 * j) - s * fromFull(0, 2 * j + 1), 1e-6);
+    EXPECT_NEAR(fromTurned(0, 2 * j + 1), s * fromFull(0, 2 * j) + c * fromFull(0, 2 * j + 1),
+                1e-6);
+  }
+  // The shape is the consensus of the kept specimens, whatever the start.
+  const Matrix own = getconsensus(kept).xref;
+  EXPECT_LT((getpsup(own, fromFull) - fromFull).leftCols(16).cwiseAbs().maxCoeff(), 1e-6);
+  EXPECT_THROW(getconsensus(kept, full.leftCols(10)), Error);
+}
+
 TEST(Getconsensus, StopsWithAnErrorInsteadOfLoopingOrSpreadingNaN) {
   std::mt19937_64 rng(6);
   const Matrix x = testing::randomSample(10, 5, 0.3, rng);
