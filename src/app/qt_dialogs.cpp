@@ -12,8 +12,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QProgressDialog>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QUrl>
 #include <algorithm>

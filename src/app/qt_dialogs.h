@@ -5,8 +5,8 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <functional>
-#include <memory>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "app/figure_canvas.h"
