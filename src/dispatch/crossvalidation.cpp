@@ -22,6 +22,7 @@
 #include "dispatch/group_styles.h"
 #include "dispatch/input_files.h"
 #include "dispatch/output_file.h"
+#include "dispatch/progress_dialog.h"
 #include "dispatch/results_window.h"
 #include "dispatch/state.h"
 #include "graphics/styling.h"
@@ -232,6 +233,8 @@ analysis::FoldFitter refitOfState() {
   return analysis::wholeAnalysisRefit(s.DATA, s.GLIST, reference, s.reference, {});
 }
 
+const char* const kValidationTitle = "Cross-Validated Classification";
+
 }  // namespace
 
 // The run is all or nothing: the validation is computed first, and the record and the results
@@ -242,7 +245,7 @@ void CrossValidate() {
       {"Folds: loo (leave-one-out) or a number K of 2 or more",
        "Refit: all (the whole analysis) or cva (the discriminant functions only)",
        "Priors: equal or proportional"},
-      "Cross-Validated Classification", {"loo", "all", "equal"});
+      kValidationTitle, {"loo", "all", "equal"});
   if (!answers) return;
   answers->resize(3);
   ValidationScheme scheme = parseScheme((*answers)[0], (*answers)[1], (*answers)[2]);
@@ -257,18 +260,27 @@ void CrossValidate() {
   setup.refit = scheme.refit;
   setup.priors = scheme.priors;
   analysis::checkScheme(setup);
-  // Only dealing to folds draws: leave-one-out leaves the random numbers as they were.
-  if (scheme.folds > 0) scheme.seed = randomEngine()();
+  // Only dealing to folds draws: leave-one-out leaves the random numbers as they were. They
+  // move on only when the run is complete, so a stopped or failed run leaves them as they were.
+  RandomEngine next = randomEngine();
+  if (scheme.folds > 0) scheme.seed = next();
   setup.seed = scheme.seed;
   if (scheme.refit == analysis::Refit::All) setup.refitAll = refitOfState();
 
   CrossValidationRecord record;
-  {
+  try {
     BusyPointer busy;
+    ProgressDialog progress(kValidationTitle);
+    setup.progress = progress.hook();
     record.resubstitution = analysis::resubstitute(setup.variables, g.group,
                                                    static_cast<int>(g.codes.size()), scheme.priors);
     record.cv = analysis::crossValidate(setup);
+  } catch (const analysis::Cancelled&) {
+    platform::dialogs().message("The cross-validation was stopped: nothing has changed",
+                                kValidationTitle);
+    return;
   }
+  randomEngine() = next;
   record.scheme = scheme;
   record.valid = true;
   const std::string report = validationReport(g, scheme, record.resubstitution, record.cv);

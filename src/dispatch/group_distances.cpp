@@ -14,6 +14,7 @@
 #include "dispatch/busy_pointer.h"
 #include "dispatch/input_files.h"
 #include "dispatch/output_file.h"
+#include "dispatch/progress_dialog.h"
 #include "dispatch/results_window.h"
 #include "platform/platform.h"
 
@@ -25,17 +26,6 @@ using analysis::DistanceTests;
 using analysis::PairResult;
 
 const char* const kTitle = "Group Distances with Permutation Tests";
-
-// Closes the progress dialog however the run ends.
-struct ProgressDialog {
-  ~ProgressDialog() { platform::dialogs().endProgress(); }
-  analysis::ProgressHook hook() const {
-    return [](std::size_t done, std::size_t total) {
-      return platform::dialogs().progress(kTitle, static_cast<double>(done),
-                                          static_cast<double>(total));
-    };
-  }
-};
 
 // A group by its name when the groups are named, else "Group" and its code.
 std::string groupLabel(double code) {
@@ -141,7 +131,7 @@ void GroupDistances() {
   DistanceTests tests;
   try {
     BusyPointer busy;
-    ProgressDialog progress;
+    ProgressDialog progress(kTitle);
     tests = analysis::distanceTests(specimens.sample, rounds, seed, progress.hook());
   } catch (const analysis::Cancelled&) {
     platform::dialogs().message("The permutation tests were stopped: nothing has changed", kTitle);

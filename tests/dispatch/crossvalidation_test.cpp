@@ -5,6 +5,7 @@
 #include <map>
 #include <sstream>
 
+#include "core/random.h"
 #include "fixture.h"
 
 namespace tessaly::dispatch::testing {
@@ -72,6 +73,14 @@ TEST_F(CrossValidationTest, RefusedAnswersAndMissingStepsChangeNothing) {
     validate(answers);
     EXPECT_EQ(errors().back(), message);
   }
+  // Cancel in the progress dialog: nothing changes, the random numbers included.
+  setRandomSeed(5);
+  const RandomEngine before = randomEngine();
+  dialogs.stopAt = 1;
+  validate({"loo", "cva", "equal"});
+  EXPECT_EQ(dialogs.messages.back().text, "The cross-validation was stopped: nothing has changed");
+  EXPECT_EQ(dialogs.progressEnds, 1);
+  EXPECT_TRUE(randomEngine() == before);
   EXPECT_EQ(results(), "earlier report");
   EXPECT_FALSE(state().CROSSVAL.valid);
 }
