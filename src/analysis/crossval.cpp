@@ -294,7 +294,7 @@ CrossValidation crossValidate(const CrossValidationSetup& s) {
   const Index N = s.variables.rows();
   Shared sh{s,
             G,
-            canonicalAxisCount(G, s.variables.cols()),
+            std::min(canonicalAxisCount(G, s.variables.cols()), s.scores.cols()),
             priorWeights(s.priors, groupCounts(s.group, G)),
             {},
             {},
