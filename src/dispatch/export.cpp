@@ -3,11 +3,11 @@
 // and the report of the tests of the canonical dimensions shown or appended to a file.
 #include <algorithm>
 #include <boost/math/special_functions/gamma.hpp>
-#include <charconv>
 #include <cmath>
 #include <string>
 #include <vector>
 
+#include "core/csv.h"
 #include "core/error.h"
 #include "core/format.h"
 #include "dispatch/actions.h"
@@ -58,19 +58,6 @@ std::string significanceReport() {
   return cvaReport(s.d, s.p, s.vstats);
 }
 
-// One line of a CSV table: the numbers in the shortest form that reads back to the same value,
-// in the C locale, comma separated.
-std::string csvLine(const std::vector<double>& values) {
-  std::string line;
-  char buf[32];
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    const auto r = std::to_chars(buf, buf + sizeof buf, values[i]);
-    if (i > 0) line += ',';
-    line.append(buf, r.ptr);
-  }
-  return line + "\n";
-}
-
 // Every tested canonical dimension i (from 1): its eigenvalue and share of their sum, and the
 // test that the group means differ along dimensions i and beyond. The p-value is the upper tail
 // of the chi-square itself, so that it stays resolved below the spacing of doubles at 1.
@@ -80,13 +67,15 @@ std::string dimensionTestsCsv() {
   if (!s.hasVstats) throw Error(kNoResults);
   const auto& v = s.vstats;
   const double total = s.Dmatrix.sum();
-  std::string text = "dimension,eigenvalue,percent,wilks_lambda,chi_square,df,p\n";
+  CsvTable table({"dimension", "eigenvalue", "percent", "wilks_lambda", "chi_square", "df", "p"});
   for (Eigen::Index i = 0; i < v.lambda.size() && i < s.Dmatrix.size(); ++i) {
     const double p = boost::math::gamma_q(v.chisqdf(i) / 2, v.chisq(i) / 2);
-    text += csvLine({static_cast<double>(i + 1), s.Dmatrix(i), 100 * s.Dmatrix(i) / total,
-                     v.lambda(i), v.chisq(i), v.chisqdf(i), p});
+    for (double x : {static_cast<double>(i + 1), s.Dmatrix(i), 100 * s.Dmatrix(i) / total,
+                     v.lambda(i), v.chisq(i), v.chisqdf(i), p})
+      table.number(x);
+    table.endRow();
   }
-  return text;
+  return table.str();
 }
 
 // Every eigenvalue with variation between the groups, largest first, raw or as percentages of
