@@ -1,6 +1,7 @@
 // "LoadGroupList": the group codes are read and the whole canonical variates analysis is run.
 #include "dispatch/cva_run.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -108,6 +109,20 @@ struct CvaRun {
   stats::ManovaStats vstats;
 };
 
+// centredShapeScores(pwscores, pwscores, s) * v, a block of specimens at a time, so that the
+// centred shape variables of a large data set are not all held beside the scores.
+Matrix cvaScores(const Matrix& pwscores, Eigen::Index s, const Matrix& v) {
+  constexpr Eigen::Index kBlock = 8192;
+  const double c = pwscores.col(s - 1).mean();
+  Matrix scores(pwscores.rows(), v.cols());
+  for (Eigen::Index r = 0; r < pwscores.rows(); r += kBlock) {
+    const Eigen::Index b = std::min(kBlock, pwscores.rows() - r);
+    const Matrix centred = pwscores.block(r, 0, b, s).array() - c;
+    scores.middleRows(r, b).noalias() = centred * v;
+  }
+  return scores;
+}
+
 CvaRun computeCva(const AnalysisState& s, Matrix codes) {
   const Eigen::Index n = s.DATA.cols();
   CvaRun run;
@@ -124,14 +139,15 @@ CvaRun computeCva(const AnalysisState& s, Matrix codes) {
   run.p = result.p;
   run.vstats = std::move(result.stats);
   run.Vmatrix = unitColumns(run.vstats.eigenvec);
-  run.CVAScores = centredShapeScores(run.pwscores, run.pwscores, n - 5) * run.Vmatrix;
+  run.CVAScores = cvaScores(run.pwscores, n - 5, run.Vmatrix);
   run.Dmatrix = run.vstats.eigenval;
   if (run.Dmatrix.size() < 2)
     throw Error("The canonical analysis gave fewer than two eigenvalues to show");
   return run;
 }
 
-void store(AnalysisState& s, CvaRun&& run) {
+// The run is taken by value: the state's earlier matrices, swapped into it, go when it ends.
+void store(AnalysisState& s, CvaRun run) {
   s.GLIST = std::move(run.GLIST);
   s.reference = std::move(run.reference);
   s.DATA = std::move(run.DATA);
