@@ -97,7 +97,7 @@ TEST_F(UnknownsTest, UnknownsAreScoredOnTheAxesOfTheRun) {
   // On the unscaled axes they are the specimens' own canonical variables.
   EXPECT_LT((s.NUCVASCORES - s.vstats.canon.topRows(3)).cwiseAbs().maxCoeff(), 1e-9);
   // Unknowns, then the specimens twice.
-  EXPECT_EQ(drawn().size(), 3u * 8u + 2u * 167u * 8u);
+  EXPECT_EQ(drawnPoints().size(), 3u * 8u + 2u * 167u * 8u);
 
   // From now on the score plot shows the unknowns too.
   run("ShowPCAAxis");
