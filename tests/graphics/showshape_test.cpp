@@ -205,9 +205,9 @@ TEST_F(ShowShape, ReplottingTheExampleDataReusesTheSameObjectSlots) {
     showshape_rot(apes, "ko", 0.0);
     setsymbolfill(axes, 1);
   };
-  // The first few replots fill the store's waiting list of freed slots; after that every
-  // replot takes the slots the one before it freed.
-  for (int k = 0; k < 10; ++k) replot();
+  // The first replots fill the store's waiting list of 4,096 freed slots (a replot frees one
+  // point set per specimen); after that every replot takes slots freed before it.
+  for (int k = 0; k < 30; ++k) replot();
   size_t slots = pf::model().slotCount(), live = pf::model().objectCount();
   EXPECT_EQ(pf::model().childCount(axes), static_cast<size_t>(apes.rows()));
   for (int k = 0; k < 90; ++k) replot();
