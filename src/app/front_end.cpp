@@ -41,9 +41,17 @@ using platform::Value;
 namespace {
 
 // What the person clicked, as the status bar names it: the button's text or the menu
-// entry's label, without the dots of an entry that opens a dialog.
+// entry's label, without the dots of an entry that opens a dialog. Boxes and lists, whose
+// text is what was typed or chosen, name nothing.
 QString actionLabel(Handle object) {
-  const char* property = model().type(object) == "uimenu" ? "Label" : "String";
+  const bool menu = model().type(object) == "uimenu";
+  const QString style =
+      !menu && model().hasProperty(object, "Style")
+          ? QString::fromStdString(model().get(object, "Style").toText()).toLower()
+          : QString();
+  const QStringList buttons = {"pushbutton", "togglebutton", "checkbox", "radiobutton"};
+  if (!menu && !buttons.contains(style)) return {};
+  const char* property = menu ? "Label" : "String";
   if (!model().hasProperty(object, property)) return {};
   QString label = QString::fromStdString(model().get(object, property).toText()).trimmed();
   label.remove('&');
