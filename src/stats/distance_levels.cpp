@@ -78,10 +78,11 @@ MemberDistance::MemberDistance(const ColVector& spread) {
 double MemberDistance::cdf(double d) const {
   if (!(d > 0)) return 0;
   const double y = d * d / (2 * beta_);
+  if (!std::isfinite(y)) return 1;
   // P_k = P(chi2(n + 2k) <= 2y), lowered term by term: P_{k+1} = P_k - t_k with
   // t_k = y^(n/2+k) e^-y / Gamma(n/2+k+1), carried as a logarithm while it underflows.
   double P = boost::math::gamma_p(half_df_, y);
-  double logT = half_df_ * std::log(y) - y - std::lgamma(half_df_ + 1);
+  double logT = half_df_ * std::log(y) - y - boost::math::lgamma(half_df_ + 1);
   double t = logT > kLogTiny ? std::exp(logT) : 0;
   double total = 0, left = 1;
   for (std::size_t k = 0; k < c_.size(); ++k) {
