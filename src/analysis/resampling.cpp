@@ -24,7 +24,7 @@ std::unique_ptr<tbb::global_control>& threadLimit() {
 
 // Blocks run between two calls of the progress hook, per thread: enough to keep the threads
 // busy, few enough for the hook to be called often.
-constexpr std::size_t kBlocksPerBatch = 8;
+constexpr std::size_t kBlocksPerBatch = 32;
 
 }  // namespace
 
