@@ -34,21 +34,24 @@ bench_ms() {  # program filter target-ms label
   printf '%-32s %.1f ms (target < %s ms)\n' "$4" "$ms" "$3"
 }
 bench_ms stats_bench BM_JackknifeExampleSize 250 "jackknife 100 x 0.1"
+bench_ms stats_bench 'BM_JackknifeApes1000/1/' 600 "apes jackknife 1,000 x 0.1, 1 thread"
+bench_ms stats_bench 'BM_JackknifeApes1000/2/' 600 "apes jackknife 1,000 x 0.1, 2 threads"
 bench_ms render_bench BM_SuperimpositionToPng10000x50 300 "10,000 x 50 superimposition PNG"
 bench_ms distances_bench 'BM_DistancesApes10000/1/' 300 "apes distances 10,000 rounds, 1 thread"
 bench_ms distances_bench 'BM_DistancesApes10000/2/' 300 "apes distances 10,000 rounds, 2 threads"
 bench_ms distances_bench 'BM_Distances10000x50/1/' 3000 "10,000 x 50 distances 1,000 rounds, 1 thread"
 bench_ms distances_bench 'BM_Distances10000x50/2/' 3000 "10,000 x 50 distances 1,000 rounds, 2 threads"
 
-analyze_seconds() {  # threads, then the analyze arguments
+analyze_seconds() {  # threads, then the analyze arguments: wall and CPU time of the process
   local threads=$1; shift
-  /usr/bin/time -f '%e' "$build/src/tessaly-batch" analyze "$@" --threads "$threads" \
-    --out "$data/out-distances" 2>&1 >/dev/null | tail -1
+  /usr/bin/time -f '%e %U %S' "$build/src/tessaly-batch" analyze "$@" --threads "$threads" \
+    --out "$data/out-distances" 2>&1 >/dev/null | tail -1 |
+    awk '{ printf "wall %s s, user+sys %.2f s", $1, $2 + $3 }'
 }
 for t in 1 2; do
-  printf '%-32s %s s (target < 0.3 s)\n' "apes analyze --permutations 10000, $t thread(s)" \
+  printf '%-32s %s (target < 0.3 s)\n' "apes analyze --permutations 10000, $t thread(s)" \
     "$(analyze_seconds "$t" "$root/examples/apes/apes.txt" "$root/examples/apes/apes-groups.txt" --permutations 10000)"
-  printf '%-32s %s s (target < 3 s)\n' "10,000 x 50 analyze --permutations 1000, $t thread(s)" \
+  printf '%-32s %s (target < 3 s)\n' "10,000 x 50 analyze --permutations 1000, $t thread(s)" \
     "$(analyze_seconds "$t" "$data/data-10000x50.txt" "$data/groups-10000x50.txt" --permutations 1000)"
 done
 bench_ms crossval_bench BM_LeaveOneOutAll1000x20 3000 "1,000 x 20 leave-one-out, refit all"

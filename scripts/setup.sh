@@ -8,6 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libeigen3-dev libboost-dev libcairo2-dev nlohmann-json3-dev libcli11-dev
   libtbb-dev  # threads for resampling
+  libpng-dev  # a quicker PNG encoder for the pictures
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core ghostscript
   qt6-base-dev  # the windows (Qt 6 Widgets); tests run on its offscreen platform

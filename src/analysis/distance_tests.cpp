@@ -1,7 +1,9 @@
 #include "analysis/distance_tests.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "core/error.h"
 #include "core/numbers.h"
@@ -21,45 +23,13 @@ std::uint64_t testSeed(std::uint64_t seed, std::uint64_t t) {
   return z ^ (z >> 31);
 }
 
-// Reports the rounds of all tests as one run to the caller's hook.
-struct Progress {
-  const ProgressHook& hook;
-  std::size_t before = 0, total = 0;
-  ProgressHook forTest() const {
-    if (!hook) return {};
-    return [this](std::size_t done, std::size_t) { return hook(before + done, total); };
-  }
-};
-
 double share(std::uint64_t hits, std::uint64_t rounds) {
   return (1 + static_cast<double>(hits)) / (1 + static_cast<double>(rounds));
 }
 
-PairCounts pairCounts(const PairPermutation& test, PairResult& r, std::uint64_t rounds,
-                      std::uint64_t seed, const ProgressHook& progress) {
-  const auto add = [](std::vector<PairCounts> blocks) {
-    PairCounts sum;
-    for (const PairCounts& b : blocks) sum += b;
-    return sum;
-  };
-  if (r.exact)
-    return add(runBlocks<PairCounts>(
-        r.labellings, kBlockRounds, seed,
-        [&](RandomEngine&, std::size_t first, std::size_t count) {
-          return test.exactRounds(first, count);
-        },
-        progress));
-  return add(runBlocks<PairCounts>(
-      rounds, kBlockRounds, seed,
-      [&](RandomEngine& engine, std::size_t, std::size_t count) {
-        return test.randomRounds(engine, count);
-      },
-      progress));
-}
-
-PairResult pairTest(const GroupedSample& sample, const WhitenedRows& rows, int a, int b,
-                    std::uint64_t rounds, std::uint64_t seed, Progress& progress) {
-  const PairPermutation test(sample, rows, a, b);
+// The pair's sizes and observed distances; the p-values come from its rounds.
+PairResult observedPair(const GroupedSample& sample, const PairPermutation& test, int a, int b,
+                        std::uint64_t rounds) {
   PairResult r;
   r.a = a;
   r.b = b;
@@ -71,7 +41,10 @@ PairResult pairTest(const GroupedSample& sample, const WhitenedRows& rows, int a
   r.procrustes = test.observedProcrustes();
   r.labellings = test.labellings(rounds + 1);
   r.exact = r.labellings <= rounds;
-  const PairCounts counts = pairCounts(test, r, rounds, seed, progress.forTest());
+  return r;
+}
+
+void setPValues(PairResult& r, const PairCounts& counts, std::uint64_t rounds) {
   if (counts.singular > 0) throw Error(stats::kSingularWithin);
   if (r.exact) {
     r.pMahalanobis = static_cast<double>(counts.mahalanobis) / static_cast<double>(r.labellings);
@@ -80,8 +53,6 @@ PairResult pairTest(const GroupedSample& sample, const WhitenedRows& rows, int a
     r.pMahalanobis = share(counts.mahalanobis, rounds);
     r.pProcrustes = share(counts.procrustes, rounds);
   }
-  progress.before += r.exact ? r.labellings : rounds;
-  return r;
 }
 
 void adjust(std::vector<PairResult>& pairs) {
@@ -108,29 +79,49 @@ DistanceTests distanceTests(const GroupedSample& sample, std::uint64_t rounds, s
   out.seed = seed;
   const WhitenedRows rows = whitenedRows(sample, pooledWithin(sample));
   const WilksPermutation wilks(sample, rows);
-  std::vector<std::uint64_t> sizes(static_cast<size_t>(sample.groups), 0);
-  for (int g : sample.ordinal) ++sizes[static_cast<size_t>(g)];
-  Progress progress{hook};
+  // Test t (the pairs in order, then Wilks' lambda) runs its rounds, or its labellings, in
+  // blocks seeded from testSeed(seed, t); all tests share the threads.
+  std::vector<std::pair<int, int>> pairs;
   for (int a = 0; a < sample.groups; ++a)
-    for (int b = a + 1; b < sample.groups; ++b) {
-      const std::uint64_t na = sizes[static_cast<size_t>(a)], nb = sizes[static_cast<size_t>(b)];
-      progress.total += std::min(binomialAtMost(na + nb, na, rounds + 1), rounds);
-    }
-  progress.total += rounds;
-  std::uint64_t t = 0;
-  for (int a = 0; a < sample.groups; ++a)
-    for (int b = a + 1; b < sample.groups; ++b)
-      out.pairs.push_back(pairTest(sample, rows, a, b, rounds, testSeed(seed, t++), progress));
-  adjust(out.pairs);
+    for (int b = a + 1; b < sample.groups; ++b) pairs.emplace_back(a, b);
+  // Each pair's rows are gathered once, on the threads: for large groups that is much memory.
+  std::vector<std::optional<PairPermutation>> tests(pairs.size());
+  forEachIndex(pairs.size(), [&](std::size_t j) {
+    tests[j].emplace(sample, rows, pairs[j].first, pairs[j].second);
+  });
+  std::vector<BlockRun> runs;
+  for (std::size_t j = 0; j < pairs.size(); ++j) {
+    out.pairs.push_back(observedPair(sample, *tests[j], pairs[j].first, pairs[j].second, rounds));
+    const PairResult& r = out.pairs.back();
+    runs.push_back({r.exact ? r.labellings : rounds, testSeed(seed, j)});
+  }
+  runs.push_back({rounds, testSeed(seed, runs.size())});
 
-  const auto blocks = runBlocks<std::uint64_t>(
-      rounds, kBlockRounds, testSeed(seed, t),
-      [&](RandomEngine& engine, std::size_t, std::size_t count) {
-        return wilks.randomRounds(engine, count);
+  std::vector<std::vector<PairCounts>> pairBlocks(tests.size());
+  for (std::size_t j = 0; j < tests.size(); ++j)
+    pairBlocks[j].resize((runs[j].rounds + kBlockRounds - 1) / kBlockRounds);
+  std::vector<std::uint64_t> wilksBlocks((rounds + kBlockRounds - 1) / kBlockRounds);
+  forEachBlockOfRuns(
+      runs, kBlockRounds,
+      [&](std::size_t j, std::size_t block, RandomEngine& engine, std::size_t first,
+          std::size_t count) {
+        if (j == tests.size())
+          wilksBlocks[block] = wilks.randomRounds(engine, count);
+        else if (out.pairs[j].exact)
+          pairBlocks[j][block] = tests[j]->exactRounds(first, count);
+        else
+          pairBlocks[j][block] = tests[j]->randomRounds(engine, count);
       },
-      progress.forTest());
+      hook);
+
+  for (std::size_t j = 0; j < tests.size(); ++j) {
+    PairCounts counts;
+    for (const PairCounts& c : pairBlocks[j]) counts += c;
+    setPValues(out.pairs[j], counts, rounds);
+  }
+  adjust(out.pairs);
   std::uint64_t hits = 0;
-  for (std::uint64_t h : blocks) hits += h;
+  for (std::uint64_t h : wilksBlocks) hits += h;
   out.wilks = wilks.observed();
   out.pWilks = share(hits, rounds);
   return out;

@@ -24,7 +24,7 @@ std::unique_ptr<tbb::global_control>& threadLimit() {
 
 // Blocks run between two calls of the progress hook, per thread: enough to keep the threads
 // busy, few enough for the hook to be called often.
-constexpr std::size_t kBlocksPerBatch = 8;
+constexpr std::size_t kBlocksPerBatch = 32;
 
 }  // namespace
 
@@ -59,26 +59,61 @@ void applyThreadsVariable() {
     setThreads(parseThreads(text, "The number of threads in TESSALY_THREADS"));
 }
 
+void forEachIndex(std::size_t n, const std::function<void(std::size_t i)>& work) {
+  tbb::parallel_for(std::size_t{0}, n, [&](std::size_t i) { work(i); });
+}
+
+void forEachBlockOfRuns(
+    const std::vector<BlockRun>& runs, std::size_t blockRounds,
+    const std::function<void(std::size_t run, std::size_t block, RandomEngine& engine,
+                             std::size_t first, std::size_t count)>& work,
+    const ProgressHook& progress) {
+  const std::size_t size = blockRounds == 0 ? 1 : blockRounds;
+  // Block i of all runs is block i - start[j] of run j, start[j] <= i < start[j + 1].
+  std::vector<std::size_t> start{0};
+  std::size_t rounds = 0;
+  for (const BlockRun& run : runs) {
+    start.push_back(start.back() + (run.rounds + size - 1) / size);
+    rounds += run.rounds;
+  }
+  const std::size_t blocks = start.back();
+  const auto runOf = [&](std::size_t i) {
+    return static_cast<std::size_t>(std::upper_bound(start.begin(), start.end(), i) -
+                                    start.begin() - 1);
+  };
+  const std::size_t batch = kBlocksPerBatch * static_cast<std::size_t>(std::max(threads(), 1));
+  std::size_t done = 0;  // rounds of the blocks before the batch
+  for (std::size_t from = 0; from < blocks; from += batch) {
+    if (progress && !progress(done, rounds)) throw Cancelled();
+    const std::size_t to = std::min(blocks, from + batch);
+    tbb::parallel_for(tbb::blocked_range<std::size_t>(from, to, 1),
+                      [&](const tbb::blocked_range<std::size_t>& range) {
+                        for (std::size_t i = range.begin(); i != range.end(); ++i) {
+                          const std::size_t j = runOf(i), b = i - start[j];
+                          RandomEngine engine = blockEngine(runs[j].seed, b);
+                          const std::size_t first = b * size;
+                          work(j, b, engine, first, std::min(size, runs[j].rounds - first));
+                        }
+                      });
+    for (std::size_t i = from; i < to; ++i) {
+      const std::size_t j = runOf(i);
+      done += std::min(size, runs[j].rounds - (i - start[j]) * size);
+    }
+  }
+  // A stop asked for during the last batch is a stop too: nothing of the run is returned.
+  if (progress && !progress(rounds, rounds)) throw Cancelled();
+}
+
 void forEachBlock(std::size_t rounds, std::size_t blockRounds, std::uint64_t seed,
                   const std::function<void(std::size_t block, RandomEngine& engine,
                                            std::size_t first, std::size_t count)>& work,
                   const ProgressHook& progress) {
-  const std::size_t size = blockRounds == 0 ? 1 : blockRounds;
-  const std::size_t blocks = (rounds + size - 1) / size;
-  const std::size_t batch = kBlocksPerBatch * static_cast<std::size_t>(std::max(threads(), 1));
-  for (std::size_t start = 0; start < blocks; start += batch) {
-    if (progress && !progress(std::min(start * size, rounds), rounds)) throw Cancelled();
-    const std::size_t end = std::min(blocks, start + batch);
-    tbb::parallel_for(tbb::blocked_range<std::size_t>(start, end, 1),
-                      [&](const tbb::blocked_range<std::size_t>& range) {
-                        for (std::size_t b = range.begin(); b != range.end(); ++b) {
-                          RandomEngine engine = blockEngine(seed, b);
-                          const std::size_t first = b * size;
-                          work(b, engine, first, std::min(size, rounds - first));
-                        }
-                      });
-  }
-  if (progress) progress(rounds, rounds);
+  forEachBlockOfRuns(
+      {BlockRun{rounds, seed}}, blockRounds,
+      [&](std::size_t, std::size_t b, RandomEngine& engine, std::size_t first, std::size_t count) {
+        work(b, engine, first, count);
+      },
+      progress);
 }
 
 }  // namespace tessaly::analysis

@@ -46,6 +46,24 @@ void forEachBlock(std::size_t rounds, std::size_t blockRounds, std::uint64_t see
                                            std::size_t first, std::size_t count)>& work,
                   const ProgressHook& progress = {});
 
+// Runs work(i) for every i < n on the resampling threads (set-up work of no randomness).
+void forEachIndex(std::size_t n, const std::function<void(std::size_t i)>& work);
+
+// Several runs as one: run j has runs[j].rounds rounds, split into blocks of `blockRounds`,
+// and its block b draws from blockEngine(runs[j].seed, b), as forEachBlock would give it, so
+// each run's blocks are what they would be alone. The blocks of all runs share the threads
+// (runs of few blocks keep every thread busy), and the progress hook sees the rounds of all
+// runs as one total.
+struct BlockRun {
+  std::size_t rounds = 0;
+  std::uint64_t seed = 0;
+};
+void forEachBlockOfRuns(
+    const std::vector<BlockRun>& runs, std::size_t blockRounds,
+    const std::function<void(std::size_t run, std::size_t block, RandomEngine& engine,
+                             std::size_t first, std::size_t count)>& work,
+    const ProgressHook& progress = {});
+
 // The result of each block, in block order: result[b] = work(engine, first, count).
 template <class Result, class Work>
 std::vector<Result> runBlocks(std::size_t rounds, std::size_t blockRounds, std::uint64_t seed,

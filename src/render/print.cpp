@@ -4,6 +4,7 @@
 #include <cairo-ps.h>
 #include <cairo-svg.h>
 #include <cairo.h>
+#include <png.h>
 
 #include <algorithm>
 #include <cmath>
@@ -12,6 +13,7 @@
 #include <filesystem>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "core/error.h"
 #include "core/numbers.h"
@@ -69,6 +71,76 @@ Surface imageSurface(const ObjectModel& m, Handle figure, const RenderOptions& o
   return s;
 }
 
+void appendPng(png_structp png, png_bytep data, size_t length) {
+  static_cast<std::string*>(png_get_io_ptr(png))
+      ->append(reinterpret_cast<const char*>(data), length);
+}
+void flushNothing(png_structp) {}
+
+bool opaque(cairo_surface_t* s) {
+  const int w = cairo_image_surface_get_width(s), h = cairo_image_surface_get_height(s);
+  const int stride = cairo_image_surface_get_stride(s);
+  const unsigned char* data = cairo_image_surface_get_data(s);
+  for (int y = 0; y < h; ++y) {
+    const auto* row =
+        reinterpret_cast<const std::uint32_t*>(data + static_cast<size_t>(y) * stride);
+    for (int x = 0; x < w; ++x)
+      if ((row[x] >> 24) != 0xff) return false;
+  }
+  return true;
+}
+
+// An opaque image as an 8-bit RGB PNG with a white background colour, as Cairo writes it, but
+// compressed quickly: the fastest zlib level and no row filters, which keeps the pictures'
+// large flat areas small at a third of the time. The decoded pixels are the same. False when
+// libpng fails (it reports by a long jump, so nothing here needs destroying on the way).
+bool writeOpaquePng(cairo_surface_t* s, std::string& out, std::vector<unsigned char>& row) {
+  const int w = cairo_image_surface_get_width(s), h = cairo_image_surface_get_height(s);
+  const int stride = cairo_image_surface_get_stride(s);
+  const unsigned char* data = cairo_image_surface_get_data(s);
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  if (!info || setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    return false;
+  }
+  png_set_write_fn(png, &out, appendPng, flushNothing);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(w), static_cast<png_uint_32>(h), 8,
+               PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  png_color_16 white{};
+  white.red = white.green = white.blue = white.gray = 0xff;
+  png_set_bKGD(png, info, &white);
+  png_set_compression_level(png, 1);
+  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+  png_write_info(png, info);
+  for (int y = 0; y < h; ++y) {
+    const auto* pixel =
+        reinterpret_cast<const std::uint32_t*>(data + static_cast<size_t>(y) * stride);
+    for (int x = 0; x < w; ++x) {
+      row[3 * static_cast<size_t>(x)] = static_cast<unsigned char>(pixel[x] >> 16);
+      row[3 * static_cast<size_t>(x) + 1] = static_cast<unsigned char>(pixel[x] >> 8);
+      row[3 * static_cast<size_t>(x) + 2] = static_cast<unsigned char>(pixel[x]);
+    }
+    png_write_row(png, row.data());
+  }
+  png_write_end(png, info);
+  png_destroy_write_struct(&png, &info);
+  return true;
+}
+
+// The PNG file of an image surface; images with transparent pixels are left to Cairo.
+std::string pngBytes(cairo_surface_t* s) {
+  std::string out;
+  if (opaque(s)) {
+    std::vector<unsigned char> row(3 * static_cast<size_t>(cairo_image_surface_get_width(s)));
+    if (writeOpaquePng(s, out, row)) return out;
+    out.clear();
+  }
+  check(cairo_surface_write_to_png_stream(s, appendToString, &out));
+  return out;
+}
+
 // The picture formats by file name extension, for print and every face that names a file.
 struct ExtensionFormat {
   std::string_view extension;
@@ -105,8 +177,7 @@ std::string renderPicture(const ObjectModel& m, Handle figure, PictureFormat for
   std::string out;
   if (format == PictureFormat::Png) {
     Surface s = imageSurface(m, figure, options, scale);
-    check(cairo_surface_write_to_png_stream(s.get(), appendToString, &out));
-    return out;
+    return pngBytes(s.get());
   }
   // Vector pages are measured in points: 3/4 point a pixel.
   Size size = figureSize(m, figure);

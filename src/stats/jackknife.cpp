@@ -9,8 +9,8 @@
 #include "core/format.h"
 #include "core/random.h"
 #include "stats/assignment.h"
+#include "stats/distance_levels.h"
 #include "stats/manova.h"
-#include "stats/ranges.h"
 
 namespace tessaly::stats {
 
@@ -108,14 +108,17 @@ JackknifeCounts jackknifeTrial(const Matrix& jpwscores, const Matrix& jglist, Ei
   const Matrix CVAScores = (X.array() - c).matrix() * Vmatrix;
   const Matrix UCVASCORES = (UX.array() - c).matrix() * Vmatrix;
 
-  const Matrix drange = rangeCVADist(CVAScores, GLIST, engine);
   const GroupMean1Result assigned = grpmean1(CVAScores, GLIST, UCVASCORES, UGLIST);
   const Matrix& yun = assigned.yunknown;
+  // Significant: within the 0.05-level distance of the assigned group, drawn as rangeCVADist
+  // draws it (drange column 2).
+  std::vector<TestedDistance> tested;
+  for (Eigen::Index i = 0; i < yun.rows(); ++i)
+    tested.push_back({static_cast<Eigen::Index>(yun(i, 1)) - 1, yun(i, 2)});
+  const std::vector<bool> within = withinLevel05(CVAScores, GLIST, tested, engine);
   for (Eigen::Index i = 0; i < yun.rows(); ++i) {
-    const auto a = static_cast<Eigen::Index>(yun(i, 1)) - 1;
-    const double dist = yun(i, 2);
-    const bool correct = assigned.symgroup(0, a) == UGLIST(i, 0);
-    const bool significant = !(dist > drange(a, 2));
+    const bool correct = assigned.symgroup(0, tested[static_cast<size_t>(i)].group) == UGLIST(i, 0);
+    const bool significant = within[static_cast<size_t>(i)];
     if (correct)
       (significant ? counts.correct_s : counts.correct_ns) += 1;
     else

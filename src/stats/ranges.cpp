@@ -21,7 +21,7 @@ Matrix sampleCovariance(const Matrix& x) {
 
 }  // namespace
 
-Matrix rangeCVADist(const Matrix& x, const Matrix& xgroup, RandomEngine& engine) {
+std::vector<std::optional<ColVector>> memberSpreads(const Matrix& x, const Matrix& xgroup) {
   // Ordinal groups in order of first appearance of their codes (as grpmean1 numbers them).
   const GroupNumbering numbering =
       numberGroups(xgroup, std::min<Eigen::Index>(xgroup.size(), x.rows()));
@@ -50,37 +50,52 @@ Matrix rangeCVADist(const Matrix& x, const Matrix& xgroup, RandomEngine& engine)
   }
   if (pooledDf > 0) pooled /= pooledDf;
 
-  Matrix drange(g, 5);
-  // Boost's ziggurat: several times faster than the standard library's normal draws, and
-  // repeatable on the seeded engine.
-  boost::random::normal_distribution<double> normal(0.0, 1.0);
-  std::vector<double> d(kSimulatedMembers);
+  std::vector<std::optional<ColVector>> spreads(static_cast<size_t>(g));
   for (Eigen::Index j = 0; j < g; ++j) {
     const auto& list = members[static_cast<size_t>(j)];
     const Matrix& tvar = list.size() < 2 ? pooled : covariance[static_cast<size_t>(j)];
-    if (!tvar.allFinite()) {
-      // Scores that are not all finite give no distribution to draw from.
-      drange.row(j).setConstant(std::numeric_limits<double>::quiet_NaN());
-      continue;
-    }
+    // Scores that are not all finite give no distribution to draw from.
+    if (!tvar.allFinite()) continue;
     ColVector lambda;  // no score columns: no axes, every distance 0
     if (q > 0) {
       Eigen::SelfAdjointEigenSolver<Matrix> eig(tvar, Eigen::EigenvaluesOnly);
       lambda = eig.eigenvalues().cwiseMax(0.0);
     }
-    // A simulated member is the sum over the principal axes of sqrt(eigenvalue) * r * axis;
-    // the axes are orthonormal, so its length is sqrt(sum eigenvalue * r^2). Eigenvalues that
-    // round below zero carry no spread.
-    const Eigen::Index nv = lambda.size();
-    const double* spread = lambda.data();
-    for (int k = 0; k < kSimulatedMembers; ++k) {
-      double ss = 0;
-      for (Eigen::Index a = 0; a < nv; ++a) {
-        const double r = normal(engine);
-        ss += spread[a] * r * r;
-      }
-      d[static_cast<size_t>(k)] = std::sqrt(ss);
+    spreads[static_cast<size_t>(j)] = lambda;
+  }
+  return spreads;
+}
+
+std::vector<double> simulatedDistances(const ColVector& spread, int members, RandomEngine& engine) {
+  // Boost's ziggurat: several times faster than the standard library's normal draws, and
+  // repeatable on the seeded engine.
+  boost::random::normal_distribution<double> normal(0.0, 1.0);
+  // A simulated member is the sum over the principal axes of sqrt(eigenvalue) * r * axis;
+  // the axes are orthonormal, so its length is sqrt(sum eigenvalue * r^2). Eigenvalues that
+  // round below zero carry no spread.
+  std::vector<double> d(static_cast<size_t>(std::max(members, 0)));
+  for (double& v : d) {
+    double ss = 0;
+    for (Eigen::Index a = 0; a < spread.size(); ++a) {
+      const double r = normal(engine);
+      ss += spread(a) * r * r;
     }
+    v = std::sqrt(ss);
+  }
+  return d;
+}
+
+Matrix rangeCVADist(const Matrix& x, const Matrix& xgroup, RandomEngine& engine) {
+  const std::vector<std::optional<ColVector>> spreads = memberSpreads(x, xgroup);
+  const auto g = static_cast<Eigen::Index>(spreads.size());
+  Matrix drange(g, 5);
+  for (Eigen::Index j = 0; j < g; ++j) {
+    const std::optional<ColVector>& spread = spreads[static_cast<size_t>(j)];
+    if (!spread) {
+      drange.row(j).setConstant(std::numeric_limits<double>::quiet_NaN());
+      continue;
+    }
+    std::vector<double> d = simulatedDistances(*spread, kSimulatedMembers, engine);
     double sum = 0;
     for (double v : d) sum += v;
     const double mean = sum / kSimulatedMembers;

@@ -40,6 +40,28 @@ TEST(Resampling, BlocksCoverTheRoundsOnceWithTheSameStreamsForAnyThreadCount) {
   EXPECT_NE(blockEngine(42, 0)(), blockEngine(43, 0)());
 }
 
+// Runs sharing the threads get the blocks, rounds and streams each would have alone, an empty
+// run among them included.
+TEST(Resampling, RunsTogetherKeepTheirOwnBlocks) {
+  const std::vector<BlockRun> runs = {{25, 7}, {0, 8}, {3, 9}};
+  std::vector<std::vector<std::uint64_t>> seen(runs.size());
+  for (std::size_t j = 0; j < runs.size(); ++j) seen[j].resize((runs[j].rounds + 9) / 10);
+  std::size_t last = 0;
+  forEachBlockOfRuns(
+      runs, 10,
+      [&](std::size_t j, std::size_t b, RandomEngine& engine, std::size_t first,
+          std::size_t count) {
+        EXPECT_EQ(first, 10 * b);
+        EXPECT_EQ(count, std::min<std::size_t>(10, runs[j].rounds - first));
+        seen[j][b] = engine();
+      },
+      [&](std::size_t done, std::size_t total) { return last = done, total == 28; });
+  EXPECT_EQ(last, 28u);
+  for (std::size_t j = 0; j < runs.size(); ++j)
+    for (std::size_t b = 0; b < seen[j].size(); ++b)
+      EXPECT_EQ(seen[j][b], blockEngine(runs[j].seed, b)()) << j << " " << b;
+}
+
 TEST(Resampling, TheProgressHookSeesTheRoundsAndCanStopTheRun) {
   std::vector<std::size_t> seen;
   std::atomic<std::size_t> worked = 0;  // blocks run on several threads

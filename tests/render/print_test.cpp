@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -103,6 +104,34 @@ TEST_F(PrintTest, PngPutsMarkersAtTheirPixels) {
   // Marker size: 12 points are 16 pixels, so 7 pixels off centre is in, 10 out.
   EXPECT_EQ(pixel(png, 57, 50), 0xff0000u);
   EXPECT_EQ(pixel(png, 60, 50), 0xffffffu);
+}
+
+// The PNG file holds every pixel of the rendered image, the antialiased edges included.
+TEST_F(PrintTest, PngDecodesToTheRenderedPixels) {
+  platform::model().set(axes, "XLim", RowVector{{0.3, 9.1}});  // edges between pixels
+  const Image image = renderImage(platform::model(), fig, {}, 1.5);
+  std::string bytes = renderPicture(platform::model(), fig, PictureFormat::Png, {}, 1.5);
+  std::size_t read = 0;
+  auto source = [](void* closure, unsigned char* data, unsigned int length) {
+    auto* state = static_cast<std::pair<std::string*, std::size_t*>*>(closure);
+    if (*state->second + length > state->first->size()) return CAIRO_STATUS_READ_ERROR;
+    std::memcpy(data, state->first->data() + *state->second, length);
+    *state->second += length;
+    return CAIRO_STATUS_SUCCESS;
+  };
+  std::pair<std::string*, std::size_t*> state{&bytes, &read};
+  cairo_surface_t* s = cairo_image_surface_create_from_png_stream(source, &state);
+  ASSERT_EQ(cairo_surface_status(s), CAIRO_STATUS_SUCCESS);
+  ASSERT_EQ(cairo_image_surface_get_width(s), image.width);
+  ASSERT_EQ(cairo_image_surface_get_height(s), image.height);
+  const int stride = cairo_image_surface_get_stride(s);
+  int differing = 0;
+  for (int y = 0; y < image.height; ++y)
+    for (int x = 0; x < image.width; ++x)
+      differing += *reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(s) +
+                                                           y * stride + 4 * x) != image.at(x, y);
+  cairo_surface_destroy(s);
+  EXPECT_EQ(differing, 0);
 }
 
 TEST_F(PrintTest, NoUiLeavesControlsOut) {
