@@ -43,7 +43,7 @@ Sample makeSample(int n, int k, int g) {
 CrossValidationSetup setupFor(const Sample& sample, int folds, Refit refit) {
   const Fit full = fit(sample.data, sample.codes, std::nullopt);
   CrossValidationSetup s;
-  s.variables = full.variables;
+  s.variables = full.variables();
   s.scores = full.cvScores;
   for (int a : full.ordinal) s.group.push_back(a - 1);
   for (int g = 1; g <= full.groups(); ++g) s.groupLabels.push_back(std::to_string(g));

@@ -24,8 +24,9 @@ whole_process() {  # specimens landmarks groups time-target memory-target-MB
     $((rss / 1024)) "$5"
 }
 whole_process 2000 50 5 0.25 60
-whole_process 10000 50 5 0.6 150
-whole_process 100000 20 8 3 600
+whole_process 10000 50 5 0.12 150
+whole_process 100000 20 8 0.4 600
+whole_process 1000000 20 8 3 1500
 
 bench_ms() {  # program filter target-ms label
   local ms

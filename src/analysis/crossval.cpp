@@ -227,7 +227,7 @@ FoldFitter wholeAnalysisRefit(const Matrix& data, const Matrix& codes,
                                               const std::vector<Index>& held) {
     const Fit f = fit(rowsOf(data, kept), rowsOf(column, kept), reference, withStart);
     Scores h = score(f, rowsOf(data, held));
-    return FoldFit{f.variables, f.cvScores, std::move(h.variables), std::move(h.cvScores)};
+    return FoldFit{f.variables(), f.cvScores, std::move(h.variables), std::move(h.cvScores)};
   };
 }
 

@@ -1,5 +1,7 @@
 #include "analysis/fit.h"
 
+#include <algorithm>
+
 #include "core/error.h"
 #include "core/format.h"
 #include "core/groups.h"
@@ -18,7 +20,7 @@ Matrix shapeVariables(const Matrix& pwscores) {
 
 // The first p columns of scores minus one number, the mean of the last shape variable (not a
 // separate mean per column). Times the unit axes this gives the CVA scores.
-Matrix centredOnLastMean(const Matrix& scores, const RowVector& means) {
+Matrix centredOnLastMean(const Eigen::Ref<const Matrix>& scores, const RowVector& means) {
   const Eigen::Index p = means.size();
   if (scores.cols() < p)
     throw Error(formatText("The scores have %d columns where %d shape variables are needed",
@@ -26,9 +28,25 @@ Matrix centredOnLastMean(const Matrix& scores, const RowVector& means) {
   return scores.leftCols(p).array() - means(p - 1);
 }
 
+// centredOnLastMean(scores, means) * axes a block of rows at a time, so that the centred
+// variables of a large data set are not all held beside the scores. Each block is a multiple
+// of 48 rows, a whole number of the product kernel's row panels, so every row is formed as in
+// the product of the whole matrix, to the last bit.
+Matrix centredScores(const Eigen::Ref<const Matrix>& scores, const RowVector& means,
+                     const Matrix& axes) {
+  constexpr Eigen::Index kBlock = 48 * 170;
+  const Eigen::Index n = scores.rows();
+  Matrix out(n, axes.cols());
+  for (Eigen::Index r = 0; r < n; r += kBlock) {
+    const Eigen::Index b = std::min(kBlock, n - r);
+    out.middleRows(r, b).noalias() = centredOnLastMean(scores.middleRows(r, b), means) * axes;
+  }
+  return out;
+}
+
 // The MANOVA leaves out rows with a missing value; here every specimen must take part, so a
 // specimen whose shape variables are not finite is named instead.
-void requireFiniteShapes(const Matrix& shapes) {
+void requireFiniteShapes(const Eigen::Ref<const Matrix>& shapes) {
   for (Eigen::Index i = 0; i < shapes.rows(); ++i)
     if (!shapes.row(i).allFinite())
       throw Error(formatText(
@@ -69,12 +87,12 @@ Fit fit(const Matrix& data, const Matrix& codes, const std::optional<Matrix>& re
     f.reference = shape::getconsensus(data).xref;
   f.superimposed = shape::getpsup(data, f.reference);
   f.pwscores = shape::getpw_arbit(f.reference, f.superimposed);
-  f.variables = shapeVariables(f.pwscores);
-  f.variableMeans = f.variables.colwise().mean();
-  requireFiniteShapes(f.variables);
-  f.manova = stats::manova1(f.variables, f.codes, 0.05);
+  const auto variables = f.variables();
+  f.variableMeans = variables.colwise().mean();
+  requireFiniteShapes(variables);
+  f.manova = stats::manova1(variables, f.codes, 0.05);
   f.axes = unitColumns(f.manova.stats.eigenvec);
-  f.cvScores = centredOnLastMean(f.variables, f.variableMeans) * f.axes;
+  f.cvScores = centredScores(variables, f.variableMeans, f.axes);
   f.eigenvalues = f.manova.stats.eigenval;
   return f;
 }

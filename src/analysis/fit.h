@@ -26,8 +26,12 @@ struct Fit {
   Matrix reference;                // 1 x (2k+1): centred, unit centroid size, then the size value
   Matrix superimposed;             // N x (2k+1): the specimens fitted to the reference
   Matrix pwscores;  // N x (2k-3): partial warp and uniform scores, then centroid size
-  // The shape variables the MANOVA analysed, N x p. Every consumer takes them from here.
-  Matrix variables;
+  // The shape variables the MANOVA analysed, N x p: the partial warp and uniform scores
+  // without the centroid size, read from pwscores rather than held twice. Every consumer takes
+  // them from here.
+  Eigen::Block<const Matrix, Eigen::Dynamic, Eigen::Dynamic, true> variables() const {
+    return pwscores.leftCols(pwscores.cols() - 1);
+  }
   RowVector variableMeans;  // their means over the specimens
   stats::ManovaResult manova;
   Matrix axes;         // the canonical axes (eigenvectors) scaled to unit length

@@ -10,11 +10,11 @@ namespace tessaly::dispatch {
 
 AnalysedSpecimens analysedSpecimens() {
   const auto& s = analysisState();
-  const Eigen::Index n = s.variables.rows();
+  const Eigen::Index n = s.variables().rows();
   if (!s.hasVstats || n == 0 || s.GLIST.size() != n || s.DATA.rows() != n)
     throw Error("There are no CVA results yet: load a group list first");
   AnalysedSpecimens out;
-  out.sample.variables = s.variables;
+  out.sample.variables = s.variables();
   out.sample.coordinates = s.DATA.leftCols(s.DATA.cols() - 1);
   GroupNumbering groups = numberGroups(s.GLIST);
   for (int g : groups.ordinal) out.sample.ordinal.push_back(g - 1);

@@ -165,12 +165,11 @@ std::string validationReport(const SpecimenGroups& g, const ValidationScheme& sc
 namespace {
 
 // The shape variables of the specimens as the MANOVA of the CVA run analysed them.
-const Matrix& fullVariables() {
+Matrix fullVariables() {
   const auto& s = analysisState();
-  if (!s.hasVstats || s.variables.rows() == 0 || s.CVAScores.rows() != s.variables.rows() ||
-      s.GLIST.size() != s.variables.rows())
-    throw Error(kNoCva);
-  return s.variables;
+  const Eigen::Index n = s.variables().rows();
+  if (!s.hasVstats || n == 0 || s.CVAScores.rows() != n || s.GLIST.size() != n) throw Error(kNoCva);
+  return s.variables();
 }
 
 // Resubstitution of the specimens, with the priors of the last validation (else equal).
@@ -326,7 +325,7 @@ void SaveCVScores() {
 
 void SaveUnknownsClassification() {
   const auto& s = analysisState();
-  const Matrix& variables = fullVariables();
+  const Matrix variables = fullVariables();
   if (!isTrue(s.UNKNOWNACTIVE) || s.UVARIABLES.cols() != variables.cols())
     throw Error("There are no scored unknown specimens: load the unknowns and their codes first");
   const SpecimenGroups g = specimenGroups(s.GLIST);

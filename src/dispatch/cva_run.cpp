@@ -123,7 +123,7 @@ namespace {
 
 // Everything a CVA run gives, computed before any of it is stored.
 struct CvaRun {
-  Matrix GLIST, reference, DATA, pwscores, variables, d, p, Vmatrix, CVAScores, Dmatrix;
+  Matrix GLIST, reference, DATA, pwscores, d, p, Vmatrix, CVAScores, Dmatrix;
   stats::ManovaStats vstats;
 };
 
@@ -138,7 +138,6 @@ CvaRun computeCva(const AnalysisState& s, Matrix codes) {
   run.reference = std::move(f.reference);
   run.DATA = std::move(f.superimposed);
   run.pwscores = std::move(f.pwscores);
-  run.variables = std::move(f.variables);
   run.d = std::move(f.manova.d);
   run.p = std::move(f.manova.p);
   run.vstats = std::move(f.manova.stats);
@@ -154,7 +153,6 @@ void store(AnalysisState& s, CvaRun run) {
   s.reference = std::move(run.reference);
   s.DATA = std::move(run.DATA);
   s.pwscores = std::move(run.pwscores);
-  s.variables = std::move(run.variables);
   s.CROSSVAL = {};  // a validation of the earlier analysis
   s.d = std::move(run.d);
   s.p = std::move(run.p);

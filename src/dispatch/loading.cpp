@@ -93,7 +93,7 @@ void ClearData() {
   s.FILESPECIMENS = 0;
   s.LABELS.clear();
   s.ULABELS.clear();
-  s.variables = s.UVARIABLES = Matrix();
+  s.UVARIABLES = Matrix();
   s.CROSSVAL = {};
   setString("FileBox", "No File Loaded");
   setString("GroupBox", "No File Loaded");

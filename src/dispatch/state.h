@@ -2,6 +2,7 @@
 // The analysis state that the dispatcher keeps between actions: data sets, group lists,
 // results and display settings. One shared instance for the whole run (`analysisState()`).
 // Empty matrices stand for values not yet set.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -30,7 +31,10 @@ struct AnalysisState {
   Matrix reference;      // 1-by-(2k+1), centred, unit centroid size
   Matrix referencetype;  // 0: consensus of the data; 1: loaded from a file
   Matrix pwscores;       // N-by-(2k-3): partial warp and uniform scores, then cs
-  Matrix variables;      // N-by-p: the shape variables the MANOVA analysed
+  // N-by-p: the shape variables the MANOVA analysed, the pwscores without cs (not held twice).
+  Eigen::Block<const Matrix, Eigen::Dynamic, Eigen::Dynamic, true> variables() const {
+    return pwscores.leftCols(std::max<Eigen::Index>(pwscores.cols() - 1, 0));
+  }
   stats::ManovaStats vstats;
   bool hasVstats = false;            // vstats holds the result of a MANOVA
   Matrix d;                          // number of canonical variates found

@@ -193,12 +193,13 @@ void ObjectModel::notify(Change::Kind kind, Handle h, PropertyId id) {
   // An object being made is announced once, whole, when it is complete.
   if (kind == Change::Kind::Property && creating_ != kNone && h == creating_) return;
   Change change{kind, h, id >= 0 ? propertyName(id) : std::string()};
-  // A listener may unsubscribe itself (or others) while being told.
-  std::vector<int> ids;
-  for (auto& [key, listener] : listeners_) ids.push_back(key);
-  for (int key : ids) {
-    auto it = listeners_.find(key);
-    if (it != listeners_.end()) it->second(change);
+  // A listener may unsubscribe itself (or others) while being told, so the next one is looked
+  // up afresh after each call; one subscribed meanwhile hears the next change only.
+  const int newest = listeners_.rbegin()->first;
+  for (auto it = listeners_.begin(); it != listeners_.end() && it->first <= newest;) {
+    const int key = it->first;
+    it->second(change);
+    it = listeners_.upper_bound(key);
   }
 }
 

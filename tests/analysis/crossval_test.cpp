@@ -127,7 +127,7 @@ TEST(CrossValidateAll, AgreesWithAnIndependentRefitOfOneFold) {
   const Matrix codes = dload(std::string(TESSALY_EXAMPLES) + "/apes/apes-groups.txt");
   const Fit full = fit(data, codes, std::nullopt);
   CrossValidationSetup s;
-  s.variables = full.variables;
+  s.variables = full.variables();
   s.scores = full.cvScores;
   for (int a : full.ordinal) s.group.push_back(a - 1);
   for (int g = 1; g <= 6; ++g) s.groupLabels.push_back(std::to_string(g));
@@ -139,7 +139,7 @@ TEST(CrossValidateAll, AgreesWithAnIndependentRefitOfOneFold) {
   std::vector<Index> kept, held;
   for (Index i = 0; i < data.rows(); ++i) (cv.fold[i] == 2 ? held : kept).push_back(i);
   const Matrix ref = shape::getconsensus(data(kept, Eigen::all), full.reference).xref;
-  const Index p = full.variables.cols();
+  const Index p = full.variables().cols();
   auto variables = [&](const std::vector<Index>& rows) {
     const Matrix fitted = shape::getpsup(data(rows, Eigen::all), ref);
     return Matrix(shape::getpw_arbit(ref, fitted).leftCols(p));

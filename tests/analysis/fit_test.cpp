@@ -24,11 +24,11 @@ TEST(Fit, ShapeVariablesAndGroupsOfTheApes) {
   const Fit& f = apesFit();
   const Eigen::Index k = 8;  // landmarks
   ASSERT_EQ(f.superimposed.rows(), 167);
-  EXPECT_EQ(f.variables.cols(), 2 * k - 4);
+  EXPECT_EQ(f.variables().cols(), 2 * k - 4);
   EXPECT_EQ(f.pwscores.cols(), 2 * k - 3);
   EXPECT_EQ(f.groups(), 6);
   EXPECT_EQ(f.groupCodes, (std::vector<double>{1, 2, 3, 4, 5, 6}));
-  EXPECT_EQ(f.axes.cols(), f.variables.cols());
+  EXPECT_EQ(f.axes.cols(), f.variables().cols());
   for (Eigen::Index j = 0; j < f.axes.cols(); ++j) EXPECT_NEAR(f.axes.col(j).norm(), 1, 1e-14);
   // The CV scores are uncorrelated within groups: their pooled within-group cross-products
   // are diagonal (the canonical axes are W-orthogonal).
@@ -56,6 +56,22 @@ TEST(Fit, ScoringTheSpecimensReproducesTheFit) {
   EXPECT_TRUE(s.pwscores.isApprox(f.pwscores, 1e-12));
   EXPECT_LT((s.cvScores - f.cvScores).cwiseAbs().maxCoeff(), 1e-10);
   EXPECT_LT((s.canonicalScores - f.manova.stats.canon).cwiseAbs().maxCoeff(), 1e-9);
+}
+
+// A data set of more rows than the scores are formed at a time: the scores are the centred
+// variables times the axes in one product, to the last bit, in every block and at the ends.
+TEST(Fit, ScoresOfManySpecimensEqualOneProductOfTheWholeMatrix) {
+  const Apes apes;
+  const Eigen::Index n = 20011;
+  Matrix data(n, apes.data.cols()), codes(n, 1);
+  for (Eigen::Index i = 0; i < n; ++i) {
+    data.row(i) = apes.data.row(i % apes.data.rows()) * (1 + 1e-3 * static_cast<double>(i % 7));
+    codes(i) = apes.codes(i % apes.codes.rows());
+  }
+  const Fit f = fit(data, codes, std::nullopt);
+  const Eigen::Index p = f.variables().cols();
+  const Matrix centred = f.variables().array() - f.variableMeans(p - 1);
+  EXPECT_TRUE(f.cvScores == centred * f.axes);
 }
 
 TEST(Fit, AGivenReferenceIsCentredAndScaledWhateverItsPositionAndSize) {
