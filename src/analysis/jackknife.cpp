@@ -6,8 +6,10 @@ namespace tessaly::analysis {
 
 namespace {
 
-// Trials run together on one thread; their streams are still their own.
-constexpr std::size_t kTrialsPerBlock = 8;
+// One trial a block: a trial of a large data set takes long enough on its own, and the
+// progress hook, called between batches of blocks, then comes every few trials so that the
+// windows go on repainting. The trials' streams are their own whatever the blocks.
+constexpr std::size_t kTrialsPerBlock = 1;
 
 }  // namespace
 

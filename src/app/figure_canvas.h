@@ -3,7 +3,10 @@
 // plotted object; the controls are real widgets on top of it) and turns mouse clicks in an
 // axes into picks in data units.
 #include <QWidget>
+#include <array>
+#include <map>
 #include <optional>
+#include <vector>
 
 #include "platform/interfaces.h"
 #include "platform/object_model.h"
@@ -24,8 +27,21 @@ class FigureCanvas : public QWidget {
   std::optional<platform::Pick> waitForPick(platform::Handle axes);
   bool picking() const { return picking_; }
 
-  // The data point under a pixel of the canvas, in the given axes' units.
+  // The data point under a pixel of the canvas, in the given axes' units as shown.
   platform::Pick pickAt(platform::Handle axes, QPointF pixel, int button) const;
+
+  // Zoom and pan of the window's view: the limits [xmin xmax ymin ymax] the axes are shown
+  // with. They change neither the axes nor any picture saved of them; a new drawing in the
+  // axes ends them.
+  std::array<double, 4> shownLimits(platform::Handle axes) const;
+  bool zoomed() const { return !view_.empty(); }
+  // Zooms the axes under the pixel by `factor` (below 1 closer) about the point there.
+  void zoomAt(QPointF pixel, double factor);
+  // Moves the view of the axes under `from` so that what was there lies under `to`.
+  void panBy(QPointF from, QPointF to);
+  void resetZoom();
+  // The axes whose view is zoomed, with their limits.
+  std::map<platform::Handle, std::array<double, 4>> zoom() const;
 
  signals:
   void pickDone();
@@ -33,6 +49,9 @@ class FigureCanvas : public QWidget {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void hideEvent(QHideEvent* event) override;
 
@@ -42,6 +61,16 @@ class FigureCanvas : public QWidget {
   bool picking_ = false;
   platform::Handle pickAxes_ = -1;
   std::optional<platform::Pick> pick_;
+
+  struct View {
+    std::array<double, 4> limits;
+    std::vector<platform::Handle> drawn;  // the axes' children when the view was set
+  };
+  std::map<platform::Handle, View> view_;
+  std::optional<QPointF> dragFrom_;
+  platform::Handle axesAt(QPointF pixel) const;
+  void setView(platform::Handle axes, const std::array<double, 4>& limits);
+  void dropStaleViews();
 };
 
 }  // namespace tessaly::app

@@ -4,17 +4,27 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QUrl>
+#include <algorithm>
 #include <cmath>
 
 #include "app/front_end.h"
@@ -113,9 +123,14 @@ QCursor customPointer(Handle fig) {
 }  // namespace
 
 FigureWindow::FigureWindow(Handle figure, FrontEnd& front)
-    : figure_(figure), front_(front), canvas_(new FigureCanvas(figure, this)) {
+    : figure_(figure), front_(front), canvas_(new FigureCanvas(figure)) {
   setAttribute(Qt::WA_DeleteOnClose, false);
-  setCentralWidget(canvas_);
+  // On a screen smaller than the layout the window scrolls; on a larger one the plot grows.
+  auto* scroll = new QScrollArea(this);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  scroll->setWidget(canvas_);
+  setCentralWidget(scroll);
   canvas_->installEventFilter(this);
   build();
 }
@@ -332,6 +347,28 @@ QMenu* FigureWindow::topMenu(const QString& title) {
   return menuBar()->addMenu(title);
 }
 
+void FigureWindow::fitOnScreen() {
+  QScreen* where = screen();
+  if (!where) return;
+  const QRect room = where->availableGeometry();
+  int extra = menuBar()->isVisibleTo(this) ? menuBar()->sizeHint().height() : 0;
+  if (auto* bar = findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly))
+    extra += bar->sizeHint().height();
+  // The window manager's title bar and frame, once known; a usual one before.
+  const QSize frame = isVisible() ? frameGeometry().size() - size() : QSize(8, 32);
+  QSize layout = canvas_->minimumSize() + QSize(0, extra);
+  const QSize most = room.size() - frame;
+  // Cut in height, the window scrolls up and down: room for that scroll bar beside the plot.
+  if (layout.height() > most.height())
+    layout.rwidth() += style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  resize(layout.boundedTo(most));
+  const int x = std::clamp(pos().x(), room.left(),
+                           std::max(room.left(), room.right() - width() - frame.width()));
+  const int y = std::clamp(pos().y(), room.top(),
+                           std::max(room.top(), room.bottom() - height() - frame.height()));
+  move(x, y);
+}
+
 void FigureWindow::applyTitle() {
   QString name = qs(textOf(figure_, "Name"));
   if (name.isEmpty()) name = QStringLiteral("Tessaly");
@@ -359,6 +396,30 @@ void FigureWindow::closeEvent(QCloseEvent* event) {
   // Closing the window closes the figure; an action that reports into it opens it again.
   if (model().isHandle(figure_)) model().remove(figure_);
   event->accept();
+}
+
+namespace {
+
+// The first local file among the dropped things, or "".
+std::string droppedFile(const QMimeData* data) {
+  if (!data || !data->hasUrls()) return {};
+  for (const QUrl& url : data->urls())
+    if (url.isLocalFile()) return url.toLocalFile().toStdString();
+  return {};
+}
+
+}  // namespace
+
+void FigureWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (!droppedFile(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void FigureWindow::dropEvent(QDropEvent* event) {
+  const std::string path = droppedFile(event->mimeData());
+  if (path.empty()) return;
+  event->acceptProposedAction();
+  // Opened once the drop is over, so that the program the file came from is not kept waiting.
+  QTimer::singleShot(0, &front_, [front = &front_, path] { front->dropFile(path); });
 }
 
 bool FigureWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -37,9 +37,15 @@ class FigureWindow : public QMainWindow {
   void forget(platform::Handle h);
   // Adds a menu entry of the windows themselves (not of the window file) to a top menu.
   QMenu* topMenu(const QString& title);
+  // The window at the size of its layout, or smaller to fit the screen's free area (with
+  // scroll bars then), and moved to lie on it.
+  void fitOnScreen();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // A file dropped on a window that takes drops is opened as the File menu opens it.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

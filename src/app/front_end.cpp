@@ -5,13 +5,18 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
 #include <charconv>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "app/install_paths.h"
 #include "app/qt_dialogs.h"
@@ -33,6 +38,52 @@ using platform::Handle;
 using platform::model;
 using platform::Value;
 
+namespace {
+
+// What the person clicked, as the status bar names it: the button's text or the menu
+// entry's label, without the dots of an entry that opens a dialog. Boxes and lists, whose
+// text is what was typed or chosen, name nothing.
+QString actionLabel(Handle object) {
+  const bool menu = model().type(object) == "uimenu";
+  const QString style =
+      !menu && model().hasProperty(object, "Style")
+          ? QString::fromStdString(model().get(object, "Style").toText()).toLower()
+          : QString();
+  const QStringList buttons = {"pushbutton", "togglebutton", "checkbox", "radiobutton"};
+  if (!menu && !buttons.contains(style)) return {};
+  const char* property = menu ? "Label" : "String";
+  if (!model().hasProperty(object, property)) return {};
+  QString label = QString::fromStdString(model().get(object, property).toText()).trimmed();
+  label.remove('&');
+  while (label.endsWith('.')) label.chop(1);
+  return label;
+}
+
+// "Tessalysw('LoadData')": the action a callback runs, or "".
+std::string actionOf(const std::string& callback) {
+  const std::string head = "Tessalysw('";
+  if (callback.rfind(head, 0) != 0) return {};
+  const auto end = callback.find('\'', head.size());
+  return end == std::string::npos ? std::string() : callback.substr(head.size(), end - head.size());
+}
+
+// One word a line (a code or a group name) up to the first empty line.
+bool looksLikeGroupList(const std::string& path) {
+  std::ifstream in(path);
+  std::string line;
+  int lines = 0;
+  while (std::getline(in, line)) {
+    std::istringstream words(line);
+    std::string first, second;
+    if (!(words >> first)) break;
+    if (words >> second && first.find('"') == std::string::npos) return false;
+    ++lines;
+  }
+  return lines > 0;
+}
+
+}  // namespace
+
 std::string scriptValue(const Value& v) {
   if (!v.isNumeric()) return v.toText();
   std::string out;
@@ -43,7 +94,7 @@ std::string scriptValue(const Value& v) {
 
 FrontEnd::FrontEnd(platform::Dialogs& person, platform::Clipboard* clipboard,
                    platform::Console* console)
-    : dialogs_(person, recorder_) {
+    : dialogs_(person, recorder_), recent_(std::make_unique<RecentFiles>()) {
   platform::platform().setDialogs(&dialogs_);
   if (clipboard) platform::platform().setClipboard(clipboard);
   if (console) platform::platform().setConsole(console);
@@ -111,6 +162,7 @@ void FrontEnd::syncWindows() {
     const RowVector box = platform::pixelPosition(model(), fig);
     const RowVector screen = platform::pixelPosition(model(), platform::ObjectModel::kRoot);
     window->move(int(box(0)), std::max(0, int(screen(3) - box(1) - box(3))));
+    window->fitOnScreen();
     if (model().get(fig, "Visible").toText() != "off") window->show();
   }
 }
@@ -156,15 +208,117 @@ void FrontEnd::activate(Handle object) {
                   "Clear"))
     return;
   running_ = true;
+  const QString action = actionLabel(object);
+  showStatus(action.isEmpty() ? QString() : action + tr(": running..."));
   recorder_.beginStep(text);
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const bool ok = shell::runCallback(object);
   QApplication::restoreOverrideCursor();
   if (!ok) recorder_.markFailed();
+  const bool stopped = recorder_.stepStopped(), failed = recorder_.stepFailed();
   recorder_.endStep();
+  dialogs_.clearPreset();
   running_ = false;
   noteSaving(text, ok);
+  noteOpened(text, ok && !failed);
   syncWindows();
+  if (!action.isEmpty())
+    showStatus(action + (stopped  ? tr(": stopped, nothing changed")
+                         : failed ? tr(": failed")
+                                  : tr(": done")));
+}
+
+void FrontEnd::applyZoom(FigureWindow* window) {
+  if (running_) return;
+  for (const auto& [axes, l] : window->canvas()->zoom()) {
+    if (!model().isHandle(axes) || model().get(axes, "Tag").toText().empty()) continue;
+    userSet(axes, "XLim", Value(RowVector{{l[0], l[1]}}));
+    userSet(axes, "YLim", Value(RowVector{{l[2], l[3]}}));
+  }
+  window->canvas()->resetZoom();
+}
+
+void FrontEnd::useSettingsFile(const std::string& path) {
+  recent_ = std::make_unique<RecentFiles>(QString::fromStdString(path));
+}
+
+void FrontEnd::noteOpened(const std::string& callback, bool ok) {
+  const FileKind* kind = kindOfAction(actionOf(callback));
+  if (!ok || !kind) return;
+  if (const auto path = recorder_.lastPath(); path && !path->empty()) recent_->add(*kind, *path);
+}
+
+void FrontEnd::openFile(const std::string& action, const std::string& path) {
+  const FileKind* kind = kindOfAction(action);
+  FigureWindow* main = mainWindow();
+  if (!kind || !main || running_) return;
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    recent_->remove(*kind, path);
+    dialogs_.message("The file " + path + " is no longer there: it is taken off the recent files",
+                     "Open Recent");
+    return;
+  }
+  Handle object = -1;
+  for (auto& [h, w] : main->controls())
+    if (model().get(h, "Callback").toText() == "Tessalysw('" + action + "')") object = h;
+  if (object < 0) return;
+  const std::filesystem::path file = std::filesystem::absolute(path, ec);
+  // As a file dialog does, the file's folder becomes the current one.
+  std::filesystem::current_path(file.parent_path(), ec);
+  dialogs_.presetFile({file.filename().string(), file.parent_path().string() + "/"});
+  activate(object);
+  dialogs_.clearPreset();
+}
+
+void FrontEnd::dropFile(const std::string& path) {
+  const bool groups = dispatch::analysisState().DATA.rows() > 0 && looksLikeGroupList(path);
+  openFile(groups ? "LoadGroupList" : "LoadData", path);
+}
+
+void FrontEnd::fillRecentMenu(QMenu* menu) {
+  menu->clear();
+  bool any = false;
+  for (const FileKind& kind : fileKinds()) {
+    const std::vector<std::string> paths = recent_->list(kind);
+    if (paths.empty()) continue;
+    menu->addSection(tr(kind.title));
+    for (const std::string& path : paths) {
+      const QString shown = QString::fromStdString(std::filesystem::path(path).filename().string());
+      QAction* entry = menu->addAction(shown);
+      entry->setToolTip(QString::fromStdString(path));
+      entry->setStatusTip(QString::fromStdString(path));
+      const std::string action = kind.action;
+      connect(entry, &QAction::triggered, this, [this, action, path] { openFile(action, path); });
+    }
+    any = true;
+  }
+  if (!any) {
+    menu->addAction(tr("No recent files"))->setEnabled(false);
+    return;
+  }
+  menu->addSeparator();
+  connect(menu->addAction(tr("Clear the List")), &QAction::triggered, this,
+          [this] { recent_->clear(); });
+}
+
+QString FrontEnd::statusText() const {
+  FigureWindow* main = mainWindow();
+  return main ? main->statusBar()->currentMessage() : QString();
+}
+
+QString FrontEnd::loadedText() const {
+  return loaded_ ? loaded_->text() : QString();
+}
+
+// The action's message stays until the next one; the summary of what is loaded sits at the
+// bar's right end. Both are painted at once, so that a long action shows its name meanwhile.
+void FrontEnd::showStatus(const QString& action) {
+  FigureWindow* main = mainWindow();
+  if (!main) return;
+  main->statusBar()->showMessage(action);
+  if (loaded_) loaded_->setText(QString::fromStdString(dispatch::loadedSummary()));
+  main->statusBar()->repaint();
 }
 
 bool FrontEnd::mayDiscard(const std::string& question, const std::string& title,
@@ -189,8 +343,25 @@ void FrontEnd::userSet(Handle object, const std::string& property, const Value& 
 }
 
 void FrontEnd::addOwnEntries(FigureWindow* window) {
+  loaded_ = new QLabel(window);
+  window->statusBar()->addPermanentWidget(loaded_);
+  loaded_->setText(QString::fromStdString(dispatch::loadedSummary()));
   QMenu* file = window->topMenu(QStringLiteral("File"));
   file->addSeparator();
+  QMenu* recent = file->addMenu(tr("Open Recent"));
+  recent->setToolTipsVisible(true);
+  connect(recent, &QMenu::aboutToShow, this, [this, recent] { fillRecentMenu(recent); });
+  fillRecentMenu(recent);
+  window->setAcceptDrops(true);
+  file->addSeparator();
+  QMenu* view = window->topMenu(tr("View"));
+  QAction* reset = view->addAction(tr("Reset Zoom"));
+  reset->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+  reset->setToolTip(tr("Show the whole plot again (the wheel zooms, a drag moves the plot)"));
+  connect(reset, &QAction::triggered, window, [window] { window->canvas()->resetZoom(); });
+  QAction* keep = view->addAction(tr("Keep the Zoom in Saved Pictures"));
+  keep->setToolTip(tr("Give the plot the limits it is shown with, for its pictures and scripts"));
+  connect(keep, &QAction::triggered, this, [this, window] { applyZoom(window); });
   QAction* save = file->addAction(tr("Save Session Script..."));
   save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
   save->setToolTip(tr("Write what was done so far as a script for tessaly-batch"));

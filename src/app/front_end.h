@@ -9,9 +9,13 @@
 #include <string>
 
 #include "app/figure_window.h"
+#include "app/recent_files.h"
 #include "app/session_recorder.h"
 #include "platform/interfaces.h"
 #include "platform/object_model.h"
+
+class QLabel;
+class QMenu;
 
 namespace tessaly::app {
 
@@ -40,7 +44,24 @@ class FrontEnd : public QObject {
   // The person changed a property of a control: the model takes it, the record notes it.
   void userSet(platform::Handle object, const std::string& property, const platform::Value& v);
 
+  // Runs the action that opens files of that kind ("LoadData") on the given file, as if the
+  // person had chosen it in the action's file dialog: recorded as that action with the file. A
+  // file that is gone is refused with its name and taken off the recent files.
+  void openFile(const std::string& action, const std::string& path);
+  // A file dropped on the main window: a group list (one word a line) once data are loaded,
+  // else landmark data.
+  void dropFile(const std::string& path);
+  RecentFiles& recentFiles() { return *recent_; }
+  // The window's zoom becomes the limits of its axes, so that saved pictures and a replay
+  // show it; recorded as the person setting the limits of each axes.
+  void applyZoom(FigureWindow* window);
+  // Keeps the recent files in an INI file of that path instead of the person's settings.
+  void useSettingsFile(const std::string& path);
+
   SessionRecorder& recorder() { return recorder_; }
+  // The main window's status bar: what is loaded, and what the last action did.
+  QString statusText() const;
+  QString loadedText() const;
   // Writes the record as a script; a file that cannot be written is an Error.
   void saveSessionScript(const std::string& path) const { recorder_.save(path); }
 
@@ -53,6 +74,9 @@ class FrontEnd : public QObject {
   // Whether the person lets go of results not yet saved (asked only when there are some).
   bool mayDiscard(const std::string& question, const std::string& title, const std::string& yes);
   void noteSaving(const std::string& callback, bool ok);
+  void showStatus(const QString& action);
+  void fillRecentMenu(QMenu* menu);
+  void noteOpened(const std::string& callback, bool ok);
 
   SessionRecorder recorder_;
   RecordingDialogs dialogs_;
@@ -60,7 +84,9 @@ class FrontEnd : public QObject {
   int listener_ = 0;
   bool running_ = false;
   bool syncPending_ = false;
-  bool unsaved_ = false;  // a CVA ran and nothing has been saved since
+  bool unsaved_ = false;      // a CVA ran and nothing has been saved since
+  QLabel* loaded_ = nullptr;  // the status bar's summary of what is loaded
+  std::unique_ptr<RecentFiles> recent_;
 };
 
 // The text of a property value as a script's set step gives it.

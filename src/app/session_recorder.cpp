@@ -122,6 +122,13 @@ void SessionRecorder::endStep() {
   current_ = Entry{};
 }
 
+std::optional<std::string> SessionRecorder::lastPath() const {
+  if (entries_.empty() || entries_.back().isSet) return std::nullopt;
+  for (const Answer& a : entries_.back().answers)
+    if (a.isPath) return a.text;
+  return std::nullopt;
+}
+
 void SessionRecorder::recordSet(const std::string& tag, const std::string& property,
                                 const std::string& value) {
   Entry e;
@@ -166,7 +173,11 @@ void RecordingDialogs::noteFile(const std::optional<platform::FileChoice>& choic
 
 std::optional<platform::FileChoice> RecordingDialogs::getFile(const std::string& filter,
                                                               const std::string& title) {
-  auto choice = person_->getFile(filter, title);
+  std::optional<platform::FileChoice> choice;
+  if (preset_)
+    choice.swap(preset_);
+  else
+    choice = person_->getFile(filter, title);
   noteFile(choice);
   return choice;
 }

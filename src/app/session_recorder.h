@@ -32,6 +32,8 @@ class SessionRecorder {
   void markFailed();
   // The person stopped the running step at its progress dialog.
   void markStopped();
+  bool stepStopped() const { return running_ && current_.stopped; }
+  bool stepFailed() const { return running_ && current_.failed; }
   void endStep();
   bool stepRunning() const { return running_; }
 
@@ -48,6 +50,8 @@ class SessionRecorder {
   void save(const std::string& path) const;
 
   bool empty() const { return entries_.empty(); }
+  // The first file answer of the last step, if it had one.
+  std::optional<std::string> lastPath() const;
   void clear() { entries_.clear(); }
 
  private:
@@ -81,6 +85,10 @@ class RecordingDialogs : public platform::Dialogs {
   RecordingDialogs(platform::Dialogs& person, SessionRecorder& recorder)
       : person_(&person), recorder_(recorder) {}
   void setPerson(platform::Dialogs& person) { person_ = &person; }
+  // The next file-open dialog is answered with this file without asking the person (a file
+  // chosen from the recent files or dropped on the window); noted as the person's answer.
+  void presetFile(const platform::FileChoice& choice) { preset_ = choice; }
+  void clearPreset() { preset_.reset(); }
 
   std::optional<platform::FileChoice> getFile(const std::string& filter,
                                               const std::string& title) override;
@@ -101,6 +109,7 @@ class RecordingDialogs : public platform::Dialogs {
   void noteFile(const std::optional<platform::FileChoice>& choice);
   platform::Dialogs* person_;
   SessionRecorder& recorder_;
+  std::optional<platform::FileChoice> preset_;
 };
 
 }  // namespace tessaly::app

@@ -9,6 +9,7 @@
 #include "cli/analyze.h"
 #include "cli/session.h"
 #include "core/matrix.h"
+#include "dispatch/exaggeration.h"
 
 namespace tessaly::cli {
 
@@ -18,17 +19,8 @@ inline constexpr int kDeformationAxes = 3;
 // The picture files of the first `axes` canonical axes (PNG and SVG of each).
 std::vector<OutputFile> deformationOutputs(int axes);
 
-// How much the change along one canonical axis is exaggerated in its picture.
-struct Exaggeration {
-  double times = 1;   // the factor shown in the title
-  double spread = 0;  // one standard deviation of the specimens' scores on the axis
-  double factor() const { return times * spread; }  // the exaggeration the display is given
-};
-
-// The largest factor of 1, 2, 3, 5, 10, 20, 50, ... 1000 at which the shape change of `times`
-// standard deviations of `scores` along `axis` (a column of canonical coefficients) moves no
-// landmark of the reference by more than 8% of the reference's extent (at least 1).
-Exaggeration visibleExaggeration(const Matrix& reference, const Matrix& axis, const Matrix& scores);
+using dispatch::Exaggeration;
+using dispatch::visibleExaggeration;
 
 // The title of the picture of axis t (1-based).
 std::string deformationTitle(int t, const Exaggeration& e);

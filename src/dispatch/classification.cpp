@@ -5,6 +5,7 @@
 #include "dispatch/classification.h"
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "dispatch/busy_pointer.h"
 #include "dispatch/input_files.h"
 #include "dispatch/output_file.h"
+#include "dispatch/progress_dialog.h"
 #include "dispatch/results_window.h"
 #include "dispatch/state.h"
 #include "platform/platform.h"
@@ -34,6 +36,7 @@ using stats::grpmean1;
 using stats::grpmean2;
 
 const char* const kNoResults = "There are no CVA results yet: load a group list first";
+const char* const kJackknifeTitle = "Jack-Knife of Assignment";
 
 double count(Eigen::Index n) {
   return static_cast<double>(n);
@@ -266,9 +269,21 @@ void JackKnife() {
     throw Error(formatText("Error: The data has %i entries, the group list has %i",
                            {count(s.pwscores.rows()), count(glist.rows())}));
 
-  BusyPointer busy;
-  const stats::JackknifeResult result =
-      analysis::jacknife_assignments(s.pwscores, glist, njack, pjack, randomEngine()());
+  // The seed comes from the program's random numbers, which move on only when the test is
+  // complete: a stopped or failed test leaves them as they were.
+  RandomEngine next = randomEngine();
+  const std::uint64_t seed = next();
+  stats::JackknifeResult result;
+  try {
+    BusyPointer busy;
+    ProgressDialog progress(kJackknifeTitle);
+    result = analysis::jacknife_assignments(s.pwscores, glist, njack, pjack, seed, progress.hook());
+  } catch (const analysis::Cancelled&) {
+    platform::dialogs().message("The jackknife test was stopped: nothing has changed",
+                                kJackknifeTitle);
+    return;
+  }
+  randomEngine() = next;
   setResults(platform::Value(" "));
   setResults(platform::Value(result.out_text));
 }

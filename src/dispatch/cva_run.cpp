@@ -12,6 +12,7 @@
 #include "dispatch/actions.h"
 #include "dispatch/busy_pointer.h"
 #include "dispatch/controls.h"
+#include "dispatch/exaggeration.h"
 #include "dispatch/group_styles.h"
 #include "dispatch/input_files.h"
 #include "dispatch/mfload.h"
@@ -219,6 +220,7 @@ void LoadGroupList() {
   setString("YBox", "2");
   setString("XBoxExp", formatText("%1.4f", {s.Dmatrix(0)}));
   setString("YBoxExp", formatText("%1.4f", {s.Dmatrix(1)}));
+  setDefaultExaggeration();
   if (after != before && after >= 0 && model.isHandle(after)) model.setCurrentFigure(after);
 }
 

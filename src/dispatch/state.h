@@ -75,6 +75,10 @@ struct AnalysisState {
 // Throws the program's message when the CVA results are of data no longer loaded.
 void requireCurrentResults();
 
+// What is loaded, in one line for the windows' status bar: "167 specimens, 8 landmarks,
+// 6 groups, CVA of 5 axes, 4 unknowns", or "No data loaded".
+std::string loadedSummary();
+
 AnalysisState& analysisState();
 // Back to the state before the first "LoadData": every variable empty.
 void resetAnalysisState();

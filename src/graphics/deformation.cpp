@@ -102,20 +102,39 @@ void drawGridLines(const Matrix& xp, const Matrix& yp, const DeformationStyle& s
   pf::hold("on");
 }
 
-// Lines from each landmark of `from` to the same landmark of `to` (2-by-k), with arrow heads.
+// The larger side of the box around the landmarks (2-by-k).
+double extentOf(const Matrix& xy) {
+  if (xy.cols() == 0) return 0;
+  return std::max(xy.row(0).maxCoeff() - xy.row(0).minCoeff(),
+                  xy.row(1).maxCoeff() - xy.row(1).minCoeff());
+}
+
+// The length of an arrow head: 3% of the shape's extent, so that heads can be seen whatever
+// the landmarks' scale, but at most 40% of its vector, so that a short vector stays an arrow.
+double headLength(double extent, double vectorLength) {
+  return std::min(0.03 * extent, 0.4 * vectorLength);
+}
+
+// Lines from each landmark of `from` to the same landmark of `to` (2-by-k), with arrow heads
+// in the colour of the lines.
 void drawVectors(const Matrix& from, const Matrix& to, const std::string& linespec,
                  const DeformationStyle& style) {
+  const double extent = extentOf(from);
+  const std::string headSpec = linespec.empty() ? "k" : linespec.substr(0, 1);
   for (Eigen::Index i = 0; i < from.cols(); ++i) {
     RowVector x{{from(0, i), to(0, i)}}, y{{from(1, i), to(1, i)}};
     pf::plot(x, y, linespec, lineProps(style));
-    if (style.aheadspec != 0) aheadw(from(0, i), from(1, i), to(0, i), to(1, i), 0.01);
+    const double length = std::hypot(to(0, i) - from(0, i), to(1, i) - from(1, i));
+    if (style.aheadspec != 0 && length > 0)
+      aheadw(from(0, i), from(1, i), to(0, i), to(1, i), headLength(extent, length), headSpec);
   }
 }
 
-// Vectors drawn over a grid: a red line style would vanish among red grid lines.
+// Vectors drawn over a grid stand out in another colour: black over a red grid, red over any
+// other.
 std::string vectorSpec(const std::string& linespec) {
   if (!linespec.empty() && (linespec[0] == 'r' || linespec[0] == 'R')) return "k";
-  return linespec;
+  return "r";
 }
 
 void startVectors() {
@@ -314,13 +333,13 @@ DeformationResult showpw5(const Matrix& reference, const Matrix& pwscore, double
   return result;
 }
 
-double aheadw(double x1, double y1, double x2, double y2, double l) {
+double aheadw(double x1, double y1, double x2, double y2, double l, const std::string& spec) {
   const double t = std::atan2(y2 - y1, x2 - x1);
   constexpr double spread = 0.3490658503988659;  // 20 degrees
   pf::hold("on");
   for (double side : {t + spread, t - spread}) {
     RowVector x{{x2, x2 - l * std::cos(side)}}, y{{y2, y2 - l * std::sin(side)}};
-    pf::plot(x, y, "k", {{"LineWidth", 1.0}});
+    pf::plot(x, y, spec, {{"LineWidth", 1.0}});
   }
   return 1;
 }

@@ -60,8 +60,9 @@ DeformationResult showpw5(const Matrix& reference, const Matrix& pwscore, double
                           double plottype, double suptype, double b1, double b2,
                           const DeformationStyle& style = {});
 
-// An arrow head at (x2, y2) for the vector from (x1, y1): two black strokes of length l (data
-// units) at 20 degrees either side of the shaft. Returns 1.
-double aheadw(double x1, double y1, double x2, double y2, double l);
+// An arrow head at (x2, y2) for the vector from (x1, y1): two strokes of length l (data
+// units) at 20 degrees either side of the shaft, black unless a line spec says otherwise.
+// Returns 1.
+double aheadw(double x1, double y1, double x2, double y2, double l, const std::string& spec = "k");
 
 }  // namespace tessaly::graphics

@@ -112,9 +112,15 @@ void fixRange(double& lo, double& hi) {
   if (hi == lo) lo -= 0.5, hi += 0.5;
 }
 
-DataMap dataMap(const ObjectModel& m, Handle axes, const Rect& box) {
+DataMap dataMap(const ObjectModel& m, Handle axes, const Rect& box, const RenderOptions& options) {
   RowVector lim(4);
   lim << 0, 1, 0, 1;
+  if (auto it = options.view.find(axes); it != options.view.end()) {
+    DataMap map{box, it->second[0], it->second[1], it->second[2], it->second[3]};
+    fixRange(map.x0, map.x1);
+    fixRange(map.y0, map.y1);
+    return map;
+  }
   try {
     lim = platform::shownLimits(m, axes);
   } catch (const Error&) {
@@ -453,10 +459,10 @@ void drawLabels(const ObjectModel& m, Handle axes, const Rect& box, bool shown, 
   drawLines(p, {(left + right) / 2, top - 0.5 * fontPx}, labelOf(m, axes, ids().title), labelStyle);
 }
 
-void drawAxes(const ObjectModel& m, Handle axes, Painter& p) {
+void drawAxes(const ObjectModel& m, Handle axes, Painter& p, const RenderOptions& options) {
   Rect box = axesBox(m, axes);
   if (!(box.width > 0 && box.height > 0)) return;
-  DataMap map = dataMap(m, axes, box);
+  DataMap map = dataMap(m, axes, box, options);
   bool shown = visible(m, axes);
   auto bg = parseColor(prop(m, axes, ids().color));
   Rgb axesColor = bg && bg->kind == ColorSpec::Kind::Rgb ? bg->rgb : Rgb{1, 1, 1};
@@ -529,7 +535,7 @@ void renderFigure(const ObjectModel& m, Handle figure, Painter& painter,
   // Axes first, controls on top, each oldest first.
   std::vector<Handle> kids = m.children(figure);
   for (auto it = kids.rbegin(); it != kids.rend(); ++it)
-    if (m.type(*it) == "axes") drawAxes(m, *it, painter);
+    if (m.type(*it) == "axes") drawAxes(m, *it, painter, options);
   if (options.noui) return;
   for (auto it = kids.rbegin(); it != kids.rend(); ++it)
     if (m.type(*it) == "uicontrol" && visible(m, *it)) drawControl(m, *it, size.height, painter);

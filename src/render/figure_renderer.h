@@ -3,6 +3,9 @@
 // background, plotted lines, markers, patches and texts clipped to the box, then box, ticks,
 // tick labels, axis labels and title) and the controls. Device pixels have their origin at the
 // figure's top left; font and marker sizes in points are 4/3 pixel each (96 pixels an inch).
+#include <array>
+#include <map>
+
 #include "core/matrix.h"
 #include "platform/object_model.h"
 #include "render/painter.h"
@@ -16,6 +19,8 @@ struct RenderOptions {
   // Leave a white figure background unpainted, so that an encapsulated picture's bounding
   // box closes tightly around what is drawn.
   bool blankPaper = false;
+  // Limits [xmin xmax ymin ymax] shown instead of the axes' own (a window's zoom), by axes.
+  std::map<platform::Handle, std::array<double, 4>> view;
 };
 
 // The figure's width and height in pixels.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <vector>
 
 #include "core/error.h"
 #include "support/error_text.h"
@@ -91,6 +92,21 @@ TEST(Jackknife, EachTrialHasItsOwnStreamSoThreadsDoNotChangeTheReport) {
                            .finished());
   EXPECT_EQ(countsOf(one), 8 * 20);
   EXPECT_NE(jacknife_assignments(d.scores, d.codes, 20, 0.2, 78).mambo, one.mambo);
+
+  // The progress hook comes at least every eight trials on one thread, so that a window
+  // showing it goes on repainting during a long test.
+  std::vector<std::size_t> done;
+  setThreads(1);
+  EXPECT_EQ(jacknife_assignments(d.scores, d.codes, 20, 0.2, 77,
+                                 [&](std::size_t n, std::size_t) {
+                                   done.push_back(n);
+                                   return true;
+                                 })
+                .mambo,
+            one.mambo);
+  setThreads(0);
+  ASSERT_GE(done.size(), 3u);
+  for (std::size_t i = 1; i < done.size(); ++i) EXPECT_LE(done[i] - done[i - 1], 8u);
 
   // A non-integer number of trials runs its whole part, and the report counts those.
   const JackknifeResult frac = jacknife_assignments(d.scores, d.codes, 2.7, 0.2, 77);

@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QDropEvent>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,7 +17,10 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QTimer>
+#include <QUrl>
+#include <QWheelEvent>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -66,6 +70,7 @@ class FrontEndTest : public ::testing::Test {
     fs::current_path(folder);
     front = std::make_unique<FrontEnd>(person, nullptr, &console);
     front->startUp(TESSALY_RESOURCES);
+    front->useSettingsFile((folder / "settings.ini").string());
   }
 
   void TearDown() override {
@@ -221,11 +226,11 @@ TEST_F(FrontEndTest, TheGrabOfTheMainWindowShowsThePlot) {
   click("pushbutton7");  // the CVA scores
   FigureWindow* main = front->mainWindow();
   const fs::path png = folder / "main.png";
-  ASSERT_TRUE(main->grab().save(QString::fromStdString(png.string()), "PNG"));
+  ASSERT_TRUE(main->canvas()->grab().save(QString::fromStdString(png.string()), "PNG"));
   const QImage image(QString::fromStdString(png.string()));
   ASSERT_FALSE(image.isNull());
   const render::Rect box = render::axesBox(model(), tagged("axes1"));
-  const QPoint origin = main->canvas()->mapTo(main, QPoint(0, 0));
+  const QPoint origin(0, 0);
   int drawn = 0;
   for (int y = int(box.y) + 3; y < int(box.y + box.height) - 3; ++y)
     for (int x = int(box.x) + 3; x < int(box.x + box.width) - 3; ++x)
@@ -260,6 +265,58 @@ TEST_F(FrontEndTest, AClickInThePlotIsAPickInDataUnits) {
   EXPECT_FALSE(canvas->waitForPick(axes));
 }
 
+// The wheel zooms about the point under it and a drag moves the view; neither reaches the
+// axes (nor their pictures) until the person keeps the zoom, which the record then holds.
+TEST_F(FrontEndTest, TheWheelZoomsAndADragMovesOnlyTheWindowsView) {
+  runAnalysis();
+  click("pushbutton7");
+  const Handle axes = tagged("axes1");
+  FigureCanvas* canvas = front->canvasOfAxes(axes);
+  const Matrix xlim = model().get(axes, "XLim").matrix();
+  const auto whole = canvas->shownLimits(axes);
+  const render::Rect box = render::axesBox(model(), axes);
+  const QPointF centre(box.x + box.width / 2, box.y + box.height / 2);
+  const auto at = canvas->pickAt(axes, centre, 1);
+  QWheelEvent wheel(centre, canvas->mapToGlobal(centre), {}, QPoint(0, 120), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QCoreApplication::sendEvent(canvas, &wheel);
+  auto shown = canvas->shownLimits(axes);
+  EXPECT_NEAR(shown[1] - shown[0], (whole[1] - whole[0]) / 1.25, 1e-9);
+  EXPECT_NEAR(canvas->pickAt(axes, centre, 1).x, at.x, 1e-9);
+  EXPECT_EQ(model().get(axes, "XLim").matrix(), xlim);
+
+  const QPointF right = centre + QPointF(box.width / 4, 0);
+  for (auto [type, where] : {std::pair{QEvent::MouseButtonPress, centre},
+                             {QEvent::MouseMove, right},
+                             {QEvent::MouseButtonRelease, right}}) {
+    QMouseEvent e(type, where, canvas->mapToGlobal(where), Qt::LeftButton, Qt::LeftButton,
+                  Qt::NoModifier);
+    QCoreApplication::sendEvent(canvas, &e);
+  }
+  EXPECT_NEAR(canvas->pickAt(axes, right, 1).x, at.x, 1e-9);  // the point followed the drag
+  shown = canvas->shownLimits(axes);
+  front->applyZoom(front->mainWindow());
+  EXPECT_FALSE(canvas->zoomed());
+  EXPECT_EQ(model().get(axes, "XLim").matrix(), (RowVector{{shown[0], shown[1]}}));
+  const std::string script = front->recorder().script(folder.string());
+  EXPECT_NE(script.find("set axes1 XLim '" + exactNumber(shown[0]) + " "), std::string::npos)
+      << script;
+}
+
+// The offscreen screen (800 by 600) is smaller than the main window's layout: every window
+// lies on it, and the plot keeps the size of the layout inside a window that scrolls.
+TEST_F(FrontEndTest, EveryWindowLiesOnTheScreen) {
+  runAnalysis();
+  for (Handle fig : model().children(platform::ObjectModel::kRoot)) {
+    FigureWindow* w = front->windowOf(fig);
+    if (!w) continue;
+    const QRect room = w->screen()->availableGeometry();
+    EXPECT_TRUE(room.contains(w->frameGeometry())) << w->windowTitle().toStdString();
+  }
+  const RowVector layout = platform::pixelPosition(model(), front->mainWindow()->figure());
+  EXPECT_EQ(front->mainWindow()->canvas()->minimumSize(), QSize(int(layout(2)), int(layout(3))));
+}
+
 TEST_F(FrontEndTest, ALargerWindowGrowsThePlotAndKeepsTheControlsInPlace) {
   FigureWindow* main = front->mainWindow();
   const Handle axes = tagged("axes1");
@@ -268,7 +325,9 @@ TEST_F(FrontEndTest, ALargerWindowGrowsThePlotAndKeepsTheControlsInPlace) {
   QWidget* marker = widget<QWidget>("pushbutton21");  // below the plot: above the bottom
   const QRect loadBefore = load->geometry(), markerBefore = marker->geometry();
   const QSize size = main->canvas()->size();
-  main->canvas()->resize(size + QSize(200, 100));
+  // The person makes the window larger than its layout (which the screen may not hold).
+  main->resize(main->size() - main->centralWidget()->size() + size + QSize(200, 100));
+  QCoreApplication::processEvents();
   const Matrix after = model().get(axes, "Position").matrix();
   EXPECT_EQ(after(2) - before(2), 200);
   EXPECT_EQ(after(3) - before(3), 100);
@@ -357,10 +416,52 @@ TEST_F(FrontEndTest, AFailingActionIsShownAndRecordedAsAFailure) {
   const std::string script = front->recorder().script(folder.string());
   EXPECT_NE(script.find("on-error continue\nShowPCAAxis\non-error stop\n"), std::string::npos)
       << script;
+  const std::string failed = front->statusText().toStdString();
+  EXPECT_NE(failed.find(": failed"), std::string::npos) << failed;
   // The windows go on: the next click works.
   person.answer(std::string(TESSALY_EXAMPLES) + "/apes/apes.txt");
   click("pushbutton1");
   EXPECT_TRUE(widget<QAbstractButton>("LoadGroup")->isEnabled());
+}
+
+TEST_F(FrontEndTest, TheStatusBarSaysWhatIsLoadedAndWhatTheLastActionDid) {
+  EXPECT_EQ(front->loadedText(), "No data loaded");
+  runAnalysis();
+  EXPECT_EQ(front->loadedText(), "167 specimens, 8 landmarks, 6 groups, CVA of 5 axes");
+  EXPECT_EQ(front->statusText(), "Groups + CVA: done");
+}
+
+// A recent file and a dropped one load without a dialog, and are recorded as the File menu's
+// actions with their file; a recent file that is gone is refused and taken off the list.
+TEST_F(FrontEndTest, RecentAndDroppedFilesLoadAsTheFileMenuLoadsThem) {
+  const std::string apes = std::string(TESSALY_EXAMPLES) + "/apes/apes.txt";
+  const std::string groups = std::string(TESSALY_EXAMPLES) + "/apes/apes-groups.txt";
+  const FileKind& data = *kindOfAction("LoadData");
+  runAnalysis();
+  EXPECT_EQ(front->recentFiles().list(data), std::vector<std::string>{apes});
+  EXPECT_EQ(front->recentFiles().list(*kindOfAction("LoadGroupList")),
+            std::vector<std::string>{groups});
+
+  front->openFile("LoadData", apes);
+  auto* mime = new QMimeData;
+  mime->setUrls({QUrl::fromLocalFile(QString::fromStdString(groups))});
+  QDropEvent drop(QPointF(10, 10), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+  static_cast<QObject*>(front->mainWindow())->event(&drop);  // as a drop ends
+  QCoreApplication::processEvents();
+  delete mime;
+  EXPECT_EQ(person.asked().size(), 2u);  // only the dialogs of the first two loads
+  const std::string script = front->recorder().script(folder.string());
+  EXPECT_EQ(script.substr(script.find("LoadData")), "LoadData " + apes + "\nLoadGroupList " +
+                                                        groups + "\nLoadData " + apes +
+                                                        "\nLoadGroupList " + groups + "\n");
+
+  const std::string gone = (folder / "gone.txt").string();
+  front->recentFiles().add(data, gone);
+  front->openFile("LoadData", gone);
+  ASSERT_FALSE(person.messages().empty());
+  EXPECT_EQ(person.messages().back().text,
+            "The file " + gone + " is no longer there: it is taken off the recent files");
+  EXPECT_EQ(front->recentFiles().list(data), std::vector<std::string>{apes});
 }
 
 TEST_F(FrontEndTest, ARecordedSessionReplaysToTheSameFiles) {

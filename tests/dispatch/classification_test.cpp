@@ -426,6 +426,25 @@ TEST_F(JackKnifeTest, ReportGoesToTheResultsWindow) {
             0u)
       << text;
   EXPECT_EQ(model().get(mainFigure, "Pointer").toText(), "arrow");
+  EXPECT_GT(dialogs.progressCalls, 0);
+  EXPECT_EQ(dialogs.progressEnds, 1);
+}
+
+TEST_F(JackKnifeTest, StoppedTestChangesNothing) {
+  separatedGroups();
+  model().set(auxResults, "String", platform::Value("earlier report"));
+  setRandomSeed(5);
+  const RandomEngine before = randomEngine();
+  dialogs.stopAt = 1;  // after the first batch of trials
+  dialogs.inputs.push_back(std::vector<std::string>{"5000", "0.1"});
+  run("JackKnife");
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text, "The jackknife test was stopped: nothing has changed");
+  EXPECT_FALSE(dialogs.messages[0].error);
+  EXPECT_EQ(dialogs.progressEnds, 1);
+  EXPECT_TRUE(randomEngine() == before);
+  EXPECT_EQ(results(), "earlier report");
+  EXPECT_EQ(model().get(mainFigure, "Pointer").toText(), "arrow");
 }
 
 TEST_F(JackKnifeTest, ParametersAreCheckedBeforeTheTest) {

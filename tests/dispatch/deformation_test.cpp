@@ -1,6 +1,11 @@
 // The deformation actions on the ape skulls: targets built from the canonical axes and the
 // markers, the remembered rotation angle, and actions that stop before anything is drawn.
+#include <algorithm>
+
+#include "core/format.h"
 #include "fixture.h"
+#include "shape/configuration.h"
+#include "shape/reconstruction.h"
 
 namespace tessaly::dispatch::testing {
 namespace {
@@ -78,6 +83,44 @@ TEST_F(DeformationTest, ActionsStopBeforeDrawingWhenTheyLackSomething) {
   setProp("YBox", "String", "2");
   setProp("MarkerScaleBox", "String", "");
   expectStops("ShowMarkerDif", {}, "\"Exaggeration of the marker shapes\"");
+}
+
+// The exaggeration box starts at a round number of standard deviations of the first axis's
+// scores, the most that keeps every landmark within 8% of the reference's extent.
+TEST_F(DeformationTest, TheExaggerationStartsWhereTheChangeCanBeRead) {
+  const fs::path apes = example("apes.txt"), apesGroups = example("apes-groups.txt");
+  const fs::path forty = writeMatrix("forty.txt", syntheticData(3, 40, 40, 0.05, 0.01, 3));
+  const fs::path fortyGroups = writeMatrix("forty-groups.txt", codes(3, 40));
+  for (const auto& [data, groups] : {std::pair{apes, apesGroups}, {forty, fortyGroups}}) {
+    runWithFile("LoadData", data);
+    runWithFile("LoadGroupList", groups);
+    const auto& s = state();
+    const Matrix scores = s.CVAScores.col(0);
+    const double sd = std::sqrt((scores.array() - scores.mean()).square().sum() /
+                                static_cast<double>(scores.size() - 1));
+    const double E = std::stod(stringOf("ExagerationBox"));
+    const std::vector<double> steps = {1, 2, 3, 5, 10, 20, 50, 100, 200, 500, 1000};
+    const auto step = std::find_if(steps.begin(), steps.end(),
+                                   [&](double t) { return std::abs(E / sd - t) < 1e-3 * t; });
+    ASSERT_NE(step, steps.end()) << data << ": " << E / sd;
+    const Matrix ref = shape::vertxy(s.reference);
+    const double extent = std::max(ref.row(0).maxCoeff() - ref.row(0).minCoeff(),
+                                   ref.row(1).maxCoeff() - ref.row(1).minCoeff());
+    auto largestMove = [&](double e) {
+      RowVector row(s.Vmatrix.rows() + 1);
+      row << e * s.Vmatrix.col(0).transpose(), e;
+      return (shape::vertxy(shape::reversepwarb(s.reference, row)) - ref)
+          .colwise()
+          .norm()
+          .maxCoeff();
+    };
+    EXPECT_LE(largestMove(*step * sd), 0.08 * extent) << data;
+    if (step + 1 != steps.end()) {
+      EXPECT_GT(largestMove(step[1] * sd), 0.08 * extent) << data;
+    }
+    EXPECT_THAT(prop("ExagerationBox", "TooltipString").toText(),
+                HasSubstr(formatText("%g standard deviations", {*step})));
+  }
 }
 
 TEST_F(DeformationTest, ZeroExaggerationAndEqualMarkersShowNoChange) {

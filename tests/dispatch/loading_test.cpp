@@ -1,4 +1,6 @@
 // Loading the landmark data and the unknowns, clearing, and the dispatcher's own rules.
+#include <functional>
+
 #include "dispatch/group_styles.h"
 #include "fixture.h"
 
@@ -287,6 +289,22 @@ TEST_F(LoadingTest, ResultsOfOtherDataAreRefused) {
     run(action);
     ASSERT_EQ(dialogs.messages.size(), 1u) << action;
     EXPECT_EQ(dialogs.messages[0].text, stale) << action;
+  }
+}
+
+TEST_F(LoadingTest, TheSummaryOfWhatIsLoadedFollowsEachStep) {
+  const fs::path three = writeFile("three.txt", "1 2 3 4 5 6 7\n2 3 4 5 6 8 8\n3 4 5 7 6 7 9\n");
+  const std::vector<std::pair<std::function<void()>, std::string>> steps = {
+      {[] {}, "No data loaded"},
+      {[&] { runWithFile("LoadData", example("apes.txt")); }, "167 specimens, 8 landmarks"},
+      {[&] { runWithFile("LoadGroupList", example("apes-groups.txt")); },
+       "167 specimens, 8 landmarks, 6 groups, CVA of 5 axes"},
+      {[&] { runWithFile("LoadData", three); }, "3 specimens, 3 landmarks, CVA to be run again"},
+      {[&] { run("ClearData"); }, "No data loaded"},
+  };
+  for (const auto& [step, summary] : steps) {
+    step();
+    EXPECT_EQ(loadedSummary(), summary);
   }
 }
 

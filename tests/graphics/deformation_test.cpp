@@ -359,6 +359,47 @@ TEST_F(Deformation, EachDrawingTypeDrawsWhatItShows) {
   EXPECT_EQ(count(99, "text"), 0u);
 }
 
+TEST_F(Deformation, VectorsOverABlackGridAreRedWithHeadsScaledToTheShape) {
+  Matrix change = noChange;
+  change(0, 0) = 0.05;
+  change(0, 3) = -0.04;
+  showpw5(reference, change, 10, 4, 2, 1, 2);  // no registration: every landmark moves
+  std::vector<Matrix> lines, shafts, heads;    // [x1 y1 x2 y2] of every two-point line
+  for (Handle h : objects("line")) {
+    const Matrix x = pf::get(h, "XData").matrix(), y = pf::get(h, "YData").matrix();
+    if (x.size() != 2) continue;
+    EXPECT_EQ(pf::get(h, "Color").matrix(), (RowVector{{1, 0, 0}}));
+    lines.push_back(Matrix{{x(0), y(0), x(1), y(1)}});
+  }
+  // A head starts at the tip of a shaft; the shafts start at the registered landmarks.
+  for (const Matrix& line : lines) {
+    bool atTip = false;
+    for (const Matrix& other : lines)
+      atTip =
+          atTip || (&other != &line && std::hypot(other(2) - line(0), other(3) - line(1)) < 1e-12);
+    (atTip ? heads : shafts).push_back(line);
+  }
+  double x0 = INFINITY, x1 = -INFINITY, y0 = INFINITY, y1 = -INFINITY;
+  for (const Matrix& shaft : shafts) {
+    x0 = std::min(x0, shaft(0)), x1 = std::max(x1, shaft(0));
+    y0 = std::min(y0, shaft(1)), y1 = std::max(y1, shaft(1));
+  }
+  const double extent = std::max(x1 - x0, y1 - y0);
+  ASSERT_EQ(shafts.size(), 6u);
+  ASSERT_EQ(heads.size(), 12u);
+  for (const Matrix& head : heads) {
+    int tips = 0;
+    for (const Matrix& shaft : shafts) {
+      if (std::hypot(shaft(2) - head(0), shaft(3) - head(1)) > 1e-12) continue;
+      ++tips;
+      const double length = std::hypot(shaft(2) - shaft(0), shaft(3) - shaft(1));
+      EXPECT_NEAR(std::hypot(head(2) - head(0), head(3) - head(1)),
+                  std::min(0.03 * extent, 0.4 * length), 1e-12);
+    }
+    EXPECT_EQ(tips, 1);
+  }
+}
+
 TEST_F(Deformation, TrimmingKeepsEachEdgeWithinTheGrid) {
   // Clicks far to the left move the upper x edge down past the first row: it stays at 1.
   for (int i = 0; i < 6; ++i) dialogs.picks.push_back({-100, 0, 1});

@@ -70,6 +70,21 @@ TEST(FigureRenderer, MarkersLandOnTheirDataPositionsWithTheirStyle) {
   EXPECT_EQ(points[1].second.face, (Rgb{0, 1, 0}));
 }
 
+TEST(FigureRenderer, AViewOfTheAxesReplacesTheirLimitsForThatRenderingOnly) {
+  SmallFigure f;
+  f.line({{"XData", 5.0}, {"YData", 10.0}, {"LineStyle", "none"}, {"Marker", "o"}});
+  RenderOptions zoomed;
+  zoomed.view[f.axes] = {4, 8, 8, 16};  // the point a quarter in from the left and bottom
+  auto points = f.render(zoomed).markerPoints();
+  ASSERT_EQ(points.size(), 1u);
+  EXPECT_NEAR(points[0].first.x, 125, 1e-9);
+  EXPECT_NEAR(points[0].first.y, 210, 1e-9);
+  points = f.render().markerPoints();
+  ASSERT_EQ(points.size(), 1u);
+  EXPECT_NEAR(points[0].first.x, 200, 1e-9);
+  EXPECT_EQ(f.m.get(f.axes, "XLim").matrix(), row({0, 10}));
+}
+
 TEST(FigureRenderer, FaceColoursFollowTheirSpecialValues) {
   SmallFigure f;
   f.m.set(f.axes, "Color", row({1, 1, 0.5}));
