@@ -11,7 +11,7 @@ targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(dload callback window_files script)
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DTESSALY_FUZZ=ON -DTESSALY_TESTS=OFF -DTESSALY_BENCH=OFF >/dev/null
+  -DTESSALY_FUZZ=ON -DTESSALY_TESTS=OFF -DTESSALY_BENCH=OFF -DTESSALY_WINDOWS=OFF >/dev/null
 cmake --build build-fuzz -j "$(nproc)" --target "${targets[@]/%/_fuzz}"
 
 for t in "${targets[@]}"; do

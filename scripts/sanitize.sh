@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSALY_SANITIZE=ON \
   -DTESSALY_BENCH=OFF >/dev/null
-cmake --build build-sanitize -j "$(nproc)"
+cmake --build build-sanitize -j "$(nproc)" --target test_programs
 export ASAN_OPTIONS=detect_stack_use_after_return=1:strict_string_checks=1:check_initialization_order=1
 export UBSAN_OPTIONS=print_stacktrace=1
 # Caches that the font, windowing and drawing libraries keep until the process ends are not

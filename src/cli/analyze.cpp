@@ -1,5 +1,6 @@
 #include "cli/analyze.h"
 
+#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cmath>
 #include <filesystem>

@@ -3,7 +3,6 @@
 // CVA run, optional unknown specimens, an optional jackknife test, then every result file and
 // the plots of the superimposition and of the first two canonical axes, all written into one
 // folder by driving the program's own actions with scripted answers.
-#include <CLI/CLI.hpp>
 #include <cstdint>
 #include <optional>
 #include <ostream>
@@ -12,6 +11,10 @@
 
 #include "cli/session.h"
 #include "core/tps.h"
+
+namespace CLI {
+class App;
+}
 
 namespace tessaly::cli {
 

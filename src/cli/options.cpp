@@ -1,5 +1,6 @@
 #include "cli/options.h"
 
+#include <CLI/CLI.hpp>
 #include <filesystem>
 #include <fstream>
 

@@ -1,8 +1,11 @@
 #pragma once
 // Checks of the batch runner's command-line values, as CLI11 validators: the command line
 // refuses a bad value before anything runs, with a message that names the option.
-#include <CLI/CLI.hpp>
 #include <string>
+
+namespace CLI {
+class Validator;
+}
 
 namespace tessaly::cli {
 

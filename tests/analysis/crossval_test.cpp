@@ -124,7 +124,7 @@ TEST(CrossValidateCva, AgreesWithABruteForceRefitOfEveryFold) {
 // skulls fitted to that consensus and scored on its warps.
 TEST(CrossValidateAll, AgreesWithAnIndependentRefitOfOneFold) {
   const Matrix data = shape::testing::apes();
-  const Matrix codes = dload(std::string(TESSALY_EXAMPLES) + "/apes/apes-groups.txt");
+  const Matrix codes = dload(std::string(TESSALY_EXAMPLES "/apes/apes-groups.txt"));
   const Fit full = fit(data, codes, std::nullopt);
   CrossValidationSetup s;
   s.variables = full.variables();

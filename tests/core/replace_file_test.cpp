@@ -13,6 +13,8 @@
 namespace tessaly {
 namespace {
 
+using test_support::errorText;
+
 namespace fs = std::filesystem;
 
 class ReplaceFileTest : public ::testing::Test {
@@ -37,9 +39,10 @@ class ReplaceFileTest : public ::testing::Test {
     return s.str();
   }
   // Names in the folder: a temporary file must never be left behind.
-  std::vector<std::string> names() const {
+  std::vector<std::string> names() const { return namesIn(dir_); }
+  static std::vector<std::string> namesIn(const fs::path& dir) {
     std::vector<std::string> out;
-    for (const auto& e : fs::directory_iterator(dir_)) out.push_back(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(dir)) out.push_back(e.path().filename().string());
     std::sort(out.begin(), out.end());
     return out;
   }
@@ -88,8 +91,8 @@ TEST_F(ReplaceFileTest, WhatCannotBeWrittenIsReportedWithPathAndReasonAndLeftAsI
     const ReplaceResult result = replaceFile(c.target, "x");
     EXPECT_FALSE(result.opened) << c.target;
     const std::string expected = "Cannot write " + c.target + ": " + c.reason;
-    EXPECT_EQ(test_support::errorText([&] { saveFile(c.target, "x"); }), expected);
-    EXPECT_EQ(test_support::errorText([&] { appendToFile(c.target, "x"); }), expected);
+    EXPECT_EQ(errorText([&] { saveFile(c.target, "x"); }), expected);
+    EXPECT_EQ(errorText([&] { appendToFile(c.target, "x"); }), expected);
   }
   EXPECT_TRUE(fs::is_directory(path("sub")));
   EXPECT_EQ(read(path("plain.txt")), "kept");
@@ -102,26 +105,44 @@ TEST_F(ReplaceFileTest, AppendingKeepsTheEarlierLastLineApart) {
   EXPECT_EQ(read(p), "first\nsecond\nthird\nfourth");
 }
 
+// Permissions do not bind the superuser (tests run as root in CI), so there the checks run in
+// a child process that has given up its privileges, in a folder handed over to that user.
+constexpr uid_t kUnprivileged = 65534;
+
+void runUnprivileged(const fs::path& dir, void (*checks)(const fs::path&)) {
+  if (::geteuid() != 0) return checks(dir);
+  ASSERT_EQ(::chown(dir.c_str(), kUnprivileged, kUnprivileged), 0);
+  EXPECT_EXIT(
+      {
+        if (::setgid(kUnprivileged) != 0 || ::setuid(kUnprivileged) != 0) std::_Exit(2);
+        checks(dir);
+        std::_Exit(::testing::Test::HasFailure() ? 1 : 0);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
 TEST_F(ReplaceFileTest, AFileWithoutWritePermissionIsLeftAsItWas) {
-  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
-  const std::string locked = path("locked.txt");
-  std::ofstream(locked) << "kept";
-  ::chmod(locked.c_str(), 0444);
-  EXPECT_EQ(test_support::errorText([&] { saveFile(locked, "lost"); }),
-            "Cannot write " + locked + ": Permission denied");
-  EXPECT_EQ(read(locked), "kept");
+  runUnprivileged(dir_, [](const fs::path& dir) {
+    const std::string locked = (dir / "locked.txt").string();
+    std::ofstream(locked) << "kept";
+    ::chmod(locked.c_str(), 0444);
+    EXPECT_EQ(errorText([&] { saveFile(locked, "lost"); }),
+              "Cannot write " + locked + ": Permission denied");
+    EXPECT_EQ(read(locked), "kept");
+  });
 }
 
 TEST_F(ReplaceFileTest, AFolderThatTakesNoNewFilesStillLetsAnOldFileBeWritten) {
-  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
-  const std::string p = path("old.txt");
-  std::ofstream(p) << "old";
-  fs::permissions(dir_, fs::perms::owner_write, fs::perm_options::remove);
-  EXPECT_TRUE(replaceFile(p, "new").written());
-  EXPECT_FALSE(replaceFile(path("new.txt"), "x").opened);
-  fs::permissions(dir_, fs::perms::owner_write, fs::perm_options::add);
-  EXPECT_EQ(read(p), "new");
-  EXPECT_EQ(names(), std::vector<std::string>{"old.txt"});
+  runUnprivileged(dir_, [](const fs::path& dir) {
+    const std::string p = (dir / "old.txt").string();
+    std::ofstream(p) << "old";
+    fs::permissions(dir, fs::perms::owner_write, fs::perm_options::remove);
+    EXPECT_TRUE(replaceFile(p, "new").written());
+    EXPECT_FALSE(replaceFile((dir / "new.txt").string(), "x").opened);
+    fs::permissions(dir, fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(read(p), "new");
+    EXPECT_EQ(namesIn(dir), std::vector<std::string>{"old.txt"});
+  });
 }
 
 }  // namespace

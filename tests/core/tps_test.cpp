@@ -9,10 +9,13 @@
 
 #include "core/dload.h"
 #include "core/error.h"
+#include "support/error_text.h"
 #include "support/temp_files.h"
 
 namespace tessaly {
 namespace {
+
+using test_support::errorText;
 
 // A unit square digitised at 10 pixels a unit, and a triangle.
 const char* const kTwoSpecimens =
@@ -251,7 +254,10 @@ TEST(TpsParse, MissingLandmarksAreMarkedForEstimation) {
   // Without negativeMissing a negative coordinate is a number; no complete specimen refuses.
   o.negativeMissing = false;
   EXPECT_EQ(parseTps("LM=3\n-1 -1\n1 0\n0 1\n", "f", o).rows(0, 0), -1);
-  EXPECT_THROW(parseTps("LM=4\nNA 0\n1 0\n0 1\n1 1\n", "f", o), Error);
+  EXPECT_EQ(
+      errorText([&] { parseTps("LM=4\nNA 0\n1 0\n0 1\n1 1\n", "f", o); }),
+      "Cannot read f: every specimen has missing landmarks; estimating them needs at least one "
+      "complete specimen");
 }
 
 TEST(TpsParse, SlidingCurvesMustMatchInEverySpecimen) {
@@ -289,9 +295,19 @@ TEST(NtsParse, ReadsBothLayoutsWithLabelsAndComments) {
   } catch (const Error& e) {
     EXPECT_THAT(std::string(e.what()), ::testing::HasSubstr("specimen 1: landmark 4."));
   }
-  for (const char* bad : {"1 2 6 0 dim=3\n", "1 2 5 0\n1 2 3 4 5\n6 7 8 9 10\n",
-                          "1 1 6 0\n0 0 1 0 0\n", "1 1 6 0\n0 0 1 0 0 1 2\n", "2 1 6 0\n"})
-    EXPECT_THROW(parseNts(bad, "b.nts"), Error) << bad;
+  const std::pair<const char*, const char*> refused[] = {
+      {"1 2 6 0 dim=3\n",
+       "line 1: dim=3 marks three-dimensional landmarks; Tessaly analyses two-dimensional "
+       "landmarks only"},
+      {"1 2 5 0\n1 2 3 4 5\n6 7 8 9 10\n", "line 1: 5 columns cannot be x y pairs of landmarks"},
+      {"1 1 6 0\n0 0 1 0 0\n", "line 2: the file ends after 5 of the 6 values of its header"},
+      {"1 1 6 0\n0 0 1 0 0 1 2\n", "line 2: more values than the 6 of its header (1 rows of 6)"},
+      {"2 1 6 0\n",
+       "line 1: the header must be \"1 N C 0\" (type 1, rows, columns, missing), not \"2 1 6 0\""},
+  };
+  for (const auto& c : refused)
+    EXPECT_EQ(errorText([&] { parseNts(c.first, "b.nts"); }),
+              std::string("Cannot read b.nts, ") + c.second);
   EXPECT_TRUE(isNtsText("\"x\n1 2 6 0\n"));
   EXPECT_TRUE(isNtsText("1 10L 16 0\n"));
   EXPECT_FALSE(isNtsText("1 2 6 0\n"));

@@ -9,9 +9,12 @@
 #include "core/random.h"
 #include "fixture.h"
 #include "platform/window_files.h"
+#include "support/error_text.h"
 
 namespace tessaly::dispatch::testing {
 namespace {
+
+using test_support::errorText;
 
 Matrix column(std::initializer_list<double> values) {
   Matrix m(values.size(), 1);
@@ -77,8 +80,10 @@ TEST(SignificanceLabel, LimitsAreStrictAndGroupsIndexTheirRow) {
   EXPECT_EQ(significanceLabel(drange, 1, 1), "p>0.05");
   EXPECT_EQ(significanceLabel(drange, 1, 0), "p>0.05");
   EXPECT_EQ(significanceLabel(drange, 2, 15), "0.05>p>0.01");
-  EXPECT_THROW(significanceLabel(drange, 3, 1), Error);
-  EXPECT_THROW(significanceLabel(drange, 0, 1), Error);
+  EXPECT_EQ(errorText([&] { significanceLabel(drange, 3, 1); }),
+            "Group 3 has no row in the table of within-group distance ranges");
+  EXPECT_EQ(errorText([&] { significanceLabel(drange, 0, 1); }),
+            "Group 0 has no row in the table of within-group distance ranges");
 }
 
 TEST_F(ClassificationTest, ShowGroupingTabulatesGivenAgainstAssignedGroups) {

@@ -20,6 +20,8 @@
 namespace tessaly::graphics {
 namespace {
 
+using test_support::errorText;
+
 namespace pf = tessaly::platform;
 using pf::Handle;
 
@@ -181,7 +183,7 @@ TEST_F(Deformation, GridMatchesAnIndependentSolutionOfTheSpline) {
 
   // A reference with two landmarks at one point has no spline: its LU is refused, not used.
   refxy.col(3) = refxy.col(1);
-  EXPECT_EQ(test_support::errorText([&] {
+  EXPECT_EQ(errorText([&] {
               splineWeights(refxy, target);
             }).rfind("In the reference, landmarks 2 and 4 coincide:", 0),
             0u);
@@ -207,10 +209,14 @@ TEST_F(Deformation, GridLayoutFollowsTheDensityAndTheLimits) {
   EXPECT_NEAR(wide.xw(1, 0) - wide.xw(0, 0), 0.6, 1e-12);
   EXPECT_NEAR(wide.yw(0, 1), -0.5 - 0.75 * 1.22, 1e-12);
 
-  EXPECT_THROW(deformationGrid(refxy, splineWeights(refxy, refxy), a, 0, 1), Error);
-  EXPECT_THROW(deformationGrid(refxy, splineWeights(refxy, refxy), a, 2.5, 1), Error);
-  EXPECT_THROW(deformationGrid(refxy, splineWeights(refxy, refxy), RowVector{{0, 0, 0, 1}}, 10, 1),
-               Error);
+  EXPECT_EQ(errorText([&] { deformationGrid(refxy, splineWeights(refxy, refxy), a, 0, 1); }),
+            "The grid density must be a whole number of 1 or more, not 0");
+  EXPECT_EQ(errorText([&] { deformationGrid(refxy, splineWeights(refxy, refxy), a, 2.5, 1); }),
+            "The grid density must be a whole number of 1 or more, not 2.5");
+  EXPECT_EQ(errorText([&] {
+              deformationGrid(refxy, splineWeights(refxy, refxy), RowVector{{0, 0, 0, 1}}, 10, 1);
+            }),
+            "The deformation grid cannot be laid over the axis limits [0 0 0 1]");
 }
 
 TEST_F(Deformation, SplineCarriesTheLandmarksOntoTheTarget) {

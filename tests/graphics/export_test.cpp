@@ -11,6 +11,7 @@
 #include "platform/platform.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/verbs.h"
+#include "support/error_text.h"
 
 namespace tessaly::graphics {
 namespace {
@@ -122,7 +123,9 @@ TEST_F(Export, CancelledEpsWritesNothingAndStillRestores) {
 
 TEST_F(Export, FailedEpsStillRestoresTheAxes) {
   dialogs.answer((dir / "no" / "such" / "folder.eps").string());
-  EXPECT_THROW(CopyImageEPS(), Error);
+  EXPECT_EQ(test_support::errorText([&] { CopyImageEPS(); }),
+            "\"Enter File Name for EPS file (end with .EPS)\": there is no folder \"" +
+                (dir / "no" / "such").string() + "/\"");
   expectRestored();
 }
 

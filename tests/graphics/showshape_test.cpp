@@ -11,9 +11,12 @@
 #include "platform/platform.h"
 #include "platform/plot.h"
 #include "platform/verbs.h"
+#include "support/error_text.h"
 
 namespace tessaly::graphics {
 namespace {
+
+using test_support::errorText;
 
 namespace pf = tessaly::platform;
 using pf::Handle;
@@ -180,9 +183,18 @@ TEST_F(ShowShape, StyleRowGivesColourMarkerSizeAndFill) {
 
 TEST_F(ShowShape, StyleRowIndexingErrorsDrawNothing) {
   Matrix x = twoTriangles();
-  EXPECT_THROW(showshapec(x, RowVector{{1, 0, 0, 14, 8, 0}}, 0.0), Error);
-  EXPECT_THROW(showshapec(x, RowVector{{1, 0, 0, 0, 8, 0}}, 0.0), Error);
-  EXPECT_THROW(showshapec(x, RowVector{{1, 0, 0, 2, 8}}, 0.0), Error);
+  EXPECT_EQ(errorText([&] {
+              showshapec(x, RowVector{{1, 0, 0, 14, 8, 0}}, 0.0);
+            }),
+            "Index exceeds matrix dimensions.");
+  EXPECT_EQ(errorText([&] {
+              showshapec(x, RowVector{{1, 0, 0, 0, 8, 0}}, 0.0);
+            }),
+            "Subscript indices must either be real positive integers or logicals.");
+  EXPECT_EQ(errorText([&] {
+              showshapec(x, RowVector{{1, 0, 0, 2, 8}}, 0.0);
+            }),
+            "Index exceeds matrix dimensions.");
   EXPECT_TRUE(drawn().empty());
 }
 

@@ -11,9 +11,12 @@
 #include "platform/platform.h"
 #include "platform/plot.h"
 #include "platform/verbs.h"
+#include "support/error_text.h"
 
 namespace tessaly::platform {
 namespace {
+
+using test_support::errorText;
 
 // A window of 800 by 600 pixels whose axes take the middle 80 % each way: a box of 640 by 480.
 class Axis : public ::testing::Test {
@@ -100,10 +103,19 @@ TEST_F(Axis, ManualLimitsStayUntilAuto) {
 }
 
 TEST_F(Axis, BadLimitsAndWordsAreRefused) {
-  EXPECT_THROW(axis(RowVector{{1, 0, 0, 1}}), Error);
-  EXPECT_THROW(axis(RowVector{{0, 1, 0}}), Error);
-  EXPECT_THROW(axis("sideways"), Error);
-  EXPECT_THROW(set(axes, "YLim", RowVector{{3, 3}}), Error);
+  EXPECT_EQ(errorText([&] {
+              axis(RowVector{{1, 0, 0, 1}});
+            }),
+            "Axis limits must be increasing: [xmin xmax ymin ymax].");
+  EXPECT_EQ(errorText([&] {
+              axis(RowVector{{0, 1, 0}});
+            }),
+            "Axis limits are four numbers: [xmin xmax ymin ymax].");
+  EXPECT_EQ(errorText([&] { axis("sideways"); }), "Unknown axis setting \"sideways\".");
+  EXPECT_EQ(errorText([&] {
+              set(axes, "YLim", RowVector{{3, 3}});
+            }),
+            "Limits must be a 2-element vector of increasing numbers.");
   EXPECT_EQ(get(axes, "XLimMode").text(), "auto");
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/error.h"
+#include "support/error_text.h"
 
 namespace tessaly::platform {
 namespace {
@@ -51,7 +52,9 @@ TEST(LineSpec, BadSpecsAreRefused) {
   for (const char* bad : {"zz", "kk", "ko+", "k--:", "red", "k o", "-- -"}) {
     SCOPED_TRACE(bad);
     EXPECT_FALSE(tryParseLineSpec(bad));
-    EXPECT_THROW(parseLineSpec(bad), Error);
+    EXPECT_EQ(test_support::errorText([&] { parseLineSpec(bad); }),
+              "Invalid line style \"" + std::string(bad) +
+                  "\": use a colour letter, a marker and a line style, such as \"ko\" or \"b--\".");
   }
   try {
     parseLineSpec("q");

@@ -2,14 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <limits>
 #include <span>
 #include <vector>
 
 #include "core/error.h"
+#include "support/error_text.h"
 
 namespace tessaly::platform {
 namespace {
+
+using test_support::errorText;
 
 TEST(ObjectModel, PropertyNamesAreCaseInsensitive) {
   ObjectModel m;
@@ -17,7 +21,8 @@ TEST(ObjectModel, PropertyNamesAreCaseInsensitive) {
   EXPECT_EQ(m.get(fig, "Tag").text(), "Main");
   m.set(fig, "POINTER", "watch");
   EXPECT_EQ(m.get(fig, "pointer").text(), "watch");
-  EXPECT_THROW(m.set(fig, "NoSuchProperty", 1.0), Error);
+  EXPECT_EQ(errorText([&] { m.set(fig, "NoSuchProperty", 1.0); }),
+            "There is no NoSuchProperty property on the figure class.");
 }
 
 TEST(ObjectModel, ChildrenListNewestFirstAndFindobjByTag) {
@@ -80,8 +85,10 @@ TEST(ObjectModel, DefaultsAreSharedAndSettingBackToDefaultIsClean) {
   EXPECT_EQ(m.propertyNames(a), m.propertyNames(b));
   EXPECT_TRUE(m.hasProperty(a, "markerfacecolor"));
   EXPECT_FALSE(m.hasProperty(a, "String"));
-  EXPECT_THROW(m.get(a, "String"), Error);
-  EXPECT_THROW(m.set(a, "Type", "text"), Error);
+  EXPECT_EQ(errorText([&] { m.get(a, "String"); }),
+            "There is no String property on the line class.");
+  EXPECT_EQ(errorText([&] { m.set(a, "Type", "text"); }),
+            "The Type of an object cannot be changed.");
 }
 
 TEST(ObjectModel, HandlesThatAreNotObjects) {
@@ -94,11 +101,18 @@ TEST(ObjectModel, HandlesThatAreNotObjects) {
   EXPECT_FALSE(m.isHandle(1e12));
   m.remove(fig);
   EXPECT_FALSE(m.isHandle(fig));
-  EXPECT_THROW(m.get(fig, "Tag"), Error);
   m.remove(fig);  // already gone: nothing happens
-  EXPECT_THROW(m.create("line", ObjectModel::kRoot), Error);
-  EXPECT_THROW(m.create("figure", m.create("figure", ObjectModel::kRoot)), Error);
-  EXPECT_THROW(m.create("spline", ObjectModel::kRoot), Error);
+  const struct {
+    std::function<void()> call;
+    const char* text;
+  } refused[] = {
+      {[&] { m.get(fig, "Tag"); }, "Invalid or deleted object."},
+      {[&] { m.create("line", ObjectModel::kRoot); }, "Only a figure can be placed in the root"},
+      {[&] { m.create("figure", m.create("figure", ObjectModel::kRoot)); },
+       "A figure can only be placed in the root"},
+      {[&] { m.create("spline", ObjectModel::kRoot); }, "Unknown object type spline"},
+  };
+  for (const auto& c : refused) EXPECT_EQ(errorText(c.call), c.text);
 }
 
 TEST(ObjectModel, FailedCreateLeavesNothingBehind) {
@@ -107,7 +121,10 @@ TEST(ObjectModel, FailedCreateLeavesNothingBehind) {
   int heard = 0;
   m.subscribe([&](const Change&) { ++heard; });
   size_t before = m.objectCount();
-  EXPECT_THROW(m.create("uicontrol", fig, {{"Tag", "Ghost"}, {"NoSuchThing", 1.0}}), Error);
+  EXPECT_EQ(errorText([&] {
+              m.create("uicontrol", fig, {{"Tag", "Ghost"}, {"NoSuchThing", 1.0}});
+            }),
+            "There is no NoSuchThing property on the uicontrol class.");
   EXPECT_EQ(m.objectCount(), before);
   EXPECT_EQ(m.childCount(fig), 0u);
   EXPECT_TRUE(m.findobj("Tag", "Ghost").empty());
@@ -168,14 +185,16 @@ TEST(ObjectModel, RestackingAndMovingChildren) {
   Handle line = m.create("line", a, {{"Tag", "L"}});
   m.set(fig, "Children", Matrix(RowVector{{a, b}}.transpose()));
   EXPECT_EQ(m.children(fig), (std::vector<Handle>{a, b}));
-  EXPECT_THROW(m.set(fig, "Children", Matrix(RowVector{{a, a}}.transpose())), Error);
-  EXPECT_THROW(m.set(fig, "Children", scalar(a)), Error);
+  for (const Matrix& notAReordering : {Matrix(RowVector{{a, a}}.transpose()), scalar(a)})
+    EXPECT_EQ(errorText([&] { m.set(fig, "Children", notAReordering); }),
+              "Children may only be set to a reordering of the children.");
   m.set(line, "Parent", b);
   EXPECT_EQ(m.children(a), std::vector<Handle>{});
   EXPECT_EQ(m.children(b), std::vector<Handle>{line});
   EXPECT_EQ(m.findobj("Tag", "L"), std::vector<Handle>{line});
-  EXPECT_THROW(m.set(b, "Parent", b), Error);
-  EXPECT_THROW(m.set(line, "Parent", ObjectModel::kRoot), Error);
+  EXPECT_EQ(errorText([&] { m.set(b, "Parent", b); }), "An object cannot be placed inside itself.");
+  EXPECT_EQ(errorText([&] { m.set(line, "Parent", ObjectModel::kRoot); }),
+            "A line cannot be placed there.");
   m.remove(b);
   EXPECT_FALSE(m.isHandle(line));
   EXPECT_EQ(m.childCount(fig), 1u);
@@ -209,7 +228,7 @@ TEST(ObjectModel, ChangingUnitsConvertsThePosition) {
   EXPECT_TRUE(m.get(axes, "Position").matrix().isApprox(RowVector{{400, 130, 200, 325}}));
   m.set(axes, "Units", "normalized");
   EXPECT_TRUE(m.get(axes, "Position").matrix().isApprox(RowVector{{0.5, 0.2, 0.25, 0.5}}));
-  EXPECT_THROW(m.set(axes, "Units", "furlongs"), Error);
+  EXPECT_EQ(errorText([&] { m.set(axes, "Units", "furlongs"); }), "Unknown units furlongs");
   EXPECT_EQ(m.get(axes, "Units").text(), "normalized");
 }
 
@@ -240,7 +259,8 @@ TEST(ObjectModel, AppDataGoesWithItsObject) {
     Handle h = m.create("line", axes);
     EXPECT_FALSE(m.hasAppData(h, "mark")) << h;
   }
-  EXPECT_THROW(m.setAppData(gone.back(), "mark", 1.0), Error);
+  EXPECT_EQ(errorText([&] { m.setAppData(gone.back(), "mark", 1.0); }),
+            "Invalid or deleted object.");
 }
 
 TEST(ObjectModel, StyleKeysTellWhichObjectsLookAlike) {
@@ -282,7 +302,7 @@ TEST(ObjectModel, SlotsOfDeletedObjectsAreReused) {
   Handle fresh = m.create("text", axes);
   EXPECT_NE(fresh, old);
   EXPECT_FALSE(m.isHandle(old));
-  EXPECT_THROW(m.get(old, "Color"), Error);
+  EXPECT_EQ(errorText([&] { m.get(old, "Color"); }), "Invalid or deleted object.");
   EXPECT_TRUE(m.findobj("Tag", "Old").empty());
   // A reused slot starts from the defaults, not from what its old object held.
   for (Handle h : m.findall(axes))
@@ -299,7 +319,7 @@ TEST(ObjectModel, OnePointCoordinatesAreHeldInPlaceAndReadAlike) {
   EXPECT_EQ(m.get(h, "XData").matrix(), scalar(2.5));
   EXPECT_EQ(m.coordinates(h, ydata).size(), 1u);
   EXPECT_EQ(m.coordinates(h, ydata)[0], -1.0);
-  EXPECT_THROW(m.peek(h, xdata), Error);
+  EXPECT_EQ(errorText([&] { m.peek(h, xdata); }), "The xdata of this line is read with get.");
   EXPECT_EQ(m.findobj("XData", 2.5), std::vector<Handle>{h});
   // Setting the same number is no change; a longer line is held as a whole array.
   int heard = 0;
@@ -346,7 +366,8 @@ TEST(ObjectModel, APointSetHasTheStyleOfOnePointLinesAndHoldsEveryPoint) {
   EXPECT_EQ(std::vector<double>(m.coordinates(set, propertyId("YData")).begin(),
                                 m.coordinates(set, propertyId("YData")).end()),
             ys);
-  EXPECT_THROW(m.peek(set, propertyId("XData")), Error);
+  EXPECT_EQ(errorText([&] { m.peek(set, propertyId("XData")); }),
+            "The xdata of this line is read with get.");
   EXPECT_EQ(m.findobj("YData", RowVector{{2, 4}}), std::vector<Handle>{set});
   // Storing one coordinate anew keeps the other.
   m.set(set, "XData", RowVector{{5, 6}});
@@ -354,9 +375,14 @@ TEST(ObjectModel, APointSetHasTheStyleOfOnePointLinesAndHoldsEveryPoint) {
   EXPECT_EQ(m.peek(set, propertyId("XData")).matrix(), RowVector({{5, 6}}).eval());
   // No points make no object; a bad style or bad sizes are refused.
   EXPECT_TRUE(m.createPoints(axes, {}, {}, style).empty());
-  EXPECT_THROW(m.createPoints(axes, {}, {}, {{propertyId("Tag"), "P"}}), Error);
-  EXPECT_THROW(m.createPoints(axes, xs, std::vector<double>{1}, {}), Error);
-  EXPECT_THROW(m.createPoints(m.gcf(), xs, ys, {}), Error);
+  EXPECT_EQ(errorText([&] {
+              m.createPoints(axes, {}, {}, {{propertyId("Tag"), "P"}});
+            }),
+            "There is no tag property for a plotted point.");
+  EXPECT_EQ(errorText([&] { m.createPoints(axes, xs, std::vector<double>{1}, {}); }),
+            "The x and y data of a plot must have matching sizes.");
+  EXPECT_EQ(errorText([&] { m.createPoints(m.gcf(), xs, ys, {}); }),
+            "Plots are drawn into an axes.");
   EXPECT_EQ(m.childCount(axes), 2u);
 }
 
@@ -377,7 +403,8 @@ TEST(ObjectModel, CopiedPropertiesAreSharedUntilOneChanges) {
   EXPECT_EQ(heard.size(), 2u);
   m.set(h, "Color", RowVector{{1, 0, 0}});
   EXPECT_EQ(m.get(h, "MarkerFaceColor").matrix(), RowVector({{0, 1, 0}}).eval());
-  EXPECT_THROW(m.copyProperty(h, propertyId("XData"), face), Error);
+  EXPECT_EQ(errorText([&] { m.copyProperty(h, propertyId("XData"), face); }),
+            "There is no xdata property to copy on the line class.");
 }
 
 }  // namespace

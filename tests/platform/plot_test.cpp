@@ -10,6 +10,8 @@
 namespace tessaly::platform {
 namespace {
 
+using test_support::errorText;
+
 class Plot : public ::testing::Test {
  protected:
   void SetUp() override { resetPlatform(); }
@@ -75,16 +77,21 @@ TEST_F(Plot, HoldOffReplacesHoldOnAdds) {
   hold("off");
   plot(RowVector{{1, 2}}, RowVector{{1, 2}});
   EXPECT_EQ(model().childCount(gca()), 1u);
-  EXPECT_EQ(test_support::errorText([] { hold("maybe"); }),
-            "hold takes \"on\" or \"off\", not \"maybe\".");
+  EXPECT_EQ(errorText([] { hold("maybe"); }), "hold takes \"on\" or \"off\", not \"maybe\".");
 }
 
 TEST_F(Plot, BadArgumentsDrawNothingAndClearNothing) {
   Handle kept = plot(1.0, 1.0, "ko");
-  EXPECT_THROW(plot(RowVector{{1, 2, 3}}, RowVector{{1, 2}}), Error);
-  EXPECT_THROW(plot(Matrix::Zero(2, 3), Matrix::Zero(3, 2)), Error);
-  EXPECT_THROW(plot(1.0, 1.0, "kz"), Error);
-  EXPECT_EQ(test_support::errorText([] {
+  EXPECT_EQ(errorText([&] {
+              plot(RowVector{{1, 2, 3}}, RowVector{{1, 2}});
+            }),
+            "The x and y data of a plot must have matching sizes.");
+  EXPECT_EQ(errorText([&] { plot(Matrix::Zero(2, 3), Matrix::Zero(3, 2)); }),
+            "The x and y data of a plot must have matching sizes.");
+  EXPECT_EQ(errorText([&] { plot(1.0, 1.0, "kz"); }),
+            "Invalid line style \"kz\": use a colour letter, a marker and a line style, such as "
+            "\"ko\" or \"b--\".");
+  EXPECT_EQ(errorText([] {
               plot(1.0, 1.0, "ko", {{"Colour", 1.0}});
             }),
             "There is no Colour property on the line class.");
@@ -99,7 +106,7 @@ TEST_F(Plot, TextsSitAtDataPositionsAndIgnoreHold) {
   EXPECT_TRUE(ishandle(line));
   auto several = text(RowVector{{1, 2}}, RowVector{{3, 4}}, {"a", "b"});
   EXPECT_EQ(get(several[1], "String").text(), "b");
-  EXPECT_EQ(test_support::errorText([] {
+  EXPECT_EQ(errorText([] {
               text(RowVector{{1, 2}}, RowVector{{3, 4}}, {"a", "b", "c"});
             }),
             "Texts need one string, or one per position.");
@@ -121,7 +128,8 @@ TEST_F(Plot, FigureCloseAndDeleteVerbs) {
   close();
   EXPECT_FALSE(ishandle(first));
   EXPECT_EQ(gcf(), second);
-  EXPECT_THROW(deleteObject(ObjectModel::kRoot), Error);
+  EXPECT_EQ(errorText([&] { deleteObject(ObjectModel::kRoot); }),
+            "The root object cannot be deleted.");
   closeAll();
   EXPECT_EQ(model().currentFigure(), -1);
 }

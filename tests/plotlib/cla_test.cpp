@@ -6,6 +6,7 @@
 #include "platform/plot.h"
 #include "platform/verbs.h"
 #include "plotlib/plotting.h"
+#include "support/error_text.h"
 
 namespace tessaly::plotlib {
 namespace {
@@ -80,7 +81,8 @@ TEST(Movegui, OnscreenMovesTheLeastThatShowsTheWholeWindow) {
   movegui(fig, "onscreen");
   EXPECT_TRUE(get(fig, "Position").matrix().isApprox(RowVector{{0.2, 10, 60, 20}}));
   EXPECT_EQ(get(fig, "Units").text(), "characters");
-  EXPECT_THROW(movegui(fig, "north by northwest"), Error);
+  EXPECT_EQ(test_support::errorText([&] { movegui(fig, "north by northwest"); }),
+            "movegui takes \"onscreen\" or \"center\", not \"north by northwest\".");
 }
 
 }  // namespace

@@ -7,9 +7,12 @@
 #include "platform/verbs.h"
 #include "plotlib/contour_grid.h"
 #include "plotlib/plotting.h"
+#include "support/error_text.h"
 
 namespace tessaly::plotlib {
 namespace {
+
+using test_support::errorText;
 
 using namespace tessaly::platform;
 
@@ -120,10 +123,13 @@ TEST(Contours, AutomaticLevelsAreRoundValuesInsideTheRange) {
   EXPECT_NEAR(tenths(2), 0.3, 1e-12);
   EXPECT_EQ(contourLevels(z, 2).size(), 1);  // step 0.5
   EXPECT_EQ(contourLevels(Matrix::Constant(2, 2, 3)).size(), 0);
-  EXPECT_THROW(contourLevels(z, 0), Error);
+  EXPECT_EQ(errorText([&] { contourLevels(z, 0); }),
+            "The number of contour levels must be positive.");
   Plane p;
-  EXPECT_THROW(contours(p.x, p.y, Matrix(p.z.transpose())), Error);
-  EXPECT_THROW(contours(p.x, p.y, p.z, RowVector{{2.5}}), Error);
+  EXPECT_EQ(errorText([&] { contours(p.x, p.y, Matrix(p.z.transpose())); }),
+            "Contour x and y must match the size of z.");
+  EXPECT_EQ(errorText([&] { contours(p.x, p.y, p.z, RowVector{{2.5}}); }),
+            "A single contour argument is the number of levels, a whole number from 1.");
 }
 
 TEST(Contourf, RegionsPaintedFromTheLowestUpInMapColours) {

@@ -6,9 +6,12 @@
 #include "platform/platform.h"
 #include "platform/verbs.h"
 #include "plotlib/plotting.h"
+#include "support/error_text.h"
 
 namespace tessaly::plotlib {
 namespace {
+
+using test_support::errorText;
 
 using namespace tessaly::platform;
 
@@ -73,8 +76,14 @@ TEST(Quiver, TailMarkersHoldAndSizeErrors) {
   // Hold off: a second field replaces the first.
   quiver(scalar(0), scalar(0), scalar(1), scalar(1), 0);
   EXPECT_FALSE(ishandle(h[0]));
-  EXPECT_THROW(quiver(RowVector{{0, 1}}, scalar(0), scalar(1), scalar(1)), Error);
-  EXPECT_THROW(quiver(scalar(0), scalar(0), scalar(1), scalar(1), 0, "kk"), Error);
+  EXPECT_EQ(errorText([&] {
+              quiver(RowVector{{0, 1}}, scalar(0), scalar(1), scalar(1));
+            }),
+            "quiver needs x, y, u and v of one size.");
+  EXPECT_EQ(
+      errorText([&] { quiver(scalar(0), scalar(0), scalar(1), scalar(1), 0, "kk"); }),
+      "Invalid line style \"kk\": use a colour letter, a marker and a line style, such as \"ko\" "
+      "or \"b--\".");
 }
 
 TEST(Errorbar, BarsFromLowerToUpperWithTicks) {
@@ -92,7 +101,10 @@ TEST(Errorbar, BarsFromLowerToUpperWithTicks) {
   EXPECT_EQ(get(h[1], "LineStyle").text(), "none");
   EXPECT_EQ(get(h[1], "Color"), get(h[0], "Color"));
   EXPECT_EQ(row(h[1], "YData"), RowVector({{5, 6}}).eval());
-  EXPECT_THROW(errorbar(RowVector{{0, 1}}, RowVector{{0, 1}}, scalar(1)), Error);
+  EXPECT_EQ(errorText([&] {
+              errorbar(RowVector{{0, 1}}, RowVector{{0, 1}}, scalar(1));
+            }),
+            "errorbar needs x, y and the error lengths of one size.");
 }
 
 }  // namespace

@@ -7,9 +7,12 @@
 #include "core/error.h"
 #include "shape/spline.h"
 #include "shape_testing.h"
+#include "support/error_text.h"
 
 namespace tessaly::shape {
 namespace {
+
+using test_support::errorText;
 
 using Missing = std::vector<std::vector<Eigen::Index>>;
 
@@ -85,10 +88,16 @@ TEST(EstimateMissing, RefusesWhatCannotBeEstimated) {
   std::mt19937_64 rng(7);
   Matrix rows = testing::randomRow(4, rng);
   rows(0, 0) = rows(0, 1) = std::nan("");
-  EXPECT_THROW(estimateMissing(rows, Missing{{0}}), Error);  // no complete specimen
+  EXPECT_EQ(
+      errorText([&] { estimateMissing(rows, Missing{{0}}); }),
+      "Missing landmarks cannot be estimated: no specimen is complete");  // no complete specimen
   Matrix two = withSpecimen(testing::randomRow(4, rng), rows.row(0));
   for (Eigen::Index c = 2; c < 4; ++c) two(1, c) = std::nan("");
-  EXPECT_THROW(estimateMissing(two, Missing{{}, {0, 1}}), Error);  // two landmarks present
+  EXPECT_EQ(errorText([&] {
+              estimateMissing(two, Missing{{}, {0, 1}});
+            }),
+            "Specimen 2 has fewer than three landmarks present; its missing landmarks cannot be "
+            "estimated");  // two landmarks present
 }
 
 }  // namespace

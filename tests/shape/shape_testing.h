@@ -79,7 +79,7 @@ inline Matrix randomSample(int N, int k, double noise, std::mt19937_64& rng) {
 }
 
 inline Matrix apes() {
-  return dload(std::string(TESSALY_EXAMPLES) + "/apes/apes.txt");
+  return dload(std::string(TESSALY_EXAMPLES "/apes/apes.txt"));
 }
 
 // Collects diagnostic output for the life of the object.

@@ -14,6 +14,8 @@
 namespace tessaly::shape {
 namespace {
 
+using test_support::errorText;
+
 Matrix point(double x, double y) {
   Matrix p(1, 2);
   p << x, y;
@@ -46,9 +48,9 @@ TEST(Spline, KernelAndSplineMatrix) {
   double expected = 0;
   for (int i = 0; i < 6; ++i) expected += w(i) * uspline(xy.col(i).transpose(), at.transpose());
   EXPECT_NEAR(wsspline(xy, at, w), expected, 1e-15);
-  EXPECT_EQ(test_support::errorText([&] { wsspline(xy, at, w.topRows(5)); }),
+  EXPECT_EQ(errorText([&] { wsspline(xy, at, w.topRows(5)); }),
             "wsspline needs a 2-by-k coordinate matrix, a point and k weights.");
-  EXPECT_EQ(test_support::errorText([] { gettspl(Matrix::Zero(3, 4)); }),
+  EXPECT_EQ(errorText([] { gettspl(Matrix::Zero(3, 4)); }),
             "gettspl needs a 2-by-k coordinate matrix.");
 }
 
@@ -101,7 +103,7 @@ TEST(Spline, EigsortOrdersByDecreasingEigenvalueStably) {
   const EigSorted withNan = eigsort(V, Eigen::Vector3d(1, std::nan(""), 2).asDiagonal());
   EXPECT_EQ(withNan.V.col(0), V.col(2));
   EXPECT_TRUE(std::isnan(withNan.D(2, 2)));
-  EXPECT_EQ(test_support::errorText([&] { eigsort(V.leftCols(2), D); }),
+  EXPECT_EQ(errorText([&] { eigsort(V.leftCols(2), D); }),
             "eigsort needs a square eigenvalue matrix and one eigenvector per eigenvalue.");
 }
 
@@ -147,8 +149,10 @@ TEST(PartialWarps, SmallAndDegenerateConfigurations) {
   // Two landmarks: no warps and no uniform scores, only cs.
   const Matrix two = testing::randomReference(2, rng);
   EXPECT_EQ(getpw_arbit(two, two), two.rightCols(1));
-  EXPECT_THROW(getpw_arbit(Matrix::Zero(1, 3), Matrix::Zero(1, 3)), Error);
-  EXPECT_EQ(test_support::errorText([&] { getpw_arbit(two, Matrix::Zero(1, 7)); }),
+  EXPECT_EQ(errorText([&] { getpw_arbit(Matrix::Zero(1, 3), Matrix::Zero(1, 3)); }),
+            "getpw_arbit needs configuration rows x1 y1 ... xk yk cs with at least 2 landmarks; "
+            "the rows given have 3 columns.");
+  EXPECT_EQ(errorText([&] { getpw_arbit(two, Matrix::Zero(1, 7)); }),
             "getpw_arbit needs a reference with as many landmarks as the specimens.");
 }
 
@@ -178,8 +182,8 @@ TEST(PartialWarps, ASingularSplineIsRefusedNamingTheLandmarksThatCoincide) {
     if (c.collinear)
       for (int j = 0; j < 6; ++j) ref(0, 2 * j + 1) = 2 * ref(0, 2 * j);
     // Scores and shapes rebuilt from scores both need the spline of the reference.
-    EXPECT_EQ(test_support::errorText([&] { getpw_arbit(ref, base); }), c.message);
-    EXPECT_EQ(test_support::errorText([&] { reversepwarb(ref, Matrix::Zero(1, 9)); }), c.message);
+    EXPECT_EQ(errorText([&] { getpw_arbit(ref, base); }), c.message);
+    EXPECT_EQ(errorText([&] { reversepwarb(ref, Matrix::Zero(1, 9)); }), c.message);
   }
 }
 

@@ -9,6 +9,7 @@
 #include "shape/configuration.h"
 #include "shape/spline.h"
 #include "shape_testing.h"
+#include "support/error_text.h"
 
 namespace tessaly::shape {
 namespace {
@@ -86,7 +87,8 @@ TEST(Uniform, RoundingToFourPlacesAndDegenerateReferences) {
   Matrix line(1, 7);
   line << -1, 0, 0, 0, 1, 0, 1;
   EXPECT_FALSE(UniArbitrary(line).allFinite());
-  EXPECT_THROW(UniArbitrary(Matrix::Zero(1, 8)), Error);
+  EXPECT_EQ(test_support::errorText([&] { UniArbitrary(Matrix::Zero(1, 8)); }),
+            "UniArbitrary needs a reference row x1 y1 ... xk yk cs with at least two landmarks.");
 }
 
 TEST(Uniform, ScoresAreProjectionsOnTheDirections) {

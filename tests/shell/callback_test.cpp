@@ -7,6 +7,7 @@
 #include "dispatch/state.h"
 #include "shell/windows.h"
 #include "shell_fixture.h"
+#include "support/error_text.h"
 
 namespace tessaly::shell::testing {
 namespace {
@@ -87,7 +88,8 @@ TEST_F(CallbackRunTest, HandlesAreLookedUpWhenTheCallbackRuns) {
   EXPECT_EQ(args[0].number(), button);
   EXPECT_EQ(args[1].number(), model().gcf());
   EXPECT_EQ(model().type(args[2].number()), "axes");
-  EXPECT_THROW(resolveArguments(parseCallback("f(gcbo)"), -1), Error);
+  EXPECT_EQ(test_support::errorText([&] { resolveArguments(parseCallback("f(gcbo)"), -1); }),
+            "There is no object whose callback is running.");
 }
 
 TEST_F(CallbackRunTest, AnErrorReachesConsoleAndMessageAndTheProgramGoesOn) {

@@ -32,8 +32,8 @@ Matrix rotatedOnto(const Matrix& c, const Matrix& target) {
 }
 
 TEST(ApesExample, WilksLambdaOverAllDimensionsMatchesTheReferenceFigure) {
-  const Matrix data = dload(std::string(TESSALY_EXAMPLES) + "/apes/apes.txt");
-  const Matrix groups = dload(std::string(TESSALY_EXAMPLES) + "/apes/apes-groups.txt");
+  const Matrix data = dload(std::string(TESSALY_EXAMPLES "/apes/apes.txt"));
+  const Matrix groups = dload(std::string(TESSALY_EXAMPLES "/apes/apes-groups.txt"));
   const Eigen::Index n = data.rows();
   const Eigen::Index k = (data.cols() - 1) / 2;
   ASSERT_EQ(n, 167);

@@ -8,9 +8,12 @@
 #include <cmath>
 
 #include "core/error.h"
+#include "support/error_text.h"
 
 namespace tessaly::stats {
 namespace {
+
+using test_support::errorText;
 
 TEST(GroupEllipses, OutlinesLieOnTheCovarianceEllipses) {
   Matrix xy(5, 2);
@@ -35,8 +38,10 @@ TEST(GroupEllipses, OutlinesLieOnTheCovarianceEllipses) {
   EXPECT_EQ(e.scores.col(0), e.scores.col(e.scores.cols() - 1));
 
   // Three points on a line have no spread across it; two points are too few.
-  EXPECT_THROW(groupEllipses95((Matrix(3, 2) << 0, 0, 1, 1, 2, 2).finished()), Error);
-  EXPECT_THROW(groupEllipses95(Matrix::Identity(2, 2)), Error);
+  EXPECT_EQ(errorText([&] { groupEllipses95((Matrix(3, 2) << 0, 0, 1, 1, 2, 2).finished()); }),
+            "The scores of a group have no spread in two directions: no ellipse can be drawn");
+  EXPECT_EQ(errorText([&] { groupEllipses95(Matrix::Identity(2, 2)); }),
+            "A group needs three specimens or more for its ellipse");
 }
 
 }  // namespace
