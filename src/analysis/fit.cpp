@@ -44,7 +44,7 @@ Matrix unitColumns(const Matrix& v) {
 }
 
 Fit fit(const Matrix& data, const Matrix& codes, const std::optional<Matrix>& reference,
-        const FitOptions& /*options*/) {
+        const FitOptions& options) {
   Fit f;
   f.codes = codes.cols() == 1 ? codes : codes.transpose();
   GroupNumbering numbering = numberGroups(f.codes);
@@ -54,11 +54,20 @@ Fit fit(const Matrix& data, const Matrix& codes, const std::optional<Matrix>& re
       reference ? normalisedReference(*reference, data.cols()) : shape::getconsensus(data).xref;
   f.superimposed = shape::getpsup(data, f.reference);
   f.pwscores = shape::getpw_arbit(f.reference, f.superimposed);
-  f.variables = shapeVariables(f.pwscores);
+  const Matrix shapeVars = shapeVariables(f.pwscores);
+  if (options.components.used()) {
+    f.pca = principalComponents(shapeVars);
+    f.components = componentsToUse(options.components, *f.pca,
+                                   static_cast<Eigen::Index>(f.ordinal.size()) - f.groups());
+    f.variables = f.pca->scores.leftCols(f.components);
+  } else {
+    f.variables = shapeVars;
+  }
   f.variableMeans = f.variables.colwise().mean();
   f.manova = stats::manova1(f.variables, f.codes, 0.05);
   f.axes = unitColumns(f.manova.stats.eigenvec);
-  f.cvScores = centredOnLastMean(f.variables, f.variableMeans) * f.axes;
+  if (f.pca) f.axes = f.pca->loadings.leftCols(f.components) * f.axes;
+  f.cvScores = centredOnLastMean(shapeVars, f.pca ? f.pca->mean : f.variableMeans) * f.axes;
   f.eigenvalues = f.manova.stats.eigenval;
   return f;
 }
@@ -69,12 +78,18 @@ Scores score(const Fit& fit, const Matrix& rows) {
   Scores s;
   s.superimposed = shape::getpsup(rows, fit.reference);
   s.pwscores = shape::getpw_arbit(fit.reference, s.superimposed);
-  const Matrix centred = centredOnLastMean(s.pwscores, fit.variableMeans);
-  if (centred.cols() != fit.axes.rows() || centred.cols() != fit.manova.stats.eigenvec.rows())
+  // The axes are directions in the shape variables; the canonical coefficients act on the
+  // variables analysed, the unknowns' component scores when the fit is on components.
+  const RowVector& shapeMeans = fit.pca ? fit.pca->mean : fit.variableMeans;
+  const Matrix centred = centredOnLastMean(s.pwscores, shapeMeans);
+  const Matrix shapeVars = s.pwscores.leftCols(shapeMeans.size());
+  const Matrix variables =
+      fit.pca ? Matrix(projectOnComponents(*fit.pca, shapeVars).leftCols(fit.components))
+              : shapeVars;
+  if (centred.cols() != fit.axes.rows() || variables.cols() != fit.manova.stats.eigenvec.rows())
     throw Error("The unknown specimens do not have the shape variables of the CVA run");
   s.cvScores = centred * fit.axes;
-  s.canonicalScores = (s.pwscores.leftCols(centred.cols()).rowwise() - fit.variableMeans) *
-                      fit.manova.stats.eigenvec;
+  s.canonicalScores = (variables.rowwise() - fit.variableMeans) * fit.manova.stats.eigenvec;
   return s;
 }
 

@@ -6,13 +6,18 @@
 #include <optional>
 #include <vector>
 
+#include "analysis/pca.h"
 #include "core/matrix.h"
 #include "stats/manova.h"
 
 namespace tessaly::analysis {
 
 // Choices of a fit beyond the specimens and their groups; the defaults give the usual CVA.
-struct FitOptions {};
+struct FitOptions {
+  // The MANOVA and the canonical analysis on the leading principal components of the shape
+  // variables instead of the variables themselves (when the variables are many for N - G).
+  ComponentChoice components;
+};
 
 struct Fit {
   Matrix codes;                    // the group codes as given, a column of N
@@ -25,7 +30,13 @@ struct Fit {
   Matrix variables;
   RowVector variableMeans;  // their means over the specimens
   stats::ManovaResult manova;
-  Matrix axes;         // the canonical axes (eigenvectors) scaled to unit length
+  // The principal components of the shape variables, with FitOptions::components; then the
+  // variables are the scores on the first `components` of them.
+  std::optional<Pca> pca;
+  Eigen::Index components = 0;
+  // The canonical axes (eigenvectors) scaled to unit length, as directions in the shape
+  // variables: on components, the axes are mapped back through the loadings.
+  Matrix axes;
   Matrix cvScores;     // the specimens' scores on the axes
   Matrix eigenvalues;  // of the canonical analysis, largest first
 

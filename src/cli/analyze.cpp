@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "analysis/pca.h"
 #include "cli/analyze_deformation.h"
 #include "cli/options.h"
 #include "cli/picture_notes.h"
@@ -15,6 +16,7 @@
 #include "core/text.h"
 #include "core/tps.h"
 #include "dispatch/busy_pointer.h"
+#include "dispatch/components.h"
 #include "dispatch/controls.h"
 #include "dispatch/group_styles.h"
 #include "dispatch/mfload.h"
@@ -76,6 +78,24 @@ void writeWhole(const fs::path& path, const std::string& text) {
   }
 }
 
+// The principal components: their tables, the specimens on the first two, and the share of
+// the variance of each.
+template <class Act, class Print, class Path>
+void writeComponents(Act& act, Print& print, Path& outPath, const std::string& dataName) {
+  act("SavePCs", {outPath("pca-scores.csv"), outPath("pca.csv"), outPath("pca-loadings.csv")});
+  act("ShowPCScores", {"1", "2"});
+  {
+    PictureNotes notes("Principal components of shape of " + dataName,
+                       dispatch::componentAxisTitle(0), dispatch::componentAxisTitle(1),
+                       !dispatch::useCodeTable());
+    print("pca.png");
+    print("pca.svg");
+  }
+  act("ShowPCVariance", {});
+  print("pca-variance.png");
+  print("pca-variance.svg");
+}
+
 }  // namespace
 
 std::pair<std::string, std::string> parseJackknife(const std::string& text) {
@@ -120,6 +140,13 @@ std::vector<OutputFile> analyzeOutputs(const AnalyzeOptions& o) {
   files.push_back({"procrustes.svg", "the superimposed specimens"});
   files.push_back({"cva.png", "the specimens on the first two canonical axes"});
   files.push_back({"cva.svg", "the specimens on the first two canonical axes"});
+  files.push_back({"pca-scores.csv", "principal component scores of specimens and unknowns"});
+  files.push_back({"pca.csv", "variance of each principal component, percent and cumulative"});
+  files.push_back({"pca-loadings.csv", "loadings of the shape variables on the components"});
+  files.push_back({"pca.png", "the specimens on the first two principal components"});
+  files.push_back({"pca.svg", "the specimens on the first two principal components"});
+  files.push_back({"pca-variance.png", "the share of the variance of each component"});
+  files.push_back({"pca-variance.svg", "the share of the variance of each component"});
   return files;
 }
 
@@ -135,6 +162,7 @@ void checkAnalyzeOptions(const AnalyzeOptions& o) {
     checkInputFile(o.unknownCodes, "file of unknowns' codes");
   }
   if (!o.jackknife.empty()) parseJackknife(o.jackknife);
+  if (!o.pcs.empty()) analysis::parseComponentChoice(o.pcs);
   if (!o.groupNames.empty()) {
     checkInputFile(o.groupNames, "group names file");
     readGroupNames(o.groupNames);
@@ -174,7 +202,9 @@ int runAnalyze(const AnalyzeOptions& o, Session& session, std::ostream& out, std
   AnalyzeOptions withUnknowns;  // its list names every file a run can write
   withUnknowns.unknowns = "unknowns";
   for (const OutputFile& f : analyzeOutputs(withUnknowns)) fs::remove(outDir / f.name, ec);
-  for (const OutputFile& f : deformationOutputs(kDeformationAxes)) fs::remove(outDir / f.name, ec);
+  for (bool components : {false, true})
+    for (const OutputFile& f : deformationOutputs(kDeformationAxes, components))
+      fs::remove(outDir / f.name, ec);
 
   if (o.seed) setRandomSeed(*o.seed);
   session.setEchoResults(false);
@@ -226,7 +256,10 @@ int runAnalyze(const AnalyzeOptions& o, Session& session, std::ostream& out, std
     }
     {
       const std::size_t shown = session.dialogs().messages().size();
-      act("LoadGroupList", {groups});
+      if (o.pcs.empty())
+        act("LoadGroupList", {groups});
+      else
+        act("LoadGroupListPCs", {o.pcs, groups});
       if (state.Vmatrix.size() == 0) {
         const std::string why = lastMessage(shown);
         throw Failure{"LoadGroupList", why.empty() ? "the CVA did not run" : why};
@@ -288,6 +321,13 @@ int runAnalyze(const AnalyzeOptions& o, Session& session, std::ostream& out, std
         outputs.push_back(std::move(f));
     } catch (const std::exception& e) {
       throw Failure{"ShowPCADeformation", e.what()};
+    }
+    writeComponents(act, print, outPath, dataName);
+    try {
+      for (OutputFile& f : writeComponentDeformationPictures(session, outDir.string()))
+        outputs.push_back(std::move(f));
+    } catch (const std::exception& e) {
+      throw Failure{"ShowPCDeformation", e.what()};
     }
   } catch (const Failure& f) {
     err << "tessaly-batch analyze: " << f.step << ": " << f.message << "\n";

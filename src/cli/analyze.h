@@ -23,6 +23,7 @@ struct AnalyzeOptions {
   std::string jackknife;     // optional "N,FRACTION"
   std::string groupNames;    // optional file of lines "code name" for a list of codes
   std::string threads;       // optional number of threads for resampling (else all cores)
+  std::string pcs;           // optional: the CVA on principal components, "auto" or a count
   std::optional<std::uint64_t> seed;
   bool verbose = false;  // diagnostic console lines to the error stream (else dropped)
 };

@@ -14,8 +14,8 @@ namespace tessaly::cli {
 
 namespace {
 
-std::string fileName(int t, const char* extension) {
-  return "deformation-cv" + std::to_string(t) + "." + extension;
+std::string fileName(const char* kind, int t, const char* extension) {
+  return std::string("deformation-") + kind + std::to_string(t) + "." + extension;
 }
 
 double largestMove(const Matrix& reference, const Matrix& moved) {
@@ -52,22 +52,57 @@ void set(Session& session, const std::string& tag, const std::string& property,
   session.run(step);
 }
 
-void call(Session& session, const std::string& callback) {
+void call(Session& session, const std::string& callback,
+          const std::vector<std::string>& answers = {}) {
   Step step;
   step.kind = Step::Kind::Call;
   step.text = callback;
+  step.args = answers;
   session.run(step);
+}
+
+// Grid with landmark vectors, no baseline, no interactive rotation; thin red grid lines, so
+// that the black landmark vectors stand out.
+void setDeformationStyle(Session& session) {
+  call(session, "Tessalysw('SetLineFormat1', 'r')");
+  call(session, "Tessalysw('SetLineWidth', 10)");
+  set(session, "DeFormat", "Value", "4");
+  set(session, "RegrButton", "Value", "0");
+  set(session, "GridTrimButton", "Value", "0");
+  set(session, "RotateRequest", "Value", "0");
+  set(session, "RangeBox", "String", "1");
+}
+
+// Draws the change of the exaggeration e with the callback and prints it as the PNG and SVG
+// of `kind` t; a message shown by the drawing is its failure.
+void printDeformation(Session& session, const std::string& outDir, const char* kind, int t,
+                      const Exaggeration& e, const std::string& callback,
+                      const std::vector<std::string>& answers, const std::string& title) {
+  set(session, "ExagerationBox", "String", formatText("%.10g", {e.factor()}));
+  const std::size_t shown = session.dialogs().messages().size();
+  call(session, callback, answers);
+  if (session.dialogs().messages().size() > shown)
+    throw Error(session.dialogs().messages().back().text);
+  plotlib::title(title);
+  for (const char* ext : {"png", "svg"}) {
+    Step print;
+    print.kind = Step::Kind::Print;
+    print.args = {(std::filesystem::path(outDir) / fileName(kind, t, ext)).string()};
+    session.run(print);
+  }
 }
 
 }  // namespace
 
-std::vector<OutputFile> deformationOutputs(int axes) {
+std::vector<OutputFile> deformationOutputs(int axes, bool components) {
   std::vector<OutputFile> files;
+  const char* kind = components ? "pc" : "cv";
   for (int t = 1; t <= axes; ++t) {
-    const std::string what =
-        "deformed grid and landmark vectors along canonical axis " + std::to_string(t);
-    files.push_back({fileName(t, "png"), what});
-    files.push_back({fileName(t, "svg"), what});
+    const std::string what = std::string("deformed grid and landmark vectors along ") +
+                             (components ? "principal component " : "canonical axis ") +
+                             std::to_string(t);
+    files.push_back({fileName(kind, t, "png"), what});
+    files.push_back({fileName(kind, t, "svg"), what});
   }
   return files;
 }
@@ -87,11 +122,12 @@ Exaggeration visibleExaggeration(const Matrix& reference, const Matrix& axis,
   return e;
 }
 
-std::string deformationTitle(int t, const Exaggeration& e) {
+std::string deformationTitle(int t, const Exaggeration& e, bool component) {
   return formatText(
-      "Canonical axis %d: shape change of one standard deviation (%.3g), "
+      "%s %d: shape change of one standard deviation (%.3g), "
       "exaggerated %g times",
-      {static_cast<double>(t), e.spread, e.times});
+      {std::string(component ? "Principal component" : "Canonical axis"), static_cast<double>(t),
+       e.spread, e.times});
 }
 
 std::vector<OutputFile> writeDeformationPictures(Session& session, const std::string& outDir) {
@@ -99,33 +135,29 @@ std::vector<OutputFile> writeDeformationPictures(Session& session, const std::st
   const Eigen::Index significant = s.d.size() > 0 ? static_cast<Eigen::Index>(s.d(0)) : 0;
   const int axes = static_cast<int>(
       std::clamp<Eigen::Index>(std::min(significant, s.Vmatrix.cols()), 0, kDeformationAxes));
-  // Grid with landmark vectors, no baseline, no interactive rotation; thin red grid lines, so
-  // that the black landmark vectors stand out.
-  call(session, "Tessalysw('SetLineFormat1', 'r')");
-  call(session, "Tessalysw('SetLineWidth', 10)");
-  set(session, "DeFormat", "Value", "4");
-  set(session, "RegrButton", "Value", "0");
-  set(session, "GridTrimButton", "Value", "0");
-  set(session, "RotateRequest", "Value", "0");
-  set(session, "RangeBox", "String", "1");
+  setDeformationStyle(session);
   for (int t = 1; t <= axes; ++t) {
     const Exaggeration e =
         visibleExaggeration(s.reference, s.Vmatrix.col(t - 1), s.CVAScores.col(t - 1));
     set(session, "ShowBox", "String", std::to_string(t));
-    set(session, "ExagerationBox", "String", formatText("%.10g", {e.factor()}));
-    const std::size_t shown = session.dialogs().messages().size();
-    call(session, "Tessalysw('ShowPCADeformation', 2)");
-    if (session.dialogs().messages().size() > shown)
-      throw Error(session.dialogs().messages().back().text);
-    plotlib::title(deformationTitle(t, e));
-    for (const char* ext : {"png", "svg"}) {
-      Step print;
-      print.kind = Step::Kind::Print;
-      print.args = {(std::filesystem::path(outDir) / fileName(t, ext)).string()};
-      session.run(print);
-    }
+    printDeformation(session, outDir, "cv", t, e, "Tessalysw('ShowPCADeformation', 2)", {},
+                     deformationTitle(t, e));
   }
   return deformationOutputs(axes);
+}
+
+std::vector<OutputFile> writeComponentDeformationPictures(Session& session,
+                                                          const std::string& outDir) {
+  const auto& pca = dispatch::analysisState().pca;
+  const int axes = static_cast<int>(std::min<Eigen::Index>(pca.loadings.cols(), kDeformationAxes));
+  setDeformationStyle(session);
+  for (int t = 1; t <= axes; ++t) {
+    const Exaggeration e = visibleExaggeration(dispatch::analysisState().reference,
+                                               pca.loadings.col(t - 1), pca.scores.col(t - 1));
+    printDeformation(session, outDir, "pc", t, e, "Tessalysw('ShowPCDeformation', 2)",
+                     {std::to_string(t)}, deformationTitle(t, e, true));
+  }
+  return deformationOutputs(axes, true);
 }
 
 }  // namespace tessaly::cli

@@ -95,6 +95,11 @@ int main(int argc, char** argv) {
       ->add_option("--group-names", options.groupNames,
                    "names of the group codes: lines of a code and its name")
       ->check(tessaly::cli::inputFileCheck("file of group names"));
+  analyze
+      ->add_option("--pcs", options.pcs,
+                   "run the CVA on the first m principal components of shape, or on as many as "
+                   "hold 95% of the variance (auto)")
+      ->check(tessaly::cli::componentsCheck());
   CLI::Option* seedOption = analyze->add_option("--seed", seed, "seed of the random numbers");
   analyze
       ->add_option("--threads", options.threads,

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "analysis/pca.h"
 #include "analysis/resampling.h"
 #include "cli/analyze.h"
 #include "core/error.h"
@@ -28,28 +29,36 @@ CLI::Validator inputFileCheck(const std::string& what) {
   return CLI::Validator(check, "FILE", "input file");
 }
 
-CLI::Validator jackknifeCheck() {
-  auto check = [](std::string& text) -> std::string {
+namespace {
+
+// A validator whose message is the text of the Error that parse throws for a refused value.
+CLI::Validator checkBy(void (*parse)(const std::string&), const std::string& type,
+                       const std::string& name) {
+  auto check = [parse](std::string& text) -> std::string {
     try {
-      parseJackknife(text);
+      parse(text);
     } catch (const Error& e) {
       return e.what();
     }
     return {};
   };
-  return CLI::Validator(check, "N,FRACTION", "jackknife");
+  return CLI::Validator(check, type, name);
+}
+
+}  // namespace
+
+CLI::Validator jackknifeCheck() {
+  return checkBy([](const std::string& text) { parseJackknife(text); }, "N,FRACTION", "jackknife");
+}
+
+CLI::Validator componentsCheck() {
+  return checkBy([](const std::string& text) { analysis::parseComponentChoice(text); }, "m|auto",
+                 "principal components");
 }
 
 CLI::Validator threadsCheck() {
-  auto check = [](std::string& text) -> std::string {
-    try {
-      analysis::parseThreads(text, kThreadsOption);
-    } catch (const Error& e) {
-      return e.what();
-    }
-    return {};
-  };
-  return CLI::Validator(check, "N", "threads");
+  return checkBy([](const std::string& text) { analysis::parseThreads(text, kThreadsOption); }, "N",
+                 "threads");
 }
 
 }  // namespace tessaly::cli

@@ -11,7 +11,7 @@ namespace tessaly::dispatch {
 // fpass (empty when left out). An unknown name shows "Fell through Loop!".
 void Tessalysw(const std::string& action, const platform::Value& fpass = {});
 
-// The names of the 50 actions in the order they are tested.
+// The names of the 55 actions in the order they are tested.
 const std::vector<std::string>& actionNames();
 
 // Branches, one per action (files by group: loading, cva_run, classification, display,
@@ -66,5 +66,11 @@ void CodeLoad();
 void SetBWCode();
 void ShowSymbolCodes();
 void ClearData();
+// The principal components of shape (cva_run.cpp, components.cpp, deformation.cpp).
+void LoadGroupListPCs();
+void ShowPCScores();
+void ShowPCVariance();
+void ShowPCDeformation(const platform::Value& fpass);
+void SavePCs();
 
 }  // namespace tessaly::dispatch

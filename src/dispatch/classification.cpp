@@ -240,6 +240,19 @@ std::string groupKey(const Matrix& symgroup) {
   return key.empty() ? key : "\n \nGroups:" + key;
 }
 
+namespace {
+
+// The variables the CVA ran on, then the size column the jackknife leaves out: the shape
+// variables, or the scores on the leading components of a CVA on components.
+Matrix jackknifedScores(const AnalysisState& s) {
+  if (s.components == 0) return s.pwscores;
+  Matrix scores(s.pwscores.rows(), s.components + 1);
+  scores << s.pca.scores.leftCols(s.components), s.pwscores.rightCols(1);
+  return scores;
+}
+
+}  // namespace
+
 void JackKnife() {
   auto answers = platform::dialogs().input(
       {"Enter Number of Jackknife Repetitions", "Enter Fraction Left Out"},
@@ -258,7 +271,7 @@ void JackKnife() {
 
   BusyPointer busy;
   const stats::JackknifeResult result =
-      stats::jacknife_assignments(s.pwscores, glist, njack, pjack, randomEngine());
+      stats::jacknife_assignments(jackknifedScores(s), glist, njack, pjack, randomEngine());
   setResults(platform::Value(" "));
   setResults(platform::Value(result.out_text));
 }

@@ -73,6 +73,10 @@ void ClearData() {
   s.UGLIST = s.GLIST = s.Vmatrix = s.Dmatrix = s.NumCVA = s.reference = Matrix();
   s.GNAMES.clear();
   s.UGNAMES.clear();
+  s.pca = analysis::Pca();
+  s.hasPca = false;
+  s.components = 0;
+  s.componentChoice.clear();
   setString("FileBox", "No File Loaded");
   setString("GroupBox", "No File Loaded");
 }

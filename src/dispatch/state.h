@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/pca.h"
 #include "core/group_list.h"
 #include "core/matrix.h"
 #include "stats/manova.h"
@@ -27,9 +28,13 @@ struct AnalysisState {
   Matrix Vmatrix;          // canonical axes, unit columns
   Matrix Dmatrix;          // eigenvalues, decreasing
   Matrix CVAScores;        // N-by-s
-  Matrix UDATA;            // unknown specimens
-  Matrix UGLIST;           // user codes of the unknowns
-  GroupNames UGNAMES;      // names of the unknowns' codes when they were given as names
+  analysis::Pca pca;       // principal components of the specimens' shape variables
+  bool hasPca = false;
+  Eigen::Index components = 0;  // components the CVA analysed; 0: the shape variables
+  std::string componentChoice;  // as asked for: "auto" or a count; empty without
+  Matrix UDATA;                 // unknown specimens
+  Matrix UGLIST;                // user codes of the unknowns
+  GroupNames UGNAMES;           // names of the unknowns' codes when they were given as names
   Matrix UPWSCORES;
   Matrix UCVASCORES;
   Matrix NUCVASCORES;

@@ -69,6 +69,11 @@ const std::vector<std::pair<std::string, Branch>>& branches() {
       {"SetBWCode", plain<SetBWCode>()},
       {"ShowSymbolCodes", plain<ShowSymbolCodes>()},
       {"ClearData", plain<ClearData>()},
+      {"LoadGroupListPCs", plain<LoadGroupListPCs>()},
+      {"ShowPCScores", plain<ShowPCScores>()},
+      {"ShowPCVariance", plain<ShowPCVariance>()},
+      {"ShowPCDeformation", ShowPCDeformation},
+      {"SavePCs", plain<SavePCs>()},
   };
   return table;
 }

@@ -1,0 +1,98 @@
+// The CVA on principal components, against a MANOVA of component scores worked out here.
+#include <gtest/gtest.h>
+
+#include "analysis/fit.h"
+#include "core/dload.h"
+#include "core/error.h"
+
+namespace tessaly::analysis {
+namespace {
+
+struct Apes {
+  Matrix data = dload(TESSALY_EXAMPLES "/apes/apes.txt");
+  Matrix codes = dload(TESSALY_EXAMPLES "/apes/apes-groups.txt");
+};
+
+FitOptions onComponents(const std::string& choice) {
+  FitOptions options;
+  options.components = parseComponentChoice(choice);
+  return options;
+}
+
+// Within- and between-group cross-products of the rows of y.
+void crossProducts(const Matrix& y, const Matrix& codes, Matrix& W, Matrix& B) {
+  const RowVector grand = y.colwise().mean();
+  W = Matrix::Zero(y.cols(), y.cols());
+  B = W;
+  for (int g = 1; g <= static_cast<int>(codes.maxCoeff()); ++g) {
+    Matrix rows(0, y.cols());
+    for (Eigen::Index i = 0; i < y.rows(); ++i)
+      if (codes(i) == g) {
+        rows.conservativeResize(rows.rows() + 1, Eigen::NoChange);
+        rows.row(rows.rows() - 1) = y.row(i);
+      }
+    const RowVector mean = rows.colwise().mean();
+    const Matrix centred = rows.rowwise() - mean;
+    W += centred.transpose() * centred;
+    B += static_cast<double>(rows.rows()) * (mean - grand).transpose() * (mean - grand);
+  }
+}
+
+TEST(FitOnComponents, IsTheManovaOfTheLeadingComponentScores) {
+  const Apes apes;
+  const Eigen::Index m = 4;
+  const Fit f = fit(apes.data, apes.codes, std::nullopt, onComponents("4"));
+  ASSERT_TRUE(f.pca.has_value());
+  EXPECT_EQ(f.components, m);
+
+  // The components of the shape variables by an SVD of their centred values.
+  const Matrix shape = f.pwscores.leftCols(f.pwscores.cols() - 1);
+  const Matrix centred = shape.rowwise() - shape.colwise().mean();
+  Eigen::JacobiSVD<Matrix> svd(centred, Eigen::ComputeThinU | Eigen::ComputeThinV);
+  const Matrix loadings = svd.matrixV().leftCols(m);
+  const Matrix y = centred * loadings;
+  for (Eigen::Index j = 0; j < m; ++j)
+    EXPECT_NEAR(std::abs(f.variables.col(j).dot(y.col(j))), y.col(j).squaredNorm(),
+                1e-10 * y.col(j).squaredNorm());
+
+  Matrix W, B;
+  crossProducts(y, apes.codes, W, B);
+  Eigen::GeneralizedSelfAdjointEigenSolver<Matrix> canonical(B, W);
+  const ColVector expected = canonical.eigenvalues().reverse();
+  ASSERT_EQ(f.eigenvalues.size(), m);
+  double lambda = 1;
+  for (Eigen::Index j = 0; j < m; ++j) {
+    EXPECT_NEAR(f.eigenvalues(j), expected(j), 1e-9 * expected(0));
+    lambda /= 1 + expected(j);
+  }
+  EXPECT_NEAR(f.manova.stats.lambda(0), lambda, 1e-10);
+
+  // The axes are the canonical directions mapped back into the shape variables: unit
+  // vectors in the span of the m loadings, along the loadings times the coefficients.
+  ASSERT_EQ(f.axes.rows(), shape.cols());
+  for (Eigen::Index j = 0; j < m; ++j) {
+    const ColVector mapped = (loadings * canonical.eigenvectors().col(m - 1 - j)).normalized();
+    EXPECT_NEAR(std::abs(f.axes.col(j).dot(mapped)), 1, 1e-9) << "axis " << j + 1;
+  }
+  // Unknowns are projected onto the same components: a specimen scores as in the fit.
+  const Scores again = score(f, apes.data.topRows(5));
+  EXPECT_LT((again.cvScores - f.cvScores.topRows(5)).cwiseAbs().maxCoeff(), 1e-9);
+  EXPECT_LT((again.canonicalScores - f.manova.stats.canon.topRows(5)).cwiseAbs().maxCoeff(), 1e-9);
+}
+
+TEST(FitOnComponents, AutoHoldsNinetyFivePercentAndShapeVariablesStayWithout) {
+  const Apes apes;
+  const Fit plain = fit(apes.data, apes.codes, std::nullopt);
+  EXPECT_FALSE(plain.pca.has_value());
+  EXPECT_EQ(plain.components, 0);
+  const Fit automatic = fit(apes.data, apes.codes, std::nullopt, onComponents("auto"));
+  const Eigen::Index m = automatic.components;
+  ASSERT_GE(m, 2);
+  EXPECT_GE(automatic.pca->cumulative(m - 1), 95);
+  EXPECT_LT(automatic.pca->cumulative(m - 2), 95);
+  EXPECT_EQ(automatic.variables.cols(), m);
+  EXPECT_THROW(fit(apes.data, apes.codes, std::nullopt, onComponents("13")), Error);
+}
+
+}  // namespace
+}  // namespace tessaly::analysis
