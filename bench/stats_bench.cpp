@@ -1,12 +1,14 @@
-// Timings of the statistics on synthetic scores: the jackknife test on a set the size of the
-// great-ape example and on a large set, and one MANOVA of many rows and variables.
+// Timings of the statistics: the jackknife test on the great-ape example (on 1 and 2 threads),
+// on synthetic scores of its size and on a large set, and one MANOVA of many rows and
+// variables.
 #include <benchmark/benchmark.h>
 
 #include <random>
 #include <vector>
 
-#include "core/random.h"
-#include "stats/jackknife.h"
+#include "analysis/fit.h"
+#include "analysis/jackknife.h"
+#include "core/dload.h"
 #include "stats/manova.h"
 
 namespace {
@@ -38,22 +40,34 @@ Scores makeScores(const std::vector<int>& sizes, int vars, unsigned seed) {
   return out;
 }
 
-void BM_JackknifeExampleSize(benchmark::State& state) {
-  const Scores s = makeScores({30, 29, 26, 28, 24, 30}, 12, 1);
-  tessaly::setRandomSeed(1);
+// 1,000 trials leaving out a tenth of the ape skulls, on as many threads as the argument.
+void BM_JackknifeApes1000(benchmark::State& state) {
+  const Matrix data = tessaly::dload(TESSALY_EXAMPLES "/apes/apes.txt");
+  const Matrix codes = tessaly::dload(TESSALY_EXAMPLES "/apes/apes-groups.txt");
+  const tessaly::analysis::Fit fit = tessaly::analysis::fit(data, codes, std::nullopt);
+  tessaly::analysis::setThreads(static_cast<int>(state.range(0)));
   for (auto _ : state) {
     benchmark::DoNotOptimize(
-        tessaly::stats::jacknife_assignments(s.scores, s.codes, 100, 0.1, tessaly::randomEngine()));
+        tessaly::analysis::jacknife_assignments(fit.pwscores, codes, 1000, 0.1, 7));
+  }
+  tessaly::analysis::setThreads(0);
+}
+BENCHMARK(BM_JackknifeApes1000)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_JackknifeExampleSize(benchmark::State& state) {
+  const Scores s = makeScores({30, 29, 26, 28, 24, 30}, 12, 1);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(
+        tessaly::analysis::jacknife_assignments(s.scores, s.codes, 100, 0.1, 1));
   }
 }
 BENCHMARK(BM_JackknifeExampleSize)->Unit(benchmark::kMillisecond);
 
 void BM_JackknifeLarge(benchmark::State& state) {
   const Scores s = makeScores(std::vector<int>(8, 250), 36, 2);
-  tessaly::setRandomSeed(2);
   for (auto _ : state) {
     benchmark::DoNotOptimize(
-        tessaly::stats::jacknife_assignments(s.scores, s.codes, 100, 0.1, tessaly::randomEngine()));
+        tessaly::analysis::jacknife_assignments(s.scores, s.codes, 100, 0.1, 2));
   }
 }
 BENCHMARK(BM_JackknifeLarge)->Unit(benchmark::kMillisecond);

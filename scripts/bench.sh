@@ -5,7 +5,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-bench
 data=${TESSALY_BENCH_DATA:-$build/data}
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSALY_TESTS=OFF >/dev/null
-cmake --build "$build" --target tessaly-batch stats_bench render_bench >/dev/null
+cmake --build "$build" --target tessaly-batch stats_bench render_bench distances_bench crossval_bench pca_bench >/dev/null
 
 mkdir -p "$data"
 whole_process() {  # specimens landmarks groups time-target memory-target-MB
@@ -35,3 +35,27 @@ bench_ms() {  # program filter target-ms label
 }
 bench_ms stats_bench BM_JackknifeExampleSize 250 "jackknife 100 x 0.1"
 bench_ms render_bench BM_SuperimpositionToPng10000x50 300 "10,000 x 50 superimposition PNG"
+bench_ms distances_bench 'BM_DistancesApes10000/1/' 300 "apes distances 10,000 rounds, 1 thread"
+bench_ms distances_bench 'BM_DistancesApes10000/2/' 300 "apes distances 10,000 rounds, 2 threads"
+bench_ms distances_bench 'BM_Distances10000x50/1/' 3000 "10,000 x 50 distances 1,000 rounds, 1 thread"
+bench_ms distances_bench 'BM_Distances10000x50/2/' 3000 "10,000 x 50 distances 1,000 rounds, 2 threads"
+
+analyze_seconds() {  # threads, then the analyze arguments
+  local threads=$1; shift
+  /usr/bin/time -f '%e' "$build/src/tessaly-batch" analyze "$@" --threads "$threads" \
+    --out "$data/out-distances" 2>&1 >/dev/null | tail -1
+}
+for t in 1 2; do
+  printf '%-32s %s s (target < 0.3 s)\n' "apes analyze --permutations 10000, $t thread(s)" \
+    "$(analyze_seconds "$t" "$root/examples/apes/apes.txt" "$root/examples/apes/apes-groups.txt" --permutations 10000)"
+  printf '%-32s %s s (target < 3 s)\n' "10,000 x 50 analyze --permutations 1000, $t thread(s)" \
+    "$(analyze_seconds "$t" "$data/data-10000x50.txt" "$data/groups-10000x50.txt" --permutations 1000)"
+done
+bench_ms pca_bench 'BM_Components/100000/20' 200 "PCA of 100,000 x 20"
+bench_ms pca_bench 'BM_Components/10000/50' 200 "PCA of 10,000 x 50"
+bench_ms crossval_bench BM_LeaveOneOutAll1000x20 3000 "1,000 x 20 leave-one-out, refit all"
+bench_ms crossval_bench BM_LeaveOneOutCva10000x50 1000 "10,000 x 50 leave-one-out, refit cva"
+bench_ms crossval_bench BM_TenFoldsAll10000x50 5000 "10,000 x 50 10 folds, refit all"
+apes_cv=$( (/usr/bin/time -f '%e %U %S' "$build/src/tessaly-batch" analyze "$root/examples/apes/apes.txt" \
+  "$root/examples/apes/apes-groups.txt" --out "$data/apes-cv" --cross-validate loo >/dev/null) 2>&1)
+printf '%-32s wall %s s (target < 0.5 s)\n' "apes analyze, loo, refit all" "${apes_cv%% *}"

@@ -26,6 +26,17 @@ Matrix centredOnLastMean(const Matrix& scores, const RowVector& means) {
   return scores.leftCols(p).array() - means(p - 1);
 }
 
+// The MANOVA leaves out rows with a missing value; here every specimen must take part, so a
+// specimen whose shape variables are not finite is named instead.
+void requireFiniteShapes(const Matrix& shapes) {
+  for (Eigen::Index i = 0; i < shapes.rows(); ++i)
+    if (!shapes.row(i).allFinite())
+      throw Error(formatText(
+          "The shape variables of specimen %d are not finite numbers: its superimposition on "
+          "the reference failed, so the MANOVA cannot use it",
+          {static_cast<double>(i + 1)}));
+}
+
 }  // namespace
 
 Matrix normalisedReference(const Matrix& reference, Eigen::Index columns) {
@@ -50,11 +61,16 @@ Fit fit(const Matrix& data, const Matrix& codes, const std::optional<Matrix>& re
   GroupNumbering numbering = numberGroups(f.codes);
   f.ordinal = std::move(numbering.ordinal);
   f.groupCodes = std::move(numbering.codes);
-  f.reference =
-      reference ? normalisedReference(*reference, data.cols()) : shape::getconsensus(data).xref;
+  if (reference)
+    f.reference = normalisedReference(*reference, data.cols());
+  else if (options.consensusStart.size() > 0)
+    f.reference = shape::getconsensus(data, options.consensusStart).xref;
+  else
+    f.reference = shape::getconsensus(data).xref;
   f.superimposed = shape::getpsup(data, f.reference);
   f.pwscores = shape::getpw_arbit(f.reference, f.superimposed);
   const Matrix shapeVars = shapeVariables(f.pwscores);
+  requireFiniteShapes(shapeVars);
   if (options.components.used()) {
     f.pca = principalComponents(shapeVars);
     f.components = componentsToUse(options.components, *f.pca,
@@ -89,7 +105,8 @@ Scores score(const Fit& fit, const Matrix& rows) {
   if (centred.cols() != fit.axes.rows() || variables.cols() != fit.manova.stats.eigenvec.rows())
     throw Error("The unknown specimens do not have the shape variables of the CVA run");
   s.cvScores = centred * fit.axes;
-  s.canonicalScores = (variables.rowwise() - fit.variableMeans) * fit.manova.stats.eigenvec;
+  s.variables = variables;
+  s.canonicalScores = (s.variables.rowwise() - fit.variableMeans) * fit.manova.stats.eigenvec;
   return s;
 }
 

@@ -17,6 +17,10 @@ struct FitOptions {
   // The MANOVA and the canonical analysis on the leading principal components of the shape
   // variables instead of the variables themselves (when the variables are many for N - G).
   ComponentChoice components;
+  // Where the consensus iteration starts (1 x (2k+1)); empty: from the first specimen. A refit
+  // on part of the specimens starts from the consensus of all of them and settles in a few
+  // passes, keeping its orientation.
+  Matrix consensusStart;
 };
 
 struct Fit {
@@ -47,6 +51,7 @@ struct Fit {
 struct Scores {
   Matrix superimposed;  // the rows fitted to the fit's reference
   Matrix pwscores;      // their partial warp and uniform scores and centroid size
+  Matrix variables;     // their shape variables, as the fit's variables
   Matrix cvScores;      // on the unit axes, in the frame of the fit's cvScores
   // On the canonical coefficients (manova.stats.eigenvec), centred on the specimens' variable
   // means as the MANOVA centres them: a copy of a specimen gets that specimen's canonical

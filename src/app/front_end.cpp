@@ -1,6 +1,7 @@
 #include "app/front_end.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -8,13 +9,15 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
+#include <QUrl>
 #include <charconv>
 #include <cstdlib>
-#include <cstring>
-#include <random>
 
+#include "app/install_paths.h"
 #include "app/qt_dialogs.h"
+#include "core/error.h"
 #include "core/random.h"
+#include "dispatch/state.h"
 #include "platform/platform.h"
 #include "platform/window_files.h"
 #include "shell/callback.h"
@@ -37,22 +40,6 @@ std::string scriptValue(const Value& v) {
   for (Eigen::Index i = 0; i < m.size(); ++i) out += (i ? " " : "") + exactNumber(m(i));
   return out;
 }
-
-namespace {
-
-// The seed of this run: TESSALY_SEED when it holds one, a fresh one otherwise. The program
-// seeds its random numbers itself so that the session record can name the seed.
-std::uint64_t startSeed() {
-  if (const char* text = std::getenv("TESSALY_SEED")) {
-    std::uint64_t seed = 0;
-    const char* end = text + std::strlen(text);
-    if (*text && std::from_chars(text, end, seed).ptr == end) return seed;
-  }
-  std::random_device device;
-  return (std::uint64_t{device()} << 32) ^ device();
-}
-
-}  // namespace
 
 FrontEnd::FrontEnd(platform::Dialogs& person, platform::Clipboard* clipboard,
                    platform::Console* console)
@@ -79,7 +66,8 @@ void FrontEnd::startUp(const std::string& resourceFolder) {
     model().set(platform::ObjectModel::kRoot, "ScreenSize",
                 Value(RowVector{{1, 1, double(r.width()), double(r.height())}}));
   }
-  const std::uint64_t seed = startSeed();
+  // A TESSALY_SEED that is not a whole number stops the start with its message.
+  const std::uint64_t seed = startingSeed();
   setRandomSeed(seed);
   recorder_.setSeed(seed);
   shell::callFunction("Tessaly6l", {}, 0);
@@ -162,6 +150,11 @@ void FrontEnd::activate(Handle object) {
   if (!model().hasProperty(object, property)) return;
   const std::string text = model().get(object, property).toText();
   if (text.find_first_not_of(" \t\r\n") == std::string::npos) return;
+  // Asked before the step, so that the record (and a replay) holds only what was done.
+  if (text.find("'ClearData'") != std::string::npos &&
+      !mayDiscard("There are CVA results not yet saved. Clear the data anyway?", "Clear Data",
+                  "Clear"))
+    return;
   running_ = true;
   recorder_.beginStep(text);
   QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -170,7 +163,21 @@ void FrontEnd::activate(Handle object) {
   if (!ok) recorder_.markFailed();
   recorder_.endStep();
   running_ = false;
+  noteSaving(text, ok);
   syncWindows();
+}
+
+bool FrontEnd::mayDiscard(const std::string& question, const std::string& title,
+                          const std::string& yes) {
+  if (!unsaved_) return true;
+  return dialogs_.question(question, title, {yes, "Cancel"}) == yes;
+}
+
+void FrontEnd::noteSaving(const std::string& callback, bool ok) {
+  if (!ok) return;
+  const auto has = [&](const char* word) { return callback.find(word) != std::string::npos; };
+  if (has("'LoadGroupList'")) unsaved_ = dispatch::analysisState().hasVstats;
+  if (has("'Save") || has("'Write") || has("AuxBoxsw") || has("'ClearData'")) unsaved_ = false;
 }
 
 void FrontEnd::userSet(Handle object, const std::string& property, const Value& v) {
@@ -191,8 +198,21 @@ void FrontEnd::addOwnEntries(FigureWindow* window) {
   file->addSeparator();
   QAction* quit = file->addAction(tr("Quit"));
   quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));  // some desktops name no quit key
-  connect(quit, &QAction::triggered, qApp, &QApplication::closeAllWindows);
+  connect(quit, &QAction::triggered, this, [this] {
+    if (mayDiscard("There are CVA results not yet saved. Quit anyway?", "Quit", "Quit"))
+      QApplication::closeAllWindows();
+  });
   QMenu* help = window->topMenu(tr("Help"));
+  QAction* guide = help->addAction(tr("User Guide"));
+  guide->setShortcut(QKeySequence::HelpContents);
+  connect(guide, &QAction::triggered, this, [window] {
+    const std::string path = userGuide();
+    if (path.empty() ||
+        !QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path))))
+      QMessageBox::information(window, tr("User Guide"),
+                               tr("The user guide (README.md) was not found or could not be "
+                                  "opened."));
+  });
   QAction* about = help->addAction(tr("About Tessaly"));
   connect(about, &QAction::triggered, this, [this, window] { showAbout(window); });
 }
@@ -202,9 +222,11 @@ void FrontEnd::askSessionScript(QWidget* parent) {
       parent, tr("Save Session Script"), QDir::current().filePath(QStringLiteral("session.tss")),
       tr("Session scripts (*.tss);;All files (*)"), nullptr, QFileDialog::DontUseNativeDialog);
   if (path.isEmpty()) return;
-  if (!saveSessionScript(path.toStdString()))
-    QMessageBox::warning(parent, tr("Save Session Script"),
-                         tr("Cannot write the session script to %1.").arg(path));
+  try {
+    saveSessionScript(path.toStdString());
+  } catch (const Error& e) {
+    QMessageBox::warning(parent, tr("Save Session Script"), QString::fromStdString(e.what()));
+  }
 }
 
 void FrontEnd::showAbout(QWidget* parent) {

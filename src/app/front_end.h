@@ -41,8 +41,8 @@ class FrontEnd : public QObject {
   void userSet(platform::Handle object, const std::string& property, const platform::Value& v);
 
   SessionRecorder& recorder() { return recorder_; }
-  // Writes the record as a script; false when the file cannot be written.
-  bool saveSessionScript(const std::string& path) const { return recorder_.save(path); }
+  // Writes the record as a script; a file that cannot be written is an Error.
+  void saveSessionScript(const std::string& path) const { recorder_.save(path); }
 
  private:
   void onChange(const platform::Change& change);
@@ -50,6 +50,9 @@ class FrontEnd : public QObject {
   void addOwnEntries(FigureWindow* window);
   void askSessionScript(QWidget* parent);
   void showAbout(QWidget* parent);
+  // Whether the person lets go of results not yet saved (asked only when there are some).
+  bool mayDiscard(const std::string& question, const std::string& title, const std::string& yes);
+  void noteSaving(const std::string& callback, bool ok);
 
   SessionRecorder recorder_;
   RecordingDialogs dialogs_;
@@ -57,6 +60,7 @@ class FrontEnd : public QObject {
   int listener_ = 0;
   bool running_ = false;
   bool syncPending_ = false;
+  bool unsaved_ = false;  // a CVA ran and nothing has been saved since
 };
 
 // The text of a property value as a script's set step gives it.

@@ -35,4 +35,17 @@ std::string exampleFolder() {
   return {};
 }
 
+std::string userGuide() {
+  const fs::path here(programFolder());
+  std::vector<fs::path> candidates = {here / ".." / "share" / "doc" / "tessaly" / "README.md"};
+#ifdef TESSALY_SOURCE_EXAMPLES
+  candidates.emplace_back(fs::path(TESSALY_SOURCE_EXAMPLES) / ".." / "README.md");
+#endif
+  for (const fs::path& file : candidates) {
+    std::error_code ec;
+    if (fs::is_regular_file(file, ec)) return fs::weakly_canonical(file, ec).string();
+  }
+  return {};
+}
+
 }  // namespace tessaly::app

@@ -13,5 +13,8 @@ std::string resourceFolder();
 // The example data: ../share/tessaly/examples, else the source tree's examples (a build
 // that has not been installed). Empty when there is none.
 std::string exampleFolder();
+// The user guide (README.md): ../share/doc/tessaly beside the program, else the source tree's.
+// Empty when there is none.
+std::string userGuide();
 
 }  // namespace tessaly::app

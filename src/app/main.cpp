@@ -58,6 +58,7 @@ int main(int argc, char** argv) {
   tessaly::app::QtDialogs dialogs(
       [&front](double axes) { return front ? front->canvasOfAxes(axes) : nullptr; });
   dialogs.setExampleFolder(tessaly::app::exampleFolder());
+  dialogs.setMainWindow([&front]() -> QWidget* { return front ? front->mainWindow() : nullptr; });
   tessaly::app::QtClipboard clipboard;
   tessaly::app::TerminalConsole console;
   tessaly::app::FrontEnd frontEnd(dialogs, &clipboard, &console);

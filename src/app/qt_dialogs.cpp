@@ -12,8 +12,11 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QUrl>
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 
@@ -129,15 +132,48 @@ std::string QtDialogs::question(const std::string& question, const std::string& 
   return {};
 }
 
+QtDialogs::~QtDialogs() = default;
+
+// The dialog is modal to the windows, so nothing else runs meanwhile, and the events it
+// handles here keep the windows painted and its Cancel button alive.
+bool QtDialogs::progress(const std::string& title, double done, double total) {
+  constexpr int kSteps = 1000;
+  if (!progress_) {
+    progress_ = std::make_unique<QProgressDialog>(QString::fromStdString(title),
+                                                  QStringLiteral("Cancel"), 0, kSteps);
+    progress_->setWindowTitle(QString::fromStdString(title));
+    progress_->setWindowModality(Qt::ApplicationModal);
+    progress_->setMinimumDuration(300);
+  }
+  const double share = total > 0 ? done / total : 0;
+  progress_->setValue(static_cast<int>(std::clamp(share, 0.0, 1.0) * (kSteps - 1)));
+  QApplication::processEvents();
+  return !progress_->wasCanceled();
+}
+
+void QtDialogs::endProgress() {
+  progress_.reset();
+}
+
 void QtDialogs::message(const std::string& text, const std::string& title) {
   const bool error = title == "Error" || title == "Tessaly Error";
-  auto* box = new QMessageBox(error ? QMessageBox::Warning : QMessageBox::Information,
-                              title.empty() ? QStringLiteral("Tessaly") : qs(title), qs(text),
-                              QMessageBox::Ok, activeWindow());
-  box->setAttribute(Qt::WA_DeleteOnClose);
-  box->setModal(false);
-  box->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  box->show();  // returns at once: the program goes on while the message is up
+  const QString shownTitle = title.empty() ? QStringLiteral("Tessaly") : qs(title);
+  // A message of a title still on screen replaces that box's text: boxes do not pile up.
+  QPointer<QMessageBox>& box = boxes_[shownTitle];
+  if (!box) {
+    QWidget* parent = activeWindow();
+    if (!parent || qobject_cast<QMessageBox*>(parent))
+      parent = mainWindow_ ? mainWindow_() : nullptr;
+    box = new QMessageBox(QMessageBox::NoIcon, shownTitle, QString(), QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  }
+  box->setIcon(error ? QMessageBox::Warning : QMessageBox::Information);
+  box->setText(qs(text));
+  box->show();   // returns at once: the program goes on while the message is up
+  box->raise();  // in front of the window that asked for it
+  box->activateWindow();
 }
 
 std::optional<platform::Pick> QtDialogs::pick(double axesHandle) {

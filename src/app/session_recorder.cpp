@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/replace_file.h"
 #include "shell/callback.h"
 #include "shell/windows.h"
 
@@ -110,6 +111,10 @@ void SessionRecorder::markFailed() {
   if (running_) current_.failed = true;
 }
 
+void SessionRecorder::markStopped() {
+  if (running_) current_.stopped = true;
+}
+
 void SessionRecorder::endStep() {
   if (!running_) return;
   running_ = false;
@@ -139,6 +144,10 @@ std::string SessionRecorder::script(const std::string& folder) const {
     }
     const std::string lines = stepLines(e.callback, e.answers, folder);
     if (lines.empty()) continue;
+    if (e.stopped) {
+      out << "# stopped in the windows, nothing changed: " << lines;
+      continue;
+    }
     if (e.failed) out << "# this step failed in the windows as well\non-error continue\n";
     out << lines;
     if (e.failed) out << "on-error stop\n";
@@ -146,20 +155,8 @@ std::string SessionRecorder::script(const std::string& folder) const {
   return out.str();
 }
 
-bool SessionRecorder::save(const std::string& path) const {
-  const std::string folder = fs::absolute(path).parent_path().string();
-  const std::string text = script(folder);
-  const fs::path tmp = path + ".part";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out << text;
-    if (!out.flush()) return false;
-  }
-  std::error_code ec;
-  fs::rename(tmp, path, ec);
-  if (ec) fs::remove(tmp, ec);
-  return !ec;
+void SessionRecorder::save(const std::string& path) const {
+  saveFile(path, script(fs::absolute(path).parent_path().string()));
 }
 
 void RecordingDialogs::noteFile(const std::optional<platform::FileChoice>& choice) {
@@ -200,9 +197,19 @@ std::string RecordingDialogs::question(const std::string& question, const std::s
 }
 
 void RecordingDialogs::message(const std::string& text, const std::string& title) {
-  // The titles under which the program reports an error that ended an action.
-  if (title == "Error" || title == "Tessaly Error") recorder_.markFailed();
   person_->message(text, title);
+}
+
+bool RecordingDialogs::progress(const std::string& title, double done, double total) {
+  const bool goOn = person_->progress(title, done, total);
+  if (!goOn) recorder_.markStopped();
+  return goOn;
+}
+
+void RecordingDialogs::error(const std::string& text, const std::string& title) {
+  // Every error that ended an action is reported here, whatever its title.
+  recorder_.markFailed();
+  person_->error(text, title);
 }
 
 std::optional<platform::Pick> RecordingDialogs::pick(double axesHandle) {

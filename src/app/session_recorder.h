@@ -6,7 +6,8 @@
 // File answers are kept as full paths and written relative to the script's folder when they
 // lie below it. A cancelled file dialog, question or pick is written as an empty answer ''.
 // A step that failed in the windows is wrapped in "on-error continue" ... "on-error stop", so
-// that the replay passes over the same failure and stops at any other.
+// that the replay passes over the same failure and stops at any other. A step the person
+// stopped at its progress dialog changed nothing and is written as a comment only.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -29,6 +30,8 @@ class SessionRecorder {
   void answer(const Answer& a);
   // The running step failed (an error was reported).
   void markFailed();
+  // The person stopped the running step at its progress dialog.
+  void markStopped();
   void endStep();
   bool stepRunning() const { return running_; }
 
@@ -41,8 +44,8 @@ class SessionRecorder {
 
   // The whole record as a script whose relative paths are taken from `folder`.
   std::string script(const std::string& folder) const;
-  // Writes the script; false when the file cannot be written.
-  bool save(const std::string& path) const;
+  // Writes the script; a file that cannot be written is an Error naming it and the reason.
+  void save(const std::string& path) const;
 
   bool empty() const { return entries_.empty(); }
   void clear() { entries_.clear(); }
@@ -53,6 +56,7 @@ class SessionRecorder {
     std::string callback;  // a step: its callback text
     std::vector<Answer> answers;
     bool failed = false;
+    bool stopped = false;
     std::string tag, property, value;  // a set
   };
   std::vector<Entry> entries_;
@@ -88,7 +92,10 @@ class RecordingDialogs : public platform::Dialogs {
   std::string question(const std::string& question, const std::string& title,
                        const std::vector<std::string>& buttons) override;
   void message(const std::string& text, const std::string& title) override;
+  void error(const std::string& text, const std::string& title) override;
   std::optional<platform::Pick> pick(double axesHandle) override;
+  bool progress(const std::string& title, double done, double total) override;
+  void endProgress() override { person_->endProgress(); }
 
  private:
   void noteFile(const std::optional<platform::FileChoice>& choice);

@@ -1,10 +1,13 @@
 #include "cli/analyze.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
+#include "analysis/distance_tests.h"
 #include "analysis/pca.h"
 #include "cli/analyze_deformation.h"
 #include "cli/options.h"
@@ -13,12 +16,15 @@
 #include "core/group_list.h"
 #include "core/numbers.h"
 #include "core/random.h"
+#include "core/replace_file.h"
 #include "core/text.h"
 #include "core/tps.h"
 #include "dispatch/busy_pointer.h"
 #include "dispatch/components.h"
 #include "dispatch/controls.h"
+#include "dispatch/crossvalidation.h"
 #include "dispatch/group_styles.h"
+#include "dispatch/input_files.h"
 #include "dispatch/mfload.h"
 #include "dispatch/results_window.h"
 #include "dispatch/state.h"
@@ -44,6 +50,30 @@ bool hasUnknowns(const AnalyzeOptions& o) {
   return !o.unknowns.empty();
 }
 
+bool hasPermutations(const AnalyzeOptions& o) {
+  return !o.permutations.empty() && parsePermutations(o.permutations) > 0;
+}
+
+// The permutation tests compare groups: a group list of one group is refused before the run.
+void checkTwoGroups(const std::string& path) {
+  const GroupList list = readGroupList(path);
+  const double* codes = list.codes.data();
+  if (std::find_if(codes, codes + list.codes.size(), [&](double c) { return c != codes[0]; }) ==
+      codes + list.codes.size())
+    throw Error(std::string(analysis::kTooFewGroups) + ": the group list \"" + path +
+                "\" has one group");
+}
+
+bool crossValidates(const AnalyzeOptions& o) {
+  return !o.crossValidate.empty();
+}
+
+// The answers of the cross-validation dialog for the options.
+std::vector<std::string> validationAnswers(const AnalyzeOptions& o) {
+  return {o.crossValidate, o.cvRefit.empty() ? "all" : o.cvRefit,
+          o.priors.empty() ? "equal" : o.priors};
+}
+
 // Names the codes of a group list of codes from a file of lines "code name".
 void nameGroups(const std::string& path) {
   auto& state = dispatch::analysisState();
@@ -57,25 +87,13 @@ void nameGroups(const std::string& path) {
   }
 }
 
-// Replaces the file at path by text once the text is completely written.
-void writeWhole(const fs::path& path, const std::string& text) {
-  const fs::path temporary = path.string() + ".part";
-  {
-    std::ofstream out(temporary, std::ios::binary);
-    out << text;
-    out.flush();
-    if (!out) {
-      std::error_code ec;
-      fs::remove(temporary, ec);
-      throw Error("Cannot write " + path.string());
-    }
-  }
-  std::error_code ec;
-  fs::rename(temporary, path, ec);
-  if (ec) {
-    fs::remove(temporary, ec);
-    throw Error("Cannot write " + path.string());
-  }
+// The answers of a loading action for the file: its path, then the reading options when the
+// file is one that asks for them.
+std::vector<std::string> loadAnswers(const std::string& path, const LandmarkOptions& reading) {
+  std::vector<std::string> answers = {path};
+  if (hasReadingOptions(path))
+    for (std::string& a : readingAnswers(reading)) answers.push_back(std::move(a));
+  return answers;
 }
 
 // The principal components: their tables, the specimens on the first two, and the share of
@@ -98,6 +116,34 @@ void writeComponents(Act& act, Print& print, Path& outPath, const std::string& d
 
 }  // namespace
 
+std::vector<std::string> readingAnswers(const LandmarkOptions& o) {
+  const char* curves[] = {"skip", "slide", "fixed"};
+  return {o.skipIncomplete ? "skip" : "refuse", o.estimateMissing ? "estimate" : "refuse",
+          o.negativeMissing ? "1" : "0", curves[static_cast<int>(o.curves)]};
+}
+
+void addReadingOptions(CLI::App& command, LandmarkOptions& o) {
+  using Curves = LandmarkOptions::Curves;
+  static const std::map<std::string, bool> incomplete = {{"refuse", false}, {"skip", true}};
+  static const std::map<std::string, bool> missing = {{"refuse", false}, {"estimate", true}};
+  static const std::map<std::string, Curves> curves = {
+      {"skip", Curves::Skip}, {"slide", Curves::Slide}, {"fixed", Curves::Fixed}};
+  command
+      .add_option("--incomplete", o.skipIncomplete,
+                  "specimens of another landmark count: refuse (default) or skip")
+      ->transform(CLI::CheckedTransformer(incomplete));
+  command
+      .add_option("--missing", o.estimateMissing,
+                  "missing landmarks (NA, nan): refuse (default) or estimate")
+      ->transform(CLI::CheckedTransformer(missing));
+  command.add_flag("--negative-missing", o.negativeMissing,
+                   "negative coordinates mark missing landmarks");
+  command
+      .add_option("--curves", o.curves,
+                  "curve points (CURVES=): skip (default), slide (semilandmarks) or fixed")
+      ->transform(CLI::CheckedTransformer(curves));
+}
+
 std::pair<std::string, std::string> parseJackknife(const std::string& text) {
   const std::string usage =
       "--jackknife takes N,FRACTION: the number of trials (a whole number, 1 or more) and the "
@@ -116,6 +162,17 @@ std::pair<std::string, std::string> parseJackknife(const std::string& text) {
   return {n, f};
 }
 
+std::uint64_t parsePermutations(const std::string& text) {
+  if (trimBlanks(text) == "0") return 0;
+  try {
+    return analysis::parseRounds(text);
+  } catch (const Error&) {
+    throw Error(
+        "--permutations takes the number of permutation rounds: a whole number from 1 to "
+        "10000000 (0 for none), for example 10000");
+  }
+}
+
 std::vector<OutputFile> analyzeOutputs(const AnalyzeOptions& o) {
   std::vector<OutputFile> files = {
       {"report.txt", "the results text: CVA/MANOVA tests, grouping table, jackknife test"},
@@ -126,15 +183,24 @@ std::vector<OutputFile> analyzeOutputs(const AnalyzeOptions& o) {
       {"pw-scores.txt", "partial warp and uniform scores, then the centroid size"},
       {"reference.txt", "the reference configuration x1 y1 ... xk yk cs"},
       {"significance.txt", "the tests of significance of the canonical dimensions"},
+      {"dimension-tests.csv", "eigenvalue, percent and test of every canonical dimension"},
       {"membership.txt", "given and assigned group of every specimen"},
       {"assignment.txt", "assignment test with significance levels"},
       {"detailed-assignment.txt", "distance of every specimen to every group mean"},
       {"grouping.txt", "table of given against assigned groups"},
+      {"shape-variables.csv", "shape variables and centroid size of every specimen, as a table"},
+      {"procrustes-coordinates.csv", "superimposed coordinates of every specimen, as a table"},
+      {"classification.csv", "posterior and typicality probabilities of every specimen"},
   };
+  if (hasPermutations(o))
+    files.push_back({"group-distances.csv", "distances between group means, permutation tests"});
+  if (crossValidates(o))
+    files.push_back({"cv-scores.csv", "cross-validated canonical scores of every specimen"});
   if (hasUnknowns(o)) {
     files.push_back({"distances.txt", "distances of specimens and unknowns to the group means"});
     files.push_back({"unknowns-membership.txt", "assigned group of every unknown specimen"});
     files.push_back({"unknowns-cva-scores.txt", "CVA scores of the unknown specimens"});
+    files.push_back({"unknowns-classification.csv", "posterior and typicality probabilities"});
   }
   files.push_back({"procrustes.png", "the superimposed specimens"});
   files.push_back({"procrustes.svg", "the superimposed specimens"});
@@ -147,6 +213,10 @@ std::vector<OutputFile> analyzeOutputs(const AnalyzeOptions& o) {
   files.push_back({"pca.svg", "the specimens on the first two principal components"});
   files.push_back({"pca-variance.png", "the share of the variance of each component"});
   files.push_back({"pca-variance.svg", "the share of the variance of each component"});
+  if (crossValidates(o)) {
+    files.push_back({"cva-crossvalidated.png", "the cross-validated canonical scores"});
+    files.push_back({"cva-crossvalidated.svg", "the cross-validated canonical scores"});
+  }
   return files;
 }
 
@@ -163,6 +233,13 @@ void checkAnalyzeOptions(const AnalyzeOptions& o) {
   }
   if (!o.jackknife.empty()) parseJackknife(o.jackknife);
   if (!o.pcs.empty()) analysis::parseComponentChoice(o.pcs);
+  if (hasPermutations(o)) checkTwoGroups(o.groups);
+  if (!crossValidates(o) && !(o.cvRefit.empty() && o.priors.empty()))
+    throw Error("--cv-refit and --priors go with --cross-validate");
+  if (crossValidates(o)) {
+    const auto a = validationAnswers(o);
+    dispatch::parseScheme(a[0], a[1], a[2]);
+  }
   if (!o.groupNames.empty()) {
     checkInputFile(o.groupNames, "group names file");
     readGroupNames(o.groupNames);
@@ -201,6 +278,8 @@ int runAnalyze(const AnalyzeOptions& o, Session& session, std::ostream& out, std
   std::vector<OutputFile> outputs = analyzeOutputs(o);
   AnalyzeOptions withUnknowns;  // its list names every file a run can write
   withUnknowns.unknowns = "unknowns";
+  withUnknowns.permutations = "1";
+  withUnknowns.crossValidate = "loo";
   for (const OutputFile& f : analyzeOutputs(withUnknowns)) fs::remove(outDir / f.name, ec);
   for (bool components : {false, true})
     for (const OutputFile& f : deformationOutputs(kDeformationAxes, components))
@@ -215,19 +294,13 @@ int runAnalyze(const AnalyzeOptions& o, Session& session, std::ostream& out, std
     step.kind = Step::Kind::Action;
     step.name = name;
     step.args = answers;
-    const std::size_t shown = session.dialogs().messages().size();
     std::vector<std::string> unused;
     try {
-      unused = session.run(step);
+      unused = session.run(step);  // an action that fails raises its error
     } catch (const std::exception& e) {
       throw Failure{name, e.what()};
     }
-    if (!unused.empty()) {
-      // The action ended before it asked for everything: it has said why in a message box.
-      const auto& messages = session.dialogs().messages();
-      throw Failure{name, messages.size() > shown ? messages.back().text
-                                                  : "the action ended before it was complete"};
-    }
+    if (!unused.empty()) throw Failure{name, "the action ended before it was complete"};
   };
   auto print = [&](const std::string& name) {
     Step step;
@@ -239,36 +312,20 @@ int runAnalyze(const AnalyzeOptions& o, Session& session, std::ostream& out, std
       throw Failure{"print " + name, e.what()};
     }
   };
-  auto lastMessage = [&](std::size_t shown) {
-    const auto& messages = session.dialogs().messages();
-    return messages.size() > shown ? messages.back().text : std::string();
-  };
 
   try {
-    act("LoadData", {data});
-    if (!o.reference.empty()) {
-      const std::size_t shown = session.dialogs().messages().size();
-      act("LoadReference", {reference});
-      // The program falls back on the consensus when the file does not fit; here the user
-      // asked for this reference, so a fall-back would give other results than asked for.
-      if (!dispatch::isTrue(state.referencetype))
-        throw Failure{"LoadReference", lastMessage(shown)};
-    }
-    {
-      const std::size_t shown = session.dialogs().messages().size();
-      if (o.pcs.empty())
-        act("LoadGroupList", {groups});
-      else
-        act("LoadGroupListPCs", {o.pcs, groups});
-      if (state.Vmatrix.size() == 0) {
-        const std::string why = lastMessage(shown);
-        throw Failure{"LoadGroupList", why.empty() ? "the CVA did not run" : why};
-      }
-      if (!o.groupNames.empty()) nameGroups(groupNames);
-    }
+    act("LoadData", loadAnswers(data, o.reading));
+    // A reference that does not fit fails its load (the windows fall back on the consensus;
+    // here the run stops, as the user asked for this reference).
+    if (!o.reference.empty()) act("LoadReference", loadAnswers(reference, o.reading));
+    if (o.pcs.empty())
+      act("LoadGroupList", {groups});
+    else
+      act("LoadGroupListPCs", {o.pcs, groups});
+    if (!o.groupNames.empty()) nameGroups(groupNames);
     act("AuxBoxsw", {outPath("report.txt")});
     if (hasUnknowns(o)) {
-      act("LoadUData", {unknowns});
+      act("LoadUData", loadAnswers(unknowns, o.reading));
       act("LoadUGroup", {unknownCodes});
     }
     act("ShowGrouping", {});
@@ -276,6 +333,10 @@ int runAnalyze(const AnalyzeOptions& o, Session& session, std::ostream& out, std
     if (!o.jackknife.empty()) {
       const auto [trials, fraction] = parseJackknife(o.jackknife);
       act("JackKnife", {trials, fraction});
+      act("AuxBoxsw", {outPath("report.txt")});
+    }
+    if (hasPermutations(o)) {
+      act("GroupDistances", {o.permutations, outPath("group-distances.csv")});
       act("AuxBoxsw", {outPath("report.txt")});
     }
 
@@ -286,6 +347,8 @@ int runAnalyze(const AnalyzeOptions& o, Session& session, std::ostream& out, std
     act("SaveWarp", {outPath("pw-scores.txt")});
     act("SaveRef", {outPath("reference.txt")});
     act("WriteSig", {outPath("significance.txt")});
+    act("SaveTidyTables", {outPath("shape-variables.csv"), outPath("procrustes-coordinates.csv")});
+    act("SaveDimensionTests", {outPath("dimension-tests.csv")});
 
     act("SaveGroupListCVA", {outPath("membership.txt")});
     if (hasUnknowns(o)) {
@@ -299,6 +362,14 @@ int runAnalyze(const AnalyzeOptions& o, Session& session, std::ostream& out, std
       act("SaveGroupListUNCVA", {outPath("unknowns-membership.txt")});
       act("SaveUnknownCVAScores", {outPath("unknowns-cva-scores.txt")});
     }
+    // After every other step, so that dealing the folds draws no number the others use.
+    if (crossValidates(o)) {
+      act("CrossValidate", validationAnswers(o));
+      act("AuxBoxsw", {outPath("report.txt")});
+      act("SaveCVScores", {outPath("cv-scores.csv")});
+    }
+    act("SaveClassification", {outPath("classification.csv")});
+    if (hasUnknowns(o)) act("SaveUnknownsClassification", {outPath("unknowns-classification.csv")});
 
     const std::string dataName = fs::path(o.data).filename().string();
     act("ShowProcrustes", {});
@@ -307,6 +378,7 @@ int runAnalyze(const AnalyzeOptions& o, Session& session, std::ostream& out, std
       print("procrustes.png");
       print("procrustes.svg");
     }
+    if (o.ellipses) act("ConfidenceEllipses", {});
     act("ShowPCAAxis", {});
     {
       const int xAxis = static_cast<int>(dispatch::getNumber("XBox"));
@@ -315,6 +387,13 @@ int runAnalyze(const AnalyzeOptions& o, Session& session, std::ostream& out, std
                          cvAxisTitle(yAxis, state.Dmatrix), !dispatch::useCodeTable());
       print("cva.png");
       print("cva.svg");
+    }
+    if (crossValidates(o)) {
+      act("ShowCVScores", {});
+      PictureNotes notes("Cross-validated canonical variates of " + dataName,
+                         "Cross-validated CV 1", "Cross-validated CV 2", !dispatch::useCodeTable());
+      print("cva-crossvalidated.png");
+      print("cva-crossvalidated.svg");
     }
     try {
       for (OutputFile& f : writeDeformationPictures(session, outDir.string()))
@@ -357,22 +436,25 @@ std::string idsFileName(const std::string& out) {
       .string();
 }
 
-int runConvert(const std::string& in, const std::string& out, std::ostream& err) {
+int runConvert(const std::string& in, const std::string& out, std::ostream& err,
+               const LandmarkOptions& options) {
   try {
     checkInputFile(in, "TPS file");
-    std::string text;
-    if (!readWholeFile(in, text)) throw Error("The TPS file \"" + in + "\" cannot be read");
-    if (!isTpsText(text))
-      throw Error("\"" + in +
-                  "\" is not a TPS file: its first line that is not blank does not start with LM=");
-    const TpsData data = parseTps(text, in);
+    if (!hasReadingOptions(in)) {
+      readLandmarkFile(in);  // a file that is no landmark data is refused as such
+      throw Error("\"" + in + "\" is not a TPS or NTS file: it is read as numeric rows already");
+    }
+    const TpsData data = dispatch::readLandmarks(in, options);
     for (const std::string& w : data.warnings)
       err << "tessaly-batch convert: warning: " << w << "\n";
     std::string ids;
-    for (size_t i = 0; i < data.labels.size(); ++i)
-      ids += (data.labels[i].empty() ? std::to_string(i + 1) : data.labels[i]) + "\n";
-    writeWhole(out, numericText(data.rows));
-    writeWhole(idsFileName(out), ids);
+    for (size_t i = 0; i < data.labels.size(); ++i) {
+      ids += data.labels[i].empty() ? std::to_string(i + 1) : data.labels[i];
+      if (!data.images.empty()) ids += "\t" + data.images[i];
+      ids += "\n";
+    }
+    saveFile(out, numericText(data.rows));
+    saveFile(idsFileName(out), ids);
   } catch (const Error& e) {
     err << "tessaly-batch convert: " << e.what() << "\n";
     return 1;

@@ -100,18 +100,34 @@ int main(int argc, char** argv) {
                    "run the CVA on the first m principal components of shape, or on as many as "
                    "hold 95% of the variance (auto)")
       ->check(tessaly::cli::componentsCheck());
+  analyze
+      ->add_option("--permutations", options.permutations,
+                   "permutation tests of the group distances: the number of rounds, e.g. 10000")
+      ->check(tessaly::cli::permutationsCheck());
+  analyze->add_option("--cross-validate", options.crossValidate,
+                      "cross-validated classification: loo, or a number of folds");
+  analyze->add_option("--cv-refit", options.cvRefit,
+                      "what each fold refits: all (the whole analysis) or cva");
+  analyze->add_option("--priors", options.priors,
+                      "prior probabilities of the groups: equal or proportional");
   CLI::Option* seedOption = analyze->add_option("--seed", seed, "seed of the random numbers");
   analyze
       ->add_option("--threads", options.threads,
                    "threads for resampling (default: all cores, or TESSALY_THREADS)")
       ->check(tessaly::cli::threadsCheck());
+  analyze->add_flag("--ellipses", options.ellipses,
+                    "draw the 95% confidence ellipses of the groups and their means in cva.png");
   analyze->add_flag("--verbose", options.verbose,
                     "show the diagnostic lines of the numeric routines (on standard error)");
+  tessaly::cli::addReadingOptions(*analyze, options.reading);
 
   std::string convertIn, convertOut;
   CLI::App* convert = app.add_subcommand(
-      "convert", "write the landmarks of a TPS file in the numeric layout, with its IDs beside");
-  convert->add_option("in", convertIn, "TPS landmark file")->required();
+      "convert",
+      "write the landmarks of a TPS or NTS file in the numeric layout, with its IDs beside");
+  convert->add_option("in", convertIn, "TPS or NTS landmark file")->required();
+  tessaly::LandmarkOptions convertReading;
+  tessaly::cli::addReadingOptions(*convert, convertReading);
   convert->add_option("out", convertOut, "numeric landmark file to write (IDs go to OUT-ids)")
       ->required();
 
@@ -135,7 +151,8 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  if (convert->parsed()) return tessaly::cli::runConvert(convertIn, convertOut, std::cerr);
+  if (convert->parsed())
+    return tessaly::cli::runConvert(convertIn, convertOut, std::cerr, convertReading);
 
   if (analyze->parsed()) {
     if (!script.empty()) {

@@ -31,9 +31,9 @@ CLI::Validator inputFileCheck(const std::string& what) {
 
 namespace {
 
-// A validator whose message is the text of the Error that parse throws for a refused value.
-CLI::Validator checkBy(void (*parse)(const std::string&), const std::string& type,
-                       const std::string& name) {
+// A validator from a parser that throws the user's message for a value it refuses.
+template <class Parse>
+CLI::Validator parserCheck(Parse parse, const char* valueName, const char* name) {
   auto check = [parse](std::string& text) -> std::string {
     try {
       parse(text);
@@ -42,23 +42,27 @@ CLI::Validator checkBy(void (*parse)(const std::string&), const std::string& typ
     }
     return {};
   };
-  return CLI::Validator(check, type, name);
+  return CLI::Validator(check, valueName, name);
 }
 
 }  // namespace
 
 CLI::Validator jackknifeCheck() {
-  return checkBy([](const std::string& text) { parseJackknife(text); }, "N,FRACTION", "jackknife");
+  return parserCheck([](const std::string& t) { parseJackknife(t); }, "N,FRACTION", "jackknife");
 }
 
 CLI::Validator componentsCheck() {
-  return checkBy([](const std::string& text) { analysis::parseComponentChoice(text); }, "m|auto",
-                 "principal components");
+  return parserCheck([](const std::string& t) { analysis::parseComponentChoice(t); }, "m|auto",
+                     "principal components");
 }
 
 CLI::Validator threadsCheck() {
-  return checkBy([](const std::string& text) { analysis::parseThreads(text, kThreadsOption); }, "N",
-                 "threads");
+  return parserCheck([](const std::string& t) { analysis::parseThreads(t, kThreadsOption); }, "N",
+                     "threads");
+}
+
+CLI::Validator permutationsCheck() {
+  return parserCheck([](const std::string& t) { parsePermutations(t); }, "N", "permutations");
 }
 
 }  // namespace tessaly::cli

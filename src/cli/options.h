@@ -21,4 +21,7 @@ CLI::Validator threadsCheck();
 // The principal components of --pcs: auto, or a whole number of at least 2.
 CLI::Validator componentsCheck();
 
+// The rounds of the permutation tests: 0 (none) or a whole number from 1 to 10^7.
+CLI::Validator permutationsCheck();
+
 }  // namespace tessaly::cli

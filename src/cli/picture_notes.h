@@ -7,20 +7,14 @@
 #include <vector>
 
 #include "core/matrix.h"
+#include "dispatch/plot_notes.h"
 #include "platform/object_model.h"
 
 namespace tessaly::cli {
 
-// "CV 1 (58.0% of the between-group variance)": axis is 1-based; the share is the axis's
-// eigenvalue in the sum of all eigenvalues.
-std::string cvAxisTitle(int axis, const Matrix& eigenvalues);
-
-// The group codes drawn in the plot: those of the specimens, and of the unknowns when they
-// are active, each once, in increasing order.
-std::vector<double> plottedCodes();
-
-// The legend text of a code: its name, else "Group" and the code.
-std::string legendText(double code);
+using dispatch::cvAxisTitle;
+using dispatch::legendText;
+using dispatch::plottedCodes;
 
 // Sets the title and axis titles of the current axes and adds a legend axes (Tag "Legend")
 // beside it for as long as it lives; then everything is as it was before. filled: the legend's

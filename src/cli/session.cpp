@@ -11,6 +11,7 @@
 #include "core/random.h"
 #include "core/text.h"
 #include "dispatch/actions.h"
+#include "dispatch/state.h"
 #include "platform/platform.h"
 #include "platform/property_guard.h"
 #include "platform/window_files.h"
@@ -30,14 +31,17 @@ namespace {
 // The text of a failure that gave none.
 const char* const kSilentFailure = "the step failed without giving a reason";
 
-// A script has no clipboard: copying a picture fails the step and says what to do instead.
-class NoScriptClipboard : public platform::Clipboard {
- public:
-  void setPicture(const std::string&, const std::string&) override {
-    throw Error("there is no clipboard in a script; use print FILE");
-  }
-};
-NoScriptClipboard noScriptClipboard;
+}  // namespace
+
+// A script has no clipboard: a copy to it (as a recorded session holds it) does nothing, with a
+// note on the error stream, and the script goes on.
+void NoScriptClipboard::setPicture(const std::string&, const std::string&) {
+  err_ << "note: there is no clipboard in a script; the copy is skipped (print FILE writes "
+          "the picture)\n";
+  err_.flush();
+}
+
+namespace {
 
 // What turns on a control that the program switches off, by its Tag.
 std::string whatEnables(const std::string& tag) {
@@ -140,10 +144,11 @@ std::string programFolder() {
   return exe.parent_path().string();
 }
 
-Session::Session(std::ostream& out, std::ostream& err) : out_(out), err_(err), console_(&out) {
+Session::Session(std::ostream& out, std::ostream& err)
+    : out_(out), err_(err), console_(&out), clipboard_(err) {
   platform::platform().setDialogs(&dialogs_);
   platform::platform().setConsole(&console_);
-  platform::platform().setClipboard(&noScriptClipboard);
+  platform::platform().setClipboard(&clipboard_);
   dialogs_.onMessage([this](const platform::ScriptedDialogs::MessageBox& m) {
     if (m.error) return;  // the step fails with it (see run)
     if (m.title.empty()) {
@@ -185,7 +190,11 @@ void Session::watchResults() {
 }
 
 void Session::startUp(const std::string& resourceFolder) {
+  // A TESSALY_SEED that is not a whole number stops the start with its message.
+  setRandomSeed(startingSeed());
   platform::setResourceFolder(resourceFolder);
+  // As a fresh program: nothing of an earlier session in this process counts as loaded.
+  dispatch::resetAnalysisState();
   watchResults();
   const shell::Values result = shell::callFunction("Tessaly6l", {}, 1);
   mainWindow_ = result.at(0).number();

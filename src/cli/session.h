@@ -20,6 +20,15 @@
 
 namespace tessaly::cli {
 
+class NoScriptClipboard : public platform::Clipboard {
+ public:
+  explicit NoScriptClipboard(std::ostream& err) : err_(err) {}
+  void setPicture(const std::string& png, const std::string& svg) override;
+
+ private:
+  std::ostream& err_;
+};
+
 class Session {
  public:
   // Installs the session's dialogs and console on the platform for as long as it lives.
@@ -66,6 +75,7 @@ class Session {
   std::ostream& err_;
   platform::ScriptedDialogs dialogs_;
   platform::StreamConsole console_;
+  NoScriptClipboard clipboard_;
   platform::Handle mainWindow_ = -1;
   std::string baseFolder_;
   bool echoResults_ = true;

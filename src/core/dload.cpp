@@ -86,7 +86,26 @@ Eigen::Index lineCount(const char* first, const char* last) {
   return std::count(first, last, '\n') + (last[-1] != '\n');
 }
 
+// The lines in [first, last) that hold more than blanks.
+size_t filledLineCount(const char* first, const char* last) {
+  size_t count = 0;
+  while (first != last) {
+    const char* eol =
+        static_cast<const char*>(std::memchr(first, '\n', static_cast<size_t>(last - first)));
+    if (!eol) eol = last;
+    if (!isEmptyLine(std::string_view(first, static_cast<size_t>(eol - first)))) ++count;
+    first = eol == last ? last : eol + 1;
+  }
+  return count;
+}
+
 }  // namespace
+
+std::string unreadLinesWarning(const std::string& path, size_t line, size_t count) {
+  return path + ": " + std::to_string(count) + (count == 1 ? " line" : " lines") + " after line " +
+         std::to_string(line) + (count == 1 ? " was" : " were") +
+         " not read: the data end at the first empty line";
+}
 
 bool parseNumberLine(const std::string& line, std::vector<double>& numbers, std::string& bad) {
   numbers.clear();
@@ -94,7 +113,7 @@ bool parseNumberLine(const std::string& line, std::vector<double>& numbers, std:
       line, [&](double x) { numbers.push_back(x); }, bad);
 }
 
-Matrix dload(const std::string& path, bool* opened) {
+Matrix dload(const std::string& path, bool* opened, std::vector<std::string>* warnings) {
   FileBytes bytes;
   const bool open = readWholeFile(path, bytes);
   if (opened) *opened = open;
@@ -114,7 +133,12 @@ Matrix dload(const std::string& path, bool* opened) {
     const std::string_view line(p, static_cast<size_t>(eol - p));
     p = eol == last ? last : eol + 1;
     ++lineNo;
-    if (lineNo > 1 && isEmptyLine(line)) break;
+    if (lineNo > 1 && isEmptyLine(line)) {
+      // Notes after the data are allowed, but rows lost to a stray empty line must show.
+      const size_t unread = warnings ? filledLineCount(p, last) : 0;
+      if (unread) warnings->push_back(unreadLinesWarning(path, lineNo, unread));
+      break;
+    }
     Eigen::Index count = 0;
     const bool read = rows == 0 ? parseNumberLine(std::string(line), first, bad)
                                 : scanLine(

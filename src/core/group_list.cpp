@@ -89,7 +89,7 @@ std::string lineError(const std::string& path, size_t line, const std::string& w
 GroupList readGroupList(const std::string& path, bool* opened, const GroupNames& known) {
   try {
     GroupList list;
-    list.codes = dload(path, opened);
+    list.codes = dload(path, opened, &list.warnings);
     return list;
   } catch (const Error&) {
     const std::vector<std::string> names = nameLines(path);

@@ -16,6 +16,7 @@ using GroupNames = std::vector<std::string>;
 struct GroupList {
   Matrix codes;      // as dload returns them for a numeric list; a column for a name list
   GroupNames names;  // empty for a numeric list
+  std::vector<std::string> warnings;  // dload's, for a numeric list
 };
 
 // Reads a group list. A file that dload reads is read exactly as dload reads it. A file in

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/error.h"
 #include "core/numbers.h"
 #include "core/text.h"
 
@@ -10,19 +11,26 @@ namespace tessaly {
 
 namespace {
 
-std::uint64_t startSeed() {
-  if (const char* text = std::getenv("TESSALY_SEED"); text && *text) {
-    // Anything but a whole number of 0 or more falls through to a fresh seed.
-    if (std::uint64_t seed = 0; parseCount(trimBlanks(text), seed)) return seed;
-  }
+std::uint64_t freshSeed() {
   std::random_device device;
   return (static_cast<std::uint64_t>(device()) << 32) ^ device();
 }
 
 }  // namespace
 
+std::uint64_t startingSeed() {
+  const char* text = std::getenv("TESSALY_SEED");
+  if (!text || trimBlanks(text).empty()) return freshSeed();
+  std::uint64_t seed = 0;
+  if (!parseCount(trimBlanks(text), seed))
+    throw Error("TESSALY_SEED must be a whole number of 0 or more, not \"" + std::string(text) +
+                "\"");
+  return seed;
+}
+
 RandomEngine& randomEngine() {
-  static RandomEngine engine(startSeed());
+  // Both faces seed the engine at start (startingSeed); until then it runs from a fresh seed.
+  static RandomEngine engine(freshSeed());
   return engine;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The program's one source of random numbers (simulated distance ranges, jackknife draws).
-// Seeded from the TESSALY_SEED environment variable when it is set, from a fresh random seed
-// otherwise; setRandomSeed makes a run repeatable from then on.
+// Both faces seed it at start with startingSeed(); setRandomSeed makes a run repeatable from
+// then on.
 #include <cstdint>
 #include <random>
 
@@ -11,5 +11,10 @@ using RandomEngine = std::mt19937_64;
 
 RandomEngine& randomEngine();
 void setRandomSeed(std::uint64_t seed);
+
+// The seed of a run: the whole number of 0 or more that the TESSALY_SEED environment variable
+// holds (blanks around it allowed), or a fresh random seed when it is unset or empty. Any other
+// value is refused with an Error that quotes it.
+std::uint64_t startingSeed();
 
 }  // namespace tessaly

@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/error.h"
+
 namespace tessaly {
 
 namespace fs = std::filesystem;
@@ -35,8 +37,18 @@ mode_t newFileMode() {
 
 ReplaceResult writeInPlace(const fs::path& target, std::string_view bytes) {
   std::FILE* file = std::fopen(target.c_str(), "wb");
-  if (!file) return {};
+  if (!file) return {false, errno};
   return {true, writeAndClose(file, bytes, false)};
+}
+
+// The last byte of a file, or EOF when it is empty or cannot be read.
+int lastByte(const std::string& path) {
+  std::FILE* in = std::fopen(path.c_str(), "rb");
+  if (!in) return EOF;
+  int c = EOF;
+  if (std::fseek(in, -1, SEEK_END) == 0) c = std::fgetc(in);
+  std::fclose(in);
+  return c;
 }
 
 }  // namespace
@@ -50,14 +62,17 @@ ReplaceResult replaceFile(const std::string& path, std::string_view bytes) {
     if (!ec) target = real;
   }
   const bool exists = fs::exists(target, ec);
-  if (exists && fs::is_directory(target, ec)) return {};
-  if (exists && ::access(target.c_str(), W_OK) != 0) return {};
+  if (exists && fs::is_directory(target, ec)) return {false, EISDIR};
+  if (exists && ::access(target.c_str(), W_OK) != 0) return {false, errno};
 
   fs::path folder = target.parent_path();
   if (folder.empty()) folder = ".";
   std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
   const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return exists ? writeInPlace(target, bytes) : ReplaceResult{};
+  if (fd < 0) {
+    const int err = errno;
+    return exists ? writeInPlace(target, bytes) : ReplaceResult{false, err};
+  }
 
   struct stat old {};
   ::fchmod(fd, exists && ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : newFileMode());
@@ -72,6 +87,30 @@ ReplaceResult replaceFile(const std::string& path, std::string_view bytes) {
   if (!err && std::rename(temp.c_str(), target.c_str()) != 0) err = errno;
   if (err) ::unlink(temp.c_str());
   return {true, err};
+}
+
+std::string writeFailureText(const std::string& path, int error) {
+  return "Cannot write " + path + ": " + std::generic_category().message(error);
+}
+
+void saveFile(const std::string& path, std::string_view bytes) {
+  const ReplaceResult result = replaceFile(path, bytes);
+  if (!result.written()) throw Error(writeFailureText(path, result.error ? result.error : EIO));
+}
+
+void appendToFile(const std::string& path, std::string_view bytes) {
+  const int last = lastByte(path);
+  std::FILE* file = std::fopen(path.c_str(), "ab");
+  if (!file) throw Error(writeFailureText(path, errno));
+  const bool separate = last != EOF && last != '\n' && !(!bytes.empty() && bytes.front() == '\n');
+  int err = 0;
+  if (separate && std::fputc('\n', file) == EOF) err = errno;
+  if (err) {
+    std::fclose(file);
+  } else {
+    err = writeAndClose(file, bytes, false);
+  }
+  if (err) throw Error(writeFailureText(path, err));
 }
 
 }  // namespace tessaly

@@ -5,28 +5,20 @@
 #include <cmath>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <optional>
 #include <utility>
 
 #include "core/dload.h"
 #include "core/error.h"
+#include "core/line_reader.h"
 
 namespace tessaly {
 
 namespace {
 
 constexpr std::string_view kBlanks = " \t";
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-// At most this many specimens are named in the warning about a missing SCALE.
-constexpr size_t kNamedInWarning = 20;
-
-std::string_view trim(std::string_view s) {
-  const size_t a = s.find_first_not_of(" \t\r\n");
-  if (a == std::string_view::npos) return {};
-  const size_t b = s.find_last_not_of(" \t\r\n");
-  return s.substr(a, b - a + 1);
-}
 
 char upper(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
@@ -48,7 +40,7 @@ struct Keyword {
 };
 
 std::optional<Keyword> keywordOf(std::string_view line) {
-  line = trim(line);
+  line = trimLine(line);
   if (line.empty() || !isLetter(line[0])) return std::nullopt;
   size_t i = 0;
   while (i < line.size() && isNameChar(line[i])) ++i;
@@ -56,50 +48,8 @@ std::optional<Keyword> keywordOf(std::string_view line) {
   if (eq == std::string_view::npos || line[eq] != '=') return std::nullopt;
   Keyword k;
   for (size_t j = 0; j < i; ++j) k.name += upper(line[j]);
-  k.value = trim(line.substr(eq + 1));
+  k.value = trimLine(line.substr(eq + 1));
   return k;
-}
-
-// Splits text into lines at LF, CR LF or a lone CR.
-class LineReader {
- public:
-  explicit LineReader(std::string_view text) : text_(text) {
-    if (text_.substr(0, kUtf8Bom.size()) == kUtf8Bom) text_.remove_prefix(kUtf8Bom.size());
-  }
-  bool next(std::string_view& line) {
-    if (pos_ >= text_.size()) return false;
-    start_ = pos_;
-    size_t end = pos_;
-    while (end < text_.size() && text_[end] != '\n' && text_[end] != '\r') ++end;
-    line = text_.substr(pos_, end - pos_);
-    pos_ = end;
-    if (pos_ < text_.size() && text_[pos_] == '\r') ++pos_;
-    if (pos_ < text_.size() && text_[pos_] == '\n' && (end == pos_ || text_[pos_ - 1] == '\r'))
-      ++pos_;
-    ++number_;
-    return true;
-  }
-  size_t number() const { return number_; }
-  // Where the line read last starts.
-  size_t start() const { return start_; }
-
- private:
-  std::string_view text_;
-  size_t pos_ = 0;
-  size_t start_ = 0;
-  size_t number_ = 0;
-};
-
-bool parseDouble(std::string_view word, double& x) {
-  const char* first = word.data();
-  const char* last = first + word.size();
-  if (first != last && *first == '+') ++first;
-  auto [end, ec] = std::from_chars(first, last, x);
-  if (ec == std::errc::result_out_of_range && end == last) {
-    x = HUGE_VAL;  // reported as not finite
-    return true;
-  }
-  return ec == std::errc() && end == last;
 }
 
 // A whole number of at least `least` written as the value of a keyword.
@@ -108,30 +58,97 @@ bool parseCount(std::string_view value, long least, long& n) {
   return ec == std::errc() && end == value.data() + value.size() && n >= least;
 }
 
-// What is known of the specimen being read, for its row and for messages.
+// A line of text where a landmark line could stand: its first word is no number and no mark
+// of a missing value, and it does not start as a number does.
+bool isTextLine(std::string_view line) {
+  line = trimLine(line);
+  const std::string_view word = line.substr(0, line.find_first_of(kBlanks));
+  const char c = word.empty() ? '0' : word[0];
+  if ((c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.') return false;
+  double x = 0;
+  return !parseCoordinate(word, x) && !isMissingWord(word);
+}
+
+// The file name of an IMAGE= value, without its folder (either kind of separator).
+std::string withoutFolder(std::string_view image) {
+  const size_t slash = image.find_last_of("/\\");
+  return std::string(slash == std::string_view::npos ? image : image.substr(slash + 1));
+}
+
+// What is known of one specimen, for its row and for messages. Its coordinates lie in the
+// parser's flat store from `offset` on: the landmarks, then the points of its curves.
 struct Specimen {
   size_t number = 0;  // 1-based
   long k = 0;
-  std::vector<double> xy;
+  size_t offset = 0;
+  size_t read = 0;  // coordinate pairs read (landmarks and curve points)
   std::string id, image;
   double scale = 1;
   bool hasScale = false;
-  long pointsLeft = 0;  // curve points still to skip
+  std::vector<long> curves;  // points of each curve read
+  long curvesDeclared = 0;
+  long pointsLeft = 0;  // curve points still to read
   long pointsOfCurve = 0;
+  std::vector<Eigen::Index> missing;
 };
+
+std::string who(const Specimen& s) {
+  std::string text = "specimen " + std::to_string(s.number);
+  if (!s.id.empty()) text += " (ID " + s.id + ")";
+  return text;
+}
+
+std::string formatCount(std::string text, size_t a, long b) {
+  auto put = [&text](const std::string& mark, const std::string& value) {
+    const size_t at = text.find(mark);
+    if (at != std::string::npos) text.replace(at, mark.size(), value);
+  };
+  put("%1", std::to_string(a));
+  put("%2", std::to_string(b));
+  return text;
+}
+
+// The centroid size of the first k landmarks of xy.
+double centroidSize(const double* xy, size_t k) {
+  double cx = 0, cy = 0;
+  for (size_t j = 0; j < k; ++j) cx += xy[2 * j], cy += xy[2 * j + 1];
+  cx /= static_cast<double>(k);
+  cy /= static_cast<double>(k);
+  double ss = 0;
+  for (size_t j = 0; j < k; ++j) {
+    const double dx = xy[2 * j] - cx, dy = xy[2 * j + 1] - cy;
+    ss += dx * dx + dy * dy;
+  }
+  return std::sqrt(ss);
+}
+
+// True when the present landmarks of xy (k of them) all lie on one point.
+bool allCoincide(const double* xy, size_t k) {
+  bool first = true;
+  double x0 = 0, y0 = 0;
+  for (size_t j = 0; j < k; ++j) {
+    const double x = xy[2 * j], y = xy[2 * j + 1];
+    if (std::isnan(x) || std::isnan(y)) continue;
+    if (first) {
+      x0 = x, y0 = y, first = false;
+    } else if (x != x0 || y != y0) {
+      return false;
+    }
+  }
+  return true;
+}
 
 class TpsParser {
  public:
-  TpsParser(std::string_view text, const std::string& path)
-      : text_(text), lines_(text), path_(path) {}
+  TpsParser(std::string_view text, const std::string& path, const LandmarkOptions& options)
+      : text_(text), lines_(text), path_(path), options_(options) {}
 
   TpsData run() {
     std::string_view line;
     while (lines_.next(line)) readLine(line);
     if (current_.number != 0) {
       if (landmarksMissing())
-        fail(formatCount("the file ends after %1 of its %2 landmarks", current_.xy.size() / 2,
-                         current_.k));
+        fail(formatCount("the file ends after %1 of its %2 landmarks", current_.read, current_.k));
       if (current_.pointsLeft > 0)
         fail(formatCount("the file ends after %1 of the %2 points of a curve",
                          static_cast<size_t>(current_.pointsOfCurve - current_.pointsLeft),
@@ -142,11 +159,12 @@ class TpsParser {
   }
 
  private:
-  bool landmarksMissing() const { return current_.xy.size() < 2 * static_cast<size_t>(current_.k); }
+  bool landmarksMissing() const { return current_.read < static_cast<size_t>(current_.k); }
+  bool keepCurves() const { return options_.curves != LandmarkOptions::Curves::Skip; }
 
   void readLine(std::string_view line) {
     const size_t first = line.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return;
+    if (first == std::string_view::npos || line[first] == '#') return;
     // Keywords start with a letter; landmark lines (the bulk of a file) do not.
     if (isLetter(line[first])) {
       if (auto kw = keywordOf(line)) {
@@ -154,12 +172,19 @@ class TpsParser {
         return;
       }
     }
+    if (isTextLine(line))
+      fail("the line \"" + std::string(trimLine(line)) +
+           "\" is neither a landmark (x y) nor a keyword (NAME=value)");
     if (current_.number == 0) fail("a line of numbers before the first LM=");
     if (landmarksMissing()) {
       readLandmark(line);
     } else if (current_.pointsLeft > 0) {
       --current_.pointsLeft;
-      ++skippedPoints_;
+      ++current_.curves.back();
+      if (keepCurves())
+        readLandmark(line);
+      else
+        ++skippedPoints_;
     } else {
       fail(formatCount("more landmark lines than the %1 of its LM=", size_t(current_.k), 0));
     }
@@ -174,40 +199,56 @@ class TpsParser {
       startSpecimen(kw.value);
       return;
     }
+    if (!isSpecimenKeyword(kw.name)) {
+      // NUM= and the like number or describe the file; they carry no landmarks.
+      if (kw.name != "NUM" && std::find(skippedKeywords_.begin(), skippedKeywords_.end(),
+                                        kw.name) == skippedKeywords_.end())
+        skippedKeywords_.push_back(kw.name);
+      return;
+    }
     if (current_.number == 0) fail("the keyword " + kw.name + "= comes before the first LM=");
     if (landmarksMissing())
-      fail(formatCount("its landmark block ends after %1 of its %2 landmarks",
-                       current_.xy.size() / 2, current_.k));
+      fail(formatCount("its landmark block ends after %1 of its %2 landmarks", current_.read,
+                       current_.k));
     if (current_.pointsLeft > 0)
       fail(formatCount("a curve ends after %1 of its %2 points",
                        static_cast<size_t>(current_.pointsOfCurve - current_.pointsLeft),
                        current_.pointsOfCurve));
+    readSpecimenKeyword(kw);
+  }
+
+  static bool isSpecimenKeyword(const std::string& name) {
+    for (const char* known : {"ID", "IMAGE", "COMMENT", "VARIABLES", "SCALE", "CURVES", "POINTS"})
+      if (name == known) return true;
+    return false;
+  }
+
+  void readSpecimenKeyword(const Keyword& kw) {
     if (kw.name == "ID") {
       current_.id = std::string(kw.value);
     } else if (kw.name == "IMAGE") {
       current_.image = std::string(kw.value);
-    } else if (kw.name == "COMMENT" || kw.name == "VARIABLES") {
-      // kept by digitising programs for their own use
     } else if (kw.name == "SCALE") {
       readScale(kw.value);
     } else if (kw.name == "CURVES") {
-      long c = 0;
-      if (!parseCount(kw.value, 0, c))
+      if (!parseCount(kw.value, 0, current_.curvesDeclared))
         fail("CURVES= must give a whole number of curves, not \"" + std::string(kw.value) + "\"");
     } else if (kw.name == "POINTS") {
       long p = 0;
       if (!parseCount(kw.value, 0, p))
         fail("POINTS= must give a whole number of points, not \"" + std::string(kw.value) + "\"");
       current_.pointsLeft = current_.pointsOfCurve = p;
-    } else {
-      fail("the keyword " + kw.name + "= is not one that Tessaly reads");
+      current_.curves.push_back(0);
     }
+    // COMMENT= and VARIABLES= are kept by digitising programs for their own use.
   }
 
   void readScale(std::string_view value) {
     if (value.empty()) return;  // an empty SCALE means 1
     double s = 0;
-    if (!parseDouble(value, s) || !std::isfinite(s) || !(s > 0))
+    // SCALE=0 makes every landmark coincide: such a specimen is left out or refused as one
+    // that cannot be analysed, not as a misread file.
+    if (!parseCoordinate(value, s) || !std::isfinite(s) || !(s >= 0))
       fail("SCALE= must be a positive number, not \"" + std::string(value) + "\"");
     current_.scale = s;
     current_.hasScale = true;
@@ -217,14 +258,12 @@ class TpsParser {
     if (current_.number != 0) finishSpecimen();
     current_ = Specimen{};
     current_.number = ++count_;
-    current_.xy.reserve(2 * static_cast<size_t>(std::max(k_, 0L)));
+    current_.offset = values_.size();
     long k = 0;
-    if (!parseCount(value, 1, k))
+    if (!parseCount(value, 0, k))
       fail("LM= must give a whole number of landmarks, not \"" + std::string(value) + "\"");
-    if (k_ != 0 && k != k_)
-      fail(formatCount("it has %1 landmarks where the specimens before it have %2", size_t(k), k_));
-    k_ = current_.k = k;
-    if (rows_.empty()) rows_.reserve(text_.size() / 8);
+    current_.k = k;
+    if (values_.empty()) values_.reserve(text_.size() / 8);
   }
 
   void readLandmark(std::string_view line) {
@@ -238,81 +277,181 @@ class TpsParser {
       while (end < size && line[end] != ' ' && line[end] != '\t') ++end;
       std::string_view word = line.substr(pos, end - pos);
       double x = 0;
-      if (!parseDouble(word, x)) fail(notANumber(word));
-      if (!std::isfinite(x)) fail("\"" + std::string(word) + "\" is not a finite number");
+      if (isMissingWord(word))
+        x = std::nan("");
+      else if (!parseCoordinate(word, x))
+        fail("\"" + std::string(word) + "\" is not a number");
+      else if (!std::isfinite(x))
+        fail("\"" + std::string(word) + "\" is not a finite number");
       if (n < 2) xy[n] = x;
       ++n;
       pos = end;
     }
     if (n != 2)
       fail(formatCount("a landmark line holds %1 numbers where it must hold two (x y)", n, 2));
-    current_.xy.push_back(xy[0]);
-    current_.xy.push_back(xy[1]);
-  }
-
-  static std::string notANumber(std::string_view word) {
-    std::string text = "\"" + std::string(word) + "\" is not a number";
-    std::string u;
-    for (char c : word) u += upper(c);
-    if (u == "NA")
-      text += " (missing landmarks are not estimated: complete the specimen or leave it out)";
-    return text;
+    const bool negative = options_.negativeMissing && (xy[0] < 0 || xy[1] < 0);
+    if (std::isnan(xy[0]) || std::isnan(xy[1]) || negative) {
+      xy[0] = xy[1] = std::nan("");
+      current_.missing.push_back(static_cast<Eigen::Index>(current_.read));
+    }
+    values_.push_back(xy[0]);
+    values_.push_back(xy[1]);
+    ++current_.read;
   }
 
   void finishSpecimen() {
     Specimen& s = current_;
-    const size_t k = static_cast<size_t>(s.k);
-    double cx = 0, cy = 0;
-    for (size_t j = 0; j < k; ++j) {
-      if (s.hasScale) s.xy[2 * j] *= s.scale, s.xy[2 * j + 1] *= s.scale;
-      cx += s.xy[2 * j];
-      cy += s.xy[2 * j + 1];
-    }
-    cx /= static_cast<double>(k);
-    cy /= static_cast<double>(k);
-    double ss = 0;
-    for (size_t j = 0; j < k; ++j) {
-      const double dx = s.xy[2 * j] - cx, dy = s.xy[2 * j + 1] - cy;
-      ss += dx * dx + dy * dy;
-    }
-    rows_.insert(rows_.end(), s.xy.begin(), s.xy.end());
-    rows_.push_back(std::sqrt(ss));
-    labels_.push_back(!s.id.empty() ? s.id : s.image);
+    if (static_cast<long>(s.curves.size()) != s.curvesDeclared && keepCurves())
+      fail(formatCount("CURVES= gives %1 curves, but %2 POINTS= blocks follow",
+                       static_cast<size_t>(s.curvesDeclared), static_cast<long>(s.curves.size())));
     if (s.hasScale)
-      ++scaled_;
-    else
-      unscaled_.push_back(who(s));
+      for (size_t j = s.offset; j < values_.size(); ++j) values_[j] *= s.scale;
+    specimens_.push_back(std::move(s));
+  }
+
+  // The landmark count of most specimens (the first such count in the file on a tie), among
+  // those that have landmarks.
+  long commonCount() const {
+    std::map<long, size_t> counts;
+    for (const Specimen& s : specimens_)
+      if (s.k > 0) ++counts[s.k];
+    long best = 0;
+    size_t most = 0;
+    for (const Specimen& s : specimens_)
+      if (s.k > 0 && counts[s.k] > most) most = counts[s.k], best = s.k;
+    return best;
+  }
+
+  bool degenerate(const Specimen& s) const {
+    return allCoincide(values_.data() + s.offset, static_cast<size_t>(s.k));
   }
 
   TpsData finish() {
     TpsData out;
-    const Eigen::Index n = static_cast<Eigen::Index>(count_), cols = 2 * k_ + 1;
-    out.rows =
-        Eigen::Map<const Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::RowMajor>>(
-            rows_.data(), n, cols);
-    out.labels = std::move(labels_);
-    if (scaled_ > 0 && !unscaled_.empty()) out.warnings.push_back(scaleWarning());
+    out.specimens = specimens_.size();
+    std::vector<std::string> placeholders, odd;
+    const long k = commonCount();
+    std::vector<const Specimen*> kept;
+    for (const Specimen& s : specimens_) {
+      if (s.k == 0)
+        placeholders.push_back(who(s));
+      else if (s.k != k || degenerate(s))
+        odd.push_back(who(s) + (s.k != k ? " (" + std::to_string(s.k) + " landmarks)"
+                                         : " (all landmarks coincide)"));
+      else
+        kept.push_back(&s);
+    }
+    if (!placeholders.empty())
+      out.warnings.push_back(
+          path_ + ": " + std::to_string(placeholders.size()) +
+          " specimens have no landmarks (LM=0) and were skipped: " + nameList(placeholders));
+    if (kept.empty()) failFile("no specimen holds landmarks that can be analysed");
+    if (!odd.empty()) leaveOut(out, odd, k, kept.size());
+    checkCurves(kept);
+    checkMissing(kept, out);
+    build(kept, k, out);
+    if (!skippedKeywords_.empty())
+      out.warnings.push_back(path_ + ": the keywords " + nameList(skippedKeywords_) +
+                             " carry no landmarks and were skipped");
+    return out;
+  }
+
+  void leaveOut(TpsData& out, const std::vector<std::string>& odd, long k, size_t n) const {
+    const std::string counts = std::to_string(n) + " of the " + std::to_string(specimens_.size()) +
+                               " specimens have " + std::to_string(k) + " landmarks; ";
+    if (!options_.skipIncomplete)
+      failFile(counts + std::to_string(odd.size()) +
+               " cannot be analysed with them: " + nameList(odd) +
+               ". Complete them, or skip them (--incomplete skip) to load only the specimens "
+               "with " +
+               std::to_string(k) + " landmarks");
+    out.warnings.push_back(path_ + ": " + counts + "the other " + std::to_string(odd.size()) +
+                           " were skipped: " + nameList(odd));
+  }
+
+  void checkCurves(const std::vector<const Specimen*>& kept) const {
+    if (!keepCurves()) return;
+    for (const Specimen* s : kept)
+      if (s->curves != kept.front()->curves)
+        failFile(who(*s) + " has other curves (CURVES= and POINTS=) than " + who(*kept.front()) +
+                 "; every specimen must have the same curves with the same numbers of points");
+  }
+
+  void checkMissing(const std::vector<const Specimen*>& kept, TpsData& out) const {
+    std::vector<std::string> named;
+    bool complete = false;
+    for (const Specimen* s : kept) {
+      complete = complete || s->missing.empty();
+      if (s->missing.empty()) continue;
+      std::string text = who(*s) + ": landmark";
+      if (s->missing.size() > 1) text += "s";
+      for (size_t i = 0; i < s->missing.size(); ++i)
+        text += (i ? ", " : " ") + std::to_string(s->missing[i] + 1);
+      named.push_back(text);
+      const size_t present = s->read - s->missing.size();
+      if (options_.estimateMissing && present < 3)
+        failFile(who(*s) + " has " + std::to_string(present) +
+                 " landmarks present; at least three are needed to estimate the missing ones");
+    }
+    if (named.empty()) return;
+    if (!options_.estimateMissing)
+      failFile("missing landmarks (NA, nan" +
+               std::string(options_.negativeMissing ? ", negative coordinates" : "") + ") in " +
+               std::to_string(named.size()) + " specimens: " + nameList(named, 10) +
+               ". Estimate them from the complete specimens (--missing estimate), or complete or "
+               "leave out those specimens");
+    if (!complete)
+      failFile(
+          "every specimen has missing landmarks; estimating them needs at least one complete "
+          "specimen");
+    out.warnings.push_back(path_ + ": missing landmarks estimated in " +
+                           std::to_string(named.size()) + " specimens: " + nameList(named, 10));
+  }
+
+  void build(const std::vector<const Specimen*>& kept, long k, TpsData& out) {
+    const size_t points = kept.front()->read;
+    const Eigen::Index n = static_cast<Eigen::Index>(kept.size());
+    const Eigen::Index cols = 2 * static_cast<Eigen::Index>(points) + 1;
+    out.rows.resize(n, cols);
+    out.labels.reserve(kept.size());
+    out.images.reserve(kept.size());
+    bool anyMissing = false, anyImage = false;
+    size_t scaled = 0;
+    std::vector<std::string> unscaled;
+    for (Eigen::Index i = 0; i < n; ++i) {
+      const Specimen& s = *kept[static_cast<size_t>(i)];
+      const double* xy = values_.data() + s.offset;
+      for (Eigen::Index j = 0; j + 1 < cols; ++j) out.rows(i, j) = xy[j];
+      out.rows(i, cols - 1) = centroidSize(xy, points);
+      out.labels.push_back(!s.id.empty() ? s.id : s.image);
+      out.images.push_back(withoutFolder(s.image));
+      anyImage = anyImage || !s.image.empty();
+      anyMissing = anyMissing || !s.missing.empty();
+      if (s.hasScale)
+        ++scaled;
+      else
+        unscaled.push_back(who(s));
+    }
+    if (!anyImage) out.images.clear();
+    if (anyMissing)
+      for (const Specimen* s : kept) out.missing.push_back(s->missing);
+    if (kept.size() != specimens_.size())
+      for (const Specimen* s : kept) out.kept.push_back(s->number);
+    if (keepCurves()) {
+      out.kinds.assign(static_cast<size_t>(k), 0);
+      const bool slide = options_.curves == LandmarkOptions::Curves::Slide;
+      for (size_t c = 0; c < kept.front()->curves.size(); ++c)
+        out.kinds.insert(out.kinds.end(), static_cast<size_t>(kept.front()->curves[c]),
+                         slide ? static_cast<int>(c + 1) : 0);
+    }
+    if (scaled > 0 && !unscaled.empty())
+      out.warnings.push_back(
+          path_ + ": " + std::to_string(unscaled.size()) + " of " + std::to_string(kept.size()) +
+          " specimens have no SCALE= and are taken at scale 1: " + nameList(unscaled));
     if (skippedPoints_ > 0)
       out.warnings.push_back(path_ + ": " + std::to_string(skippedPoints_) +
                              " curve points (POINTS= blocks) were skipped; only the landmarks "
                              "are read");
-    return out;
-  }
-
-  std::string scaleWarning() const {
-    std::string names;
-    for (size_t i = 0; i < unscaled_.size() && i < kNamedInWarning; ++i)
-      names += (i ? ", " : "") + unscaled_[i];
-    if (unscaled_.size() > kNamedInWarning)
-      names += " and " + std::to_string(unscaled_.size() - kNamedInWarning) + " more";
-    return path_ + ": " + std::to_string(unscaled_.size()) + " of " + std::to_string(count_) +
-           " specimens have no SCALE= and are taken at scale 1: " + names;
-  }
-
-  static std::string who(const Specimen& s) {
-    std::string text = "specimen " + std::to_string(s.number);
-    if (!s.id.empty()) text += " (ID " + s.id + ")";
-    return text;
   }
 
   // The ID of the specimen being read, looked for from the current line up to the next LM=
@@ -343,42 +482,61 @@ class TpsParser {
     throw Error(where + what);
   }
 
-  static std::string formatCount(std::string text, size_t a, long b) {
-    auto put = [&text](const std::string& mark, const std::string& value) {
-      const size_t at = text.find(mark);
-      if (at != std::string::npos) text.replace(at, mark.size(), value);
-    };
-    put("%1", std::to_string(a));
-    put("%2", std::to_string(b));
-    return text;
+  [[noreturn]] void failFile(const std::string& what) const {
+    throw Error("Cannot read " + path_ + ": " + what);
   }
 
   std::string_view text_;
   LineReader lines_;
   std::string path_;
+  LandmarkOptions options_;
   Specimen current_;
   size_t count_ = 0;
-  long k_ = 0;
-  std::vector<double> rows_;
-  std::vector<std::string> labels_;
-  size_t scaled_ = 0;
-  std::vector<std::string> unscaled_;
+  std::vector<double> values_;
+  std::vector<Specimen> specimens_;
+  std::vector<std::string> skippedKeywords_;
   size_t skippedPoints_ = 0;
 };
 
-// The first line of a file that is not blank (at most 4096 characters of it).
+// The first line of a file that is not blank and no # comment (at most 4096 characters).
 std::string firstLine(const std::string& path, bool& opened) {
   std::ifstream in(path, std::ios::binary);
   opened = static_cast<bool>(in);
   std::string line;
   char c = 0;
   while (line.size() < 4096 && in.get(c)) {
-    const bool end = c == '\r' || c == '\n';
-    if (end && !trim(line).empty() && line != kUtf8Bom) break;
-    if (!end) line += c;
+    if (c != '\r' && c != '\n') {
+      line += c;
+      continue;
+    }
+    std::string_view seen = trimLine(line);
+    if (seen.substr(0, kUtf8Bom.size()) == kUtf8Bom) seen = trimLine(seen.substr(kUtf8Bom.size()));
+    if (!seen.empty() && seen[0] != '#') break;
+    line.clear();
   }
   if (line.substr(0, kUtf8Bom.size()) == kUtf8Bom) line.erase(0, kUtf8Bom.size());
   return line;
+}
+
+bool endsWithNts(const std::string& path) {
+  if (path.size() < 4) return false;
+  std::string end = path.substr(path.size() - 4);
+  for (char& c : end) c = upper(c);
+  return end == ".NTS";
+}
+
+// True when the first word of the line is a number (a numeric landmark file starts so).
+bool startsWithNumber(std::string_view line) {
+  line = trimLine(line);
+  const std::string_view word = line.substr(0, line.find_first_of(" \t,"));
+  double x = 0;
+  return parseCoordinate(word, x);
+}
+
+std::string readAll(const std::string& path) {
+  std::string text;
+  readWholeFile(path, text);
+  return text;
 }
 
 }  // namespace
@@ -387,15 +545,23 @@ bool isTpsText(std::string_view text) {
   LineReader lines(text);
   std::string_view line;
   while (lines.next(line)) {
-    if (trim(line).empty()) continue;
+    const std::string_view t = trimLine(line);
+    if (t.empty() || t[0] == '#') continue;
     auto kw = keywordOf(line);
-    return kw && (kw->name == "LM" || kw->name == "LM3");
+    return kw && (kw->name == "LM" || kw->name == "LM3" || kw->name == "NUM");
   }
   return false;
 }
 
-TpsData parseTps(std::string_view text, const std::string& path) {
-  return TpsParser(text, path).run();
+TpsData parseTps(std::string_view text, const std::string& path, const LandmarkOptions& options) {
+  return TpsParser(text, path, options).run();
+}
+
+std::string notLandmarkData(const std::string& path) {
+  return "Cannot read " + path +
+         ": the file is not landmark data. Tessaly reads numeric rows (x1 y1 ... xk yk and the "
+         "centroid size, one specimen a line), TPS files (LM= blocks) and NTS files (a header "
+         "1 N C 0)";
 }
 
 bool readWholeFile(const std::string& path, std::string& text) {
@@ -414,7 +580,13 @@ bool readWholeFile(const std::string& path, std::string& text) {
   return true;
 }
 
-TpsData readLandmarkFile(const std::string& path, bool* opened) {
+bool hasReadingOptions(const std::string& path) {
+  bool ok = true;
+  const std::string start = firstLine(path, ok);
+  return ok && (isTpsText(start) || endsWithNts(path) || isNtsText(start));
+}
+
+TpsData readLandmarkFile(const std::string& path, bool* opened, const LandmarkOptions& options) {
   bool ok = true;
   const std::string start = firstLine(path, ok);
   if (ok && isTpsText(start)) {
@@ -426,11 +598,18 @@ TpsData readLandmarkFile(const std::string& path, bool* opened) {
       auto buffer = std::make_unique_for_overwrite<char[]>(static_cast<size_t>(size) + 1);
       in.read(buffer.get(), size);
       if (opened) *opened = true;
-      return parseTps(std::string_view(buffer.get(), static_cast<size_t>(in.gcount())), path);
+      return parseTps(std::string_view(buffer.get(), static_cast<size_t>(in.gcount())), path,
+                      options);
     }
   }
+  if (ok && (endsWithNts(path) || isNtsText(start))) {
+    if (opened) *opened = true;
+    return parseNts(readAll(path), path, options);
+  }
+  if (ok && !trimLine(start).empty() && !startsWithNumber(start))
+    throw Error(notLandmarkData(path));
   TpsData out;
-  out.rows = dload(path, opened);
+  out.rows = dload(path, opened, &out.warnings);
   return out;
 }
 

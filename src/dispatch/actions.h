@@ -11,17 +11,22 @@ namespace tessaly::dispatch {
 // fpass (empty when left out). An unknown name shows "Fell through Loop!".
 void Tessalysw(const std::string& action, const platform::Value& fpass = {});
 
-// The names of the 55 actions in the order they are tested.
+// The names of the 66 actions in the order they are tested.
 const std::vector<std::string>& actionNames();
 
-// Branches, one per action (files by group: loading, cva_run, classification, display,
-// deformation, export, settings, unknowns).
+// Branches, one per action (files by group: loading, cva_run, classification, crossvalidation,
+// display, deformation, export, settings, unknowns, group_distances, tidy_export).
 void LoadData();
 void LoadUData();
 void LoadUGroup();
 void LoadReference();
 void LoadGroupList();
 void JackKnife();
+void CrossValidate();
+void ShowCVScores();
+void SaveClassification();
+void SaveCVScores();
+void SaveUnknownsClassification();
 void ShowGrouping();
 void SaveGroupListCVA();
 void SaveGroupListUNCVA();
@@ -54,6 +59,10 @@ void ScreePlot();
 void ScreePercentages();
 void CheckSig();
 void WriteSig();
+void SaveDimensionTests();
+void PlotNotes();
+void WithinGroupUnits();
+void ConfidenceEllipses();
 void SaveWarp();
 void SaveRef();
 void SetPlotDensity(const platform::Value& fpass);
@@ -66,6 +75,8 @@ void CodeLoad();
 void SetBWCode();
 void ShowSymbolCodes();
 void ClearData();
+void GroupDistances();
+void SaveTidyTables();
 // The principal components of shape (cva_run.cpp, components.cpp, deformation.cpp).
 void LoadGroupListPCs();
 void ShowPCScores();

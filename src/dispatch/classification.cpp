@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/jackknife.h"
 #include "core/dload.h"
 #include "core/error.h"
 #include "core/format.h"
@@ -46,6 +47,7 @@ Matrix asColumn(const Matrix& m) {
 // The number of canonical variables the classification works on (`NumCVA`).
 Eigen::Index numCva() {
   const auto& s = analysisState();
+  requireCurrentResults();
   if (!s.hasVstats || s.NumCVA.size() == 0 || s.GLIST.size() == 0) throw Error(kNoResults);
   const double k = s.NumCVA(0);
   if (!(k >= 0 && k == std::floor(k) && k <= count(s.vstats.canon.cols())))
@@ -261,8 +263,16 @@ void JackKnife() {
   answers->resize(2);
   const double njack = jackknifeParameter((*answers)[0], "number of jackknife repetitions");
   const double pjack = jackknifeParameter((*answers)[1], "fraction left out");
+  // The limits of the batch face's --jackknife: at least one whole trial, and a fraction that
+  // leaves some specimens out and some in.
+  if (!(njack >= 1 && njack <= 1e9 && njack == std::floor(njack)))
+    throw Error("The number of jackknife repetitions must be a whole number, 1 or more, not \"" +
+                (*answers)[0] + "\"");
+  if (!(pjack > 0 && pjack < 1))
+    throw Error("The fraction left out must be above 0 and below 1, not \"" + (*answers)[1] + "\"");
 
   const auto& s = analysisState();
+  requireCurrentResults();
   if (s.pwscores.rows() == 0 || s.GLIST.size() == 0) throw Error(kNoResults);
   const Matrix glist = asColumn(s.GLIST);
   if (glist.rows() != s.pwscores.rows())
@@ -271,7 +281,7 @@ void JackKnife() {
 
   BusyPointer busy;
   const stats::JackknifeResult result =
-      stats::jacknife_assignments(jackknifedScores(s), glist, njack, pjack, randomEngine());
+      analysis::jacknife_assignments(jackknifedScores(s), glist, njack, pjack, randomEngine()());
   setResults(platform::Value(" "));
   setResults(platform::Value(result.out_text));
 }
@@ -280,7 +290,7 @@ void ShowGrouping() {
   const auto [k, glist, u, codes, unknowns] = classifiedScores();
   const stats::GroupMean1Result r = unknowns ? grpmean1(k, glist, u, codes) : grpmean1(k, glist);
 
-  platform::openfig("AuxBox", "reuse");
+  openResultsWindow();
   std::string text = groupingTable(r.symgroup, r.zmatrix);
   if (unknowns) {
     text += formatText("\n \n -u \n");
@@ -340,20 +350,18 @@ void SaveGroupListUNCVA() {
 
 void SaveUnknownCVAScores() {
   const auto& s = analysisState();
-  const OutputOutcome outcome =
-      writeOutputFile("File Name for Unknown Specimens CVA Scores", FileMode::Replace, [&] {
-        if (s.UCVASCORES.rows() < s.NUCVASCORES.rows())
-          throw Error(formatText("There are %i unknown specimens but CVA scores for only %i",
-                                 {count(s.NUCVASCORES.rows()), count(s.UCVASCORES.rows())}));
-        std::string text;
-        for (Eigen::Index i = 0; i < s.NUCVASCORES.rows(); ++i) {
-          text += formatText(" %f ", FormatArgs().add(Matrix(s.UCVASCORES.row(i))));
-          text += formatText(" \n ");
-        }
-        return text;
-      });
-  if (outcome == OutputOutcome::NotOpened)
-    platform::dialogs().message("Sorry, error on file open", "");
+  requireCurrentResults();
+  writeOutputFile("File Name for Unknown Specimens CVA Scores", FileMode::Replace, [&] {
+    if (s.UCVASCORES.rows() < s.NUCVASCORES.rows())
+      throw Error(formatText("There are %i unknown specimens but CVA scores for only %i",
+                             {count(s.NUCVASCORES.rows()), count(s.UCVASCORES.rows())}));
+    std::string text;
+    for (Eigen::Index i = 0; i < s.NUCVASCORES.rows(); ++i) {
+      text += formatText(" %f ", FormatArgs().add(Matrix(s.UCVASCORES.row(i))));
+      text += formatText(" \n ");
+    }
+    return text;
+  });
 }
 
 void RunAssignmentTest() {

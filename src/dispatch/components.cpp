@@ -17,6 +17,7 @@
 #include "dispatch/input_files.h"
 #include "dispatch/output_file.h"
 #include "dispatch/state.h"
+#include "dispatch/tidy_export.h"
 #include "graphics/styling.h"
 #include "platform/axis.h"
 #include "platform/platform.h"
@@ -32,20 +33,6 @@ std::string componentName(Eigen::Index j) {
   return "PC" + std::to_string(j + 1);
 }
 
-std::string groupField(double code) {
-  const std::string name = groupNameOf(code);
-  return name.empty() ? csvNumber(code) : name;
-}
-
-// The rows of specimens (set "specimen") or unknowns (set "unknown") of the scores table.
-void addScoreRows(CsvTable& table, const Matrix& scores, const Matrix& codes, const char* set) {
-  for (Eigen::Index i = 0; i < scores.rows(); ++i) {
-    table.number(static_cast<double>(i + 1)).text("").text(groupField(codes(i))).text(set);
-    for (Eigen::Index j = 0; j < scores.cols(); ++j) table.number(scores(i, j));
-    table.endRow();
-  }
-}
-
 bool unknownsScored() {
   const auto& s = analysisState();
   return isTrue(s.UNKNOWNACTIVE) && s.UPWSCORES.rows() > 0 && s.UGLIST.size() >= s.UPWSCORES.rows();
@@ -55,6 +42,7 @@ bool unknownsScored() {
 
 const analysis::Pca& shapeComponents() {
   const auto& s = analysisState();
+  requireCurrentResults();
   if (!s.hasPca)
     throw Error("There are no principal components yet: load a group list to run the CVA first");
   return s.pca;
@@ -76,20 +64,31 @@ Matrix unknownComponentScores() {
   return analysis::projectOnComponents(shapeComponents(), s.UPWSCORES.leftCols(p));
 }
 
+analysis::FitOptions fitOptionsOfState() {
+  analysis::FitOptions options;
+  options.components = analysis::parseComponentChoice(analysisState().componentChoice);
+  return options;
+}
+
+std::string componentsUsedLine(bool refitted) {
+  const auto& s = analysisState();
+  if (s.components == 0) return {};
+  return formatText("\n \nShape variables: the first %d principal components (%s)%s",
+                    {static_cast<double>(s.components),
+                     std::string(s.componentChoice == "auto" ? "auto" : "--pcs"),
+                     std::string(refitted ? ", computed afresh in each fold" : "")});
+}
+
 std::string componentAxisTitle(Eigen::Index j) {
   return formatText("PC %d (%.1f%% of the variance)",
                     {static_cast<double>(j + 1), shapeComponents().percent(j)});
 }
 
 std::string componentScoresTable() {
-  const auto& s = analysisState();
   const analysis::Pca& pca = shapeComponents();
-  std::vector<std::string> columns = {"specimen", "label", "group", "set"};
+  std::vector<std::string> columns;
   for (Eigen::Index j = 0; j < pca.scores.cols(); ++j) columns.push_back(componentName(j));
-  CsvTable table(columns);
-  addScoreRows(table, pca.scores, s.GLIST, "specimen");
-  if (unknownsScored()) addScoreRows(table, unknownComponentScores(), s.UGLIST, "unknown");
-  return table.str();
+  return specimenTable(columns, pca.scores, unknownComponentScores());
 }
 
 std::string componentVarianceTable() {
@@ -107,12 +106,9 @@ std::string componentLoadingsTable() {
   std::vector<std::string> columns = {"variable"};
   for (Eigen::Index j = 0; j < pca.loadings.cols(); ++j) columns.push_back(componentName(j));
   CsvTable table(columns);
-  const Eigen::Index warps = (pca.loadings.rows() - 2) / 2;
+  const std::vector<std::string> names = variableNames(pca.loadings.rows());
   for (Eigen::Index i = 0; i < pca.loadings.rows(); ++i) {
-    // The partial warps' x and y scores, then the two uniform components.
-    table.text(i < 2 * warps ? formatText("pw%d%s", {static_cast<double>(i / 2 + 1),
-                                                     std::string(i % 2 ? "y" : "x")})
-                             : formatText("u%d", {static_cast<double>(i - 2 * warps + 1)}));
+    table.text(names[static_cast<std::size_t>(i)]);
     for (Eigen::Index j = 0; j < pca.loadings.cols(); ++j) table.number(pca.loadings(i, j));
     table.endRow();
   }

@@ -2,6 +2,7 @@
 // The principal components of shape of the CVA run, as the displays and files show them.
 #include <string>
 
+#include "analysis/fit.h"
 #include "analysis/pca.h"
 #include "core/matrix.h"
 
@@ -15,6 +16,12 @@ Eigen::Index componentNumber(const std::string& text);
 Matrix unknownComponentScores();
 // "PC 1 (45.2% of the variance)" for column j.
 std::string componentAxisTitle(Eigen::Index j);
+
+// The CVA's choice of components as FitOptions, for a refit of the same analysis.
+analysis::FitOptions fitOptionsOfState();
+// A report line naming the components the analysis ran on ("" for the shape variables).
+// `refitted`: the components are computed afresh from the specimens of each fold.
+std::string componentsUsedLine(bool refitted = false);
 
 // The three tables of pca-scores.csv, pca.csv and pca-loadings.csv.
 std::string componentScoresTable();

@@ -26,12 +26,33 @@ std::string getString(const std::string& tag) {
   return platform::model().get(found.front(), "String").toText();
 }
 
+std::string boxLabel(const std::string& tag) {
+  static const std::vector<std::pair<std::string, std::string>> labels = {
+      {"XBox", "X axis"},
+      {"YBox", "Y axis"},
+      {"ShowBox", "Axis of the deformation"},
+      {"ExagerationBox", "Exaggeration of the deformation"},
+      {"MarkerScaleBox", "Exaggeration of the marker shapes"},
+      {"BaseBox1", "first Baseline landmark"},
+      {"BaseBox2", "second Baseline landmark"},
+      {"RangeBox", "Grid range"},
+      {"RefAngleBox", "Ref. angle (deg)"},
+      {"alphabox", "Alpha"},
+      {"ScaleBox", "Scale"},
+      {"FiveBox", "Runs"},
+      {"ExclusionBox", "Exclude"},
+  };
+  for (const auto& [t, label] : labels)
+    if (t == tag) return label;
+  return tag;
+}
+
 double getNumber(const std::string& tag) {
   std::string text = getString(tag);
   std::vector<double> numbers;
   std::string bad;
   if (!parseNumberLine(text, numbers, bad) || numbers.size() != 1)
-    throw Error("The box \"" + tag + "\" does not hold a number: \"" + text + "\"");
+    throw Error("The box \"" + boxLabel(tag) + "\" does not hold a number: \"" + text + "\"");
   return numbers.front();
 }
 

@@ -16,6 +16,9 @@ platform::Handle findOne(const std::string& tag);
 // The "String" of the first object with the Tag, as one text (lines joined by line ends);
 // empty when there is no such object.
 std::string getString(const std::string& tag);
+// The label a person sees beside the box of that Tag ("X axis" for XBox), for messages; the
+// Tag itself for a box without one.
+std::string boxLabel(const std::string& tag);
 // The "String" of the first object with the Tag read as a number (str2num); an Error when the
 // control is missing or does not hold one number.
 double getNumber(const std::string& tag);

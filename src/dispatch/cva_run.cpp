@@ -13,6 +13,7 @@
 #include "dispatch/busy_pointer.h"
 #include "dispatch/controls.h"
 #include "dispatch/group_styles.h"
+#include "dispatch/input_files.h"
 #include "dispatch/mfload.h"
 #include "dispatch/results_window.h"
 #include "dispatch/state.h"
@@ -38,7 +39,57 @@ Matrix asCodeColumn(const Matrix& codes, const std::string& what) {
                          {what, static_cast<double>(codes.cols())}));
 }
 
+// A list of one code per specimen of the data file, when specimens of the file were left out,
+// loses the codes of those specimens (and says so); any other list is taken as it is.
+Matrix keptCodes(const Matrix& codes, const AnalysisState& s) {
+  if (s.KEPT.empty() || codes.rows() != static_cast<Eigen::Index>(s.FILESPECIMENS)) return codes;
+  Matrix kept(static_cast<Eigen::Index>(s.KEPT.size()), 1);
+  for (size_t i = 0; i < s.KEPT.size(); ++i)
+    kept(static_cast<Eigen::Index>(i)) = codes(static_cast<Eigen::Index>(s.KEPT[i] - 1));
+  showWarning(formatText(
+      "The group list has one line for each of the %d specimens of the data file; the lines of "
+      "the %d specimens that were skipped are left out",
+      {static_cast<double>(s.FILESPECIMENS),
+       static_cast<double>(s.FILESPECIMENS - s.KEPT.size())}));
+  return kept;
+}
+
 }  // namespace
+
+Eigen::Index nonZeroAxes(const Matrix& eigenvalues) {
+  if (eigenvalues.size() == 0 || !(eigenvalues(0) > 0)) return 0;
+  const double floor = eigenvalues(0) * 1e-9;
+  Eigen::Index n = 0;
+  while (n < eigenvalues.size() && eigenvalues(n) > floor) ++n;
+  return n;
+}
+
+Matrix withinGroupScores(const Matrix& scores) {
+  const auto& s = analysisState();
+  const Matrix& V = s.Vmatrix;
+  const Matrix& W = s.vstats.W;
+  if (!s.hasVstats || W.rows() != V.rows() || W.cols() != V.rows() || scores.cols() > V.cols() ||
+      !(s.vstats.dfW > 0))
+    throw Error("There are no CVA results to scale the scores by: load a group list first");
+  Matrix out = scores;
+  for (Eigen::Index j = 0; j < out.cols(); ++j)
+    out.col(j) /= std::sqrt(V.col(j).dot(W * V.col(j)) / s.vstats.dfW);
+  return out;
+}
+
+Matrix shownScores(const Matrix& scores) {
+  return analysisState().withinUnits ? withinGroupScores(scores) : scores;
+}
+
+void checkAxisVariation(Eigen::Index axis) {
+  const Matrix& D = analysisState().Dmatrix;
+  const Eigen::Index n = nonZeroAxes(D);
+  if (D.size() == 0 || axis < n || axis >= D.size()) return;
+  throw Error(formatText(
+      "Canonical axis %d has no variation between the groups (eigenvalue %g): the groups differ "
+      "along axes 1 to %d only",
+      {static_cast<double>(axis + 1), D(axis), static_cast<double>(n)}));
+}
 
 std::string cvaReport(const Matrix& d, const Matrix& p, const stats::ManovaStats& v) {
   std::string report = formatText("%s \n \n %s \n \n", {std::string("Results from CVA/Manova")});
@@ -71,14 +122,11 @@ namespace {
 
 // Everything a CVA run gives, computed before any of it is stored.
 struct CvaRun {
-  Matrix GLIST, reference, DATA, pwscores, d, p, Vmatrix, CVAScores, Dmatrix;
+  Matrix GLIST, reference, DATA, pwscores, variables, d, p, Vmatrix, CVAScores, Dmatrix;
   stats::ManovaStats vstats;
   analysis::Pca pca;
   Eigen::Index components = 0;
 };
-
-constexpr const char* kSingular =
-    "The within-group sum of squares and cross products matrix is singular.";
 
 // The fit, with a singular pooled covariance explained: with more shape variables than
 // N - G the within-group matrix cannot be inverted, and the principal components are the way
@@ -90,17 +138,17 @@ analysis::Fit fitOrExplain(const AnalysisState& s, const Matrix& codes,
   try {
     return analysis::fit(s.DATA, codes, reference, options);
   } catch (const Error& e) {
-    if (std::string(e.what()) != kSingular) throw;
+    if (std::string(e.what()) != stats::kSingularWithin) throw;
     const double nMinusG = static_cast<double>(codes.rows() - numberGroups(codes).count());
     if (options.components.used())
       throw Error(
           formatText("%s Run the CVA on fewer principal components (--pcs), at most "
                      "N - G - 1 = %d.",
-                     {std::string(kSingular), nMinusG - 1}));
+                     {std::string(stats::kSingularWithin), nMinusG - 1}));
     throw Error(formatText(
         "%s There are %d shape variables and N - G = %d: run the CVA on principal components "
         "(--pcs auto, or Load Group List and Run CVA on Principal Components in the File menu).",
-        {std::string(kSingular), static_cast<double>(s.DATA.cols() - 5), nMinusG}));
+        {std::string(stats::kSingularWithin), static_cast<double>(s.DATA.cols() - 5), nMinusG}));
   }
 }
 
@@ -112,16 +160,17 @@ CvaRun computeCva(const AnalysisState& s, Matrix codes, const analysis::FitOptio
   run.GLIST = std::move(codes);
   run.reference = std::move(f.reference);
   run.DATA = std::move(f.superimposed);
+  // The components are shown whether or not the CVA ran on them.
+  run.components = f.components;
+  run.pca = f.pca ? std::move(*f.pca) : analysis::principalComponents(f.variables);
   run.pwscores = std::move(f.pwscores);
+  run.variables = std::move(f.variables);
   run.d = std::move(f.manova.d);
   run.p = std::move(f.manova.p);
   run.vstats = std::move(f.manova.stats);
   run.Vmatrix = std::move(f.axes);
   run.CVAScores = std::move(f.cvScores);
   run.Dmatrix = std::move(f.eigenvalues);
-  // The components are shown whether or not the CVA ran on them.
-  run.components = f.components;
-  run.pca = f.pca ? std::move(*f.pca) : analysis::principalComponents(f.variables);
   return run;
 }
 
@@ -155,6 +204,8 @@ void store(AnalysisState& s, CvaRun&& run) {
   s.reference = std::move(run.reference);
   s.DATA = std::move(run.DATA);
   s.pwscores = std::move(run.pwscores);
+  s.variables = std::move(run.variables);
+  s.CROSSVAL = {};  // a validation of the earlier analysis
   s.d = std::move(run.d);
   s.p = std::move(run.p);
   s.vstats = std::move(run.vstats);
@@ -166,6 +217,7 @@ void store(AnalysisState& s, CvaRun&& run) {
   s.pca = std::move(run.pca);
   s.hasPca = true;
   s.components = run.components;
+  s.resultsStale = false;
 }
 
 // The run is all or nothing: everything is computed first, and the state, the plot, the
@@ -182,14 +234,10 @@ void runCva(const analysis::FitOptions& options, const std::string& choice) {
   if (m == 0 || n < 7)
     throw Error("Load a landmark data file of at least three landmarks before the group list");
 
-  Matrix codes = asCodeColumn(loaded->data, "group list");
-  if (codes.rows() != m) {
-    platform::dialogs().message(
-        formatText("Error: The data has %i entries, the group list has %i",
-                   {static_cast<double>(m), static_cast<double>(codes.rows())}),
-        "");
-    return;
-  }
+  Matrix codes = keptCodes(asCodeColumn(loaded->data, "group list"), s);
+  if (codes.rows() != m)
+    throw Error(formatText("Error: The data has %i entries, the group list has %i",
+                           {static_cast<double>(m), static_cast<double>(codes.rows())}));
   checkGroupCodes(codes, "group list");
 
   CvaRun run;
@@ -217,7 +265,7 @@ void runCva(const analysis::FitOptions& options, const std::string& choice) {
   plotRows(s.DATA, s.GLIST);
   graphics::setsymbolfill(platform::gca(), 1);
 
-  model.set(results, "String", platform::Value(report));
+  showResults(results, platform::Value(report));
   platform::dialogs().message(summary, "CVA Complete");
 
   setString("XBox", "1");

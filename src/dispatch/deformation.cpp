@@ -14,6 +14,7 @@
 #include "dispatch/busy_pointer.h"
 #include "dispatch/components.h"
 #include "dispatch/controls.h"
+#include "dispatch/cva_run.h"
 #include "dispatch/group_styles.h"
 #include "dispatch/mfload.h"
 #include "dispatch/results_window.h"
@@ -30,6 +31,7 @@ namespace {
 
 void requireCanonicalAxes() {
   const auto& s = analysisState();
+  requireCurrentResults();
   if (s.Vmatrix.size() == 0 || s.reference.size() == 0)
     throw Error("There are no canonical axes to show: load a group list to run the CVA first");
 }
@@ -169,12 +171,15 @@ void placeMarker(Matrix& mx, Matrix& my, const char* lineSpec, const char* face)
 
 void ShowPCADeformation(const platform::Value& fpass) {
   requireCanonicalAxes();
-  const auto& s = analysisState();
+  auto& s = analysisState();
   Drawing d = readDrawing(registrationOf(fpass));
   const double E = getNumber("ExagerationBox");
   const Eigen::Index t = axisFromBox("ShowBox");
+  checkAxisVariation(t);
   const Matrix direction = getValue("RegrButton") != 0 ? regressionDirection(t) : s.Vmatrix.col(t);
   show(targetRow(direction, E), d);
+  s.shown = "deformation";
+  s.shownRegistration = d.suptype;
 }
 
 // The shape change along a principal component: the component's loadings are the direction in

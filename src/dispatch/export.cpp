@@ -2,14 +2,18 @@
 // warp scores and reference written to plain text files, the scree plots of the eigenvalues,
 // and the report of the tests of the canonical dimensions shown or appended to a file.
 #include <algorithm>
+#include <boost/math/special_functions/gamma.hpp>
 #include <cmath>
 #include <string>
+#include <vector>
 
+#include "core/csv.h"
 #include "core/error.h"
 #include "core/format.h"
 #include "dispatch/actions.h"
 #include "dispatch/cva_run.h"
 #include "dispatch/output_file.h"
+#include "dispatch/plot_notes.h"
 #include "dispatch/results_window.h"
 #include "dispatch/state.h"
 #include "platform/axis.h"
@@ -34,13 +38,16 @@ std::string matrixText(const Matrix& m) {
   return text;
 }
 
+// Results of earlier data are refused.
 void saveMatrix(const std::string& title, const Matrix& m, const std::string& header = {}) {
+  requireCurrentResults();
   writeOutputFile(title, FileMode::Replace, [&] { return header + matrixText(m); });
 }
 
 // The report of the dimension tests of the CVA run, as the run itself showed it.
 std::string significanceReport() {
   const auto& s = analysisState();
+  requireCurrentResults();
   if (!s.hasVstats || s.d.size() == 0) throw Error(kNoResults);
   const double d = s.d(0);
   const auto tested = [&](const Matrix& m) { return static_cast<double>(m.size()) >= d; };
@@ -51,19 +58,34 @@ std::string significanceReport() {
   return cvaReport(s.d, s.p, s.vstats);
 }
 
-// The eigenvalues NumCVA-1 down to 1, raw or as percentages of their sum.
+// Every tested canonical dimension i (from 1): its eigenvalue and share of their sum, and the
+// test that the group means differ along dimensions i and beyond. The p-value is the upper tail
+// of the chi-square itself, so that it stays resolved below the spacing of doubles at 1.
+std::string dimensionTestsCsv() {
+  const auto& s = analysisState();
+  requireCurrentResults();
+  if (!s.hasVstats) throw Error(kNoResults);
+  const auto& v = s.vstats;
+  const double total = s.Dmatrix.sum();
+  CsvTable table({"dimension", "eigenvalue", "percent", "wilks_lambda", "chi_square", "df", "p"});
+  for (Eigen::Index i = 0; i < v.lambda.size() && i < s.Dmatrix.size(); ++i) {
+    const double p = boost::math::gamma_q(v.chisqdf(i) / 2, v.chisq(i) / 2);
+    for (double x : {static_cast<double>(i + 1), s.Dmatrix(i), 100 * s.Dmatrix(i) / total,
+                     v.lambda(i), v.chisq(i), v.chisqdf(i), p})
+      table.number(x);
+    table.endRow();
+  }
+  return table.str();
+}
+
+// Every eigenvalue with variation between the groups, largest first, raw or as percentages of
+// their sum.
 void screePlot(bool percentages, const std::string& title) {
   const auto& s = analysisState();
+  requireCurrentResults();
   if (s.NumCVA.size() == 0) throw Error(kNoResults);
-  const double numCva = s.NumCVA(0);
-  if (!(numCva >= 0 && numCva == std::floor(numCva) &&
-        numCva - 1 <= static_cast<double>(s.Dmatrix.size())))
-    throw Error(formatText("There are %i eigenvalues, fewer than the %s canonical variates",
-                           {static_cast<double>(s.Dmatrix.size()), num2str(numCva)}));
-  const Eigen::Index n = static_cast<Eigen::Index>(numCva) - 1;
-
-  RowVector escore(std::max<Eigen::Index>(n, 0));
-  for (Eigen::Index i = 1; i <= n; ++i) escore(i - 1) = s.Dmatrix(n - i);
+  const Eigen::Index n = nonZeroAxes(s.Dmatrix);
+  RowVector escore = s.Dmatrix.reshaped().head(n).transpose();
   if (percentages) escore *= 100 / escore.sum();
 
   plotlib::cla();
@@ -72,12 +94,17 @@ void screePlot(bool percentages, const std::string& title) {
   platform::plot(RowVector::LinSpaced(n, 1, static_cast<double>(n)), escore, "ko");
   platform::axis("auto");
   plotlib::title(title);
+  if (plotNotesOn()) {
+    plotlib::xlabel("Canonical axis");
+    plotlib::ylabel(percentages ? "Percent of the eigenvalues" : "Eigenvalue");
+  }
 }
 
 }  // namespace
 
 void SavePCA() {
-  saveMatrix("File Name for Partial Warp Scores", analysisState().CVAScores);
+  requireCurrentResults();
+  saveMatrix("File Name for Partial Warp Scores", shownScores(analysisState().CVAScores));
 }
 
 void SaveCVAAxes() {
@@ -86,6 +113,7 @@ void SaveCVAAxes() {
 
 void SaveEigen() {
   const Matrix& eigen = analysisState().Dmatrix;
+  requireCurrentResults();
   writeOutputFile("File Name for Eigenvalue list", FileMode::Replace, [&] {
     std::string text;
     for (Eigen::Index i = 0; i < eigen.size(); ++i)
@@ -120,12 +148,19 @@ void WriteSig() {
                   [&] { return formatText("\n%s \n\n", {report}); });
 }
 
+void SaveDimensionTests() {
+  const std::string table = dimensionTestsCsv();
+  writeOutputFile("File Name for Tests of every Canonical Dimension (CSV)", FileMode::Replace,
+                  [&] { return table; });
+}
+
 void SaveWarp() {
   saveMatrix("File Name for Partial Warp Scores", analysisState().pwscores);
 }
 
 void SaveRef() {
   const Matrix& reference = analysisState().reference;
+  requireCurrentResults();
   writeOutputFile("File Name for Reference", FileMode::Replace, [&] {
     // All elements in storage order: x1 y1 ... xk yk cs for the reference row.
     return formatText("%g ", FormatArgs().add(reference)) + formatText(" \n ");

@@ -1,6 +1,8 @@
 #include "dispatch/group_styles.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "core/error.h"
 #include "core/format.h"
@@ -33,10 +35,24 @@ void checkCodeRow(double g) {
 }
 
 void checkListEntry(double g) {
-  const auto& s = analysisState();
-  if (!wholeCode(g) || g > static_cast<double>(s.ColorList.size()))
-    throw Error(formatText("Group code %s has no plot symbol (the symbol list has %d entries)",
-                           {num2str(g), static_cast<double>(s.ColorList.size())}));
+  if (!wholeCode(g))
+    throw Error(formatText("Group code %s has no plot symbol: codes are positive whole numbers",
+                           {num2str(g)}));
+}
+
+// The symbols of the codes after those of the symbol list: every pairing of a colour and a
+// marker that the default list does not use. Pass p pairs colour c with marker c + p, so that
+// codes next to each other differ in colour and in marker; past the last pairing they repeat.
+std::vector<std::string> furtherSymbols() {
+  const std::string colours = "kbrmcgy", markers = "ox+*sdv^<>ph";
+  const auto& taken = defaultColorList();
+  std::vector<std::string> symbols;
+  for (size_t p = 0; p < markers.size(); ++p)
+    for (size_t c = 0; c < colours.size(); ++c) {
+      const std::string symbol = {colours[c], markers[(c + p) % markers.size()]};
+      if (std::find(taken.begin(), taken.end(), symbol) == taken.end()) symbols.push_back(symbol);
+    }
+  return symbols;
 }
 
 // The black-and-white table: colour grey level, marker position, size, fill, one row per code.
@@ -76,7 +92,12 @@ Matrix codeRow(double g) {
 
 const std::string& listSymbol(double g) {
   checkListEntry(g);
-  return analysisState().ColorList[static_cast<size_t>(g) - 1];
+  const auto& list = analysisState().ColorList;
+  if (g <= static_cast<double>(list.size())) return list[static_cast<size_t>(g) - 1];
+  static const std::vector<std::string> further = furtherSymbols();
+  const double beyond =
+      std::fmod(g - static_cast<double>(list.size()) - 1, static_cast<double>(further.size()));
+  return further[static_cast<size_t>(beyond)];
 }
 
 std::string markerLetter(double position) {

@@ -8,8 +8,24 @@
 namespace tessaly::dispatch {
 
 // Reads the file at path as `kind` (fname is left empty). *opened becomes false when the file
-// cannot be opened. The warnings of a TPS file are shown as message boxes titled "Warning".
+// cannot be opened. A TPS or NTS file first asks for its reading options (askReadingOptions)
+// and has its missing landmarks estimated when so chosen. Its warnings are shown as message
+// boxes titled "Warning" and written to standard error.
 LoadedFile readInputFile(const std::string& path, FileKind kind, bool* opened);
+
+// The dialog "Reading options" of a TPS or NTS file, four fields: specimens of another landmark
+// count (refuse or skip), missing landmarks (refuse or estimate), negative coordinates missing
+// (0 or 1), curves (skip, slide or fixed). A dialog closed without answers reads with the
+// defaults (refuse, refuse, 0, skip); an answer that is none of its choices is an Error.
+LandmarkOptions askReadingOptions();
+
+// Reads landmark data with the given options and estimates its missing landmarks; the
+// warnings stay in the result. For the loading actions and the batch runner's convert.
+TpsData readLandmarks(const std::string& path, const LandmarkOptions& options,
+                      bool* opened = nullptr);
+
+// Shows a warning in a message box titled "Warning" and writes it to standard error.
+void showWarning(const std::string& text);
 
 // The name of group code g of the specimens, or empty.
 std::string groupNameOf(double g);

@@ -25,8 +25,19 @@ void LoadData() {
   checkLandmarkColumns(*loaded);
 
   auto& s = analysisState();
+  // Results of other specimens (another number of them, or of landmarks) are no longer the
+  // loaded data's; a file of the same specimens keeps them.
+  const bool hadResults = s.hasVstats || s.CVAScores.size() > 0;
+  if (hadResults && (loaded->data.rows() != s.CVAScores.rows() ||
+                     (s.reference.size() > 0 && loaded->data.cols() != s.reference.cols())))
+    s.resultsStale = true;
   s.DATA = std::move(loaded->data);
+  s.LABELS = std::move(loaded->labels);
   s.FNAME1 = loaded->fname;
+  s.IMAGES = std::move(loaded->images);
+  s.KINDS = std::move(loaded->kinds);
+  s.KEPT = std::move(loaded->kept);
+  s.FILESPECIMENS = loaded->specimens;
   setString("FileBox",
             fileSummary("File: %s \n %3.0f Specimens \n %3.0f Landmarks", s.FNAME1, s.DATA));
 
@@ -57,6 +68,7 @@ void LoadUData() {
 
   auto& s = analysisState();
   s.UDATA = std::move(loaded->data);
+  s.ULABELS = std::move(loaded->labels);
   s.FNAME1 = loaded->fname;
   std::string earlier = getString("FileBox");
   std::string summary =
@@ -71,8 +83,18 @@ void ClearData() {
   s.DATA = s.CVAScores = s.pwscores = s.UDATA = s.UCVASCORES = s.UPWSCORES = Matrix();
   s.UNKNOWNACTIVE = scalar(0);
   s.UGLIST = s.GLIST = s.Vmatrix = s.Dmatrix = s.NumCVA = s.reference = Matrix();
+  // What is kept of the results is no longer shown or saved until the next run.
+  if (s.hasVstats || s.d.size() > 0) s.resultsStale = true;
   s.GNAMES.clear();
   s.UGNAMES.clear();
+  s.IMAGES.clear();
+  s.KINDS.clear();
+  s.KEPT.clear();
+  s.FILESPECIMENS = 0;
+  s.LABELS.clear();
+  s.ULABELS.clear();
+  s.variables = s.UVARIABLES = Matrix();
+  s.CROSSVAL = {};
   s.pca = analysis::Pca();
   s.hasPca = false;
   s.components = 0;

@@ -26,13 +26,50 @@ std::optional<LoadedFile> mfload(int, FileKind kind) {
   return file;
 }
 
+namespace {
+
+// Whether every landmark of the row x1 y1 ... xk yk lies on the first.
+bool allAtOnePoint(const RowVector& xy) {
+  for (Eigen::Index j = 2; j + 1 < xy.size(); j += 2)
+    if (xy(j) != xy(0) || xy(j + 1) != xy(1)) return false;
+  return true;
+}
+
+// Refuses the first specimen without finite coordinates or without size. The centroid size
+// column is not used by the analysis and is not checked.
+void checkLandmarkRows(const LoadedFile& file) {
+  const Matrix& x = file.data;
+  for (Eigen::Index i = 0; i < x.rows(); ++i) {
+    const RowVector xy = x.row(i).head(x.cols() - 1);
+    const FormatArgs which{static_cast<double>(i + 1), file.fname};
+    if (!xy.allFinite())
+      throw Error(formatText(
+          "Specimen %d of %s has a coordinate that is not a finite number: every landmark "
+          "needs two numbers",
+          which));
+    if (xy.size() > 2 && allAtOnePoint(xy))
+      throw Error(formatText(
+          "Specimen %d of %s has all its landmarks at one point: a configuration without size "
+          "has no shape to analyse",
+          which));
+  }
+}
+
+}  // namespace
+
 void checkLandmarkColumns(const LoadedFile& file) {
   const Eigen::Index n = file.data.cols();
-  if (n % 2 != 0) return;
-  throw Error(formatText(
-      "The file %s has %d columns: a row of landmark data must hold x1 y1 ... xk yk and then "
-      "the centroid size, an odd number of columns",
-      {file.fname, static_cast<double>(n)}));
+  if (n == 1)
+    throw Error(formatText(
+        "The file %s has one column: a row of landmark data must hold x1 y1 ... xk yk and then "
+        "the centroid size",
+        {file.fname}));
+  if (n % 2 == 0)
+    throw Error(formatText(
+        "The file %s has %d columns: a row of landmark data must hold x1 y1 ... xk yk and then "
+        "the centroid size, an odd number of columns",
+        {file.fname, static_cast<double>(n)}));
+  checkLandmarkRows(file);
 }
 
 }  // namespace tessaly::dispatch

@@ -18,7 +18,6 @@ enum class FileMode {
 
 enum class OutputOutcome {
   Cancelled,  // the save dialog was cancelled: nothing written
-  NotOpened,  // the file could not be opened for writing: nothing written
   Written,
 };
 
@@ -30,13 +29,13 @@ enum class OutputOutcome {
 // start with one, a line end is written first, so the earlier last line is not run together
 // with the new first line.
 //
-// A file that cannot be opened is NotOpened (the caller decides whether to say so). A write
-// that fails after the open is an Error naming the file.
+// A file that cannot be written is an Error naming the file and the system's reason; the
+// current folder is then left as it was.
 OutputOutcome writeOutputFile(const std::string& title, FileMode mode,
                               const std::function<std::string()>& content);
 
-// Writes text to path with the mode, as writeOutputFile does once the file is chosen; false
-// when the file cannot be opened.
-bool writeTextFile(const std::string& path, FileMode mode, const std::string& text);
+// Writes text to path with the mode, as writeOutputFile does once the file is chosen; a file
+// that cannot be written is an Error naming it and the reason.
+void writeTextFile(const std::string& path, FileMode mode, const std::string& text);
 
 }  // namespace tessaly::dispatch

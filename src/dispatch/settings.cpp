@@ -11,6 +11,7 @@
 #include "dispatch/controls.h"
 #include "dispatch/group_styles.h"
 #include "dispatch/mfload.h"
+#include "dispatch/plot_notes.h"
 #include "dispatch/state.h"
 #include "graphics/styling.h"
 #include "platform/axis.h"
@@ -54,6 +55,38 @@ void SetPlotDensity(const platform::Value& fpass) {
   analysisState().vplotdensity = scalar(density);
 }
 
+// Legend and axis titles in the window plots: toggled, and the score plot redrawn with or
+// without them.
+void PlotNotes() {
+  auto& s = analysisState();
+  s.plotNotes = !s.plotNotes;
+  setChecked("PlotNotes", s.plotNotes);
+  const platform::Handle axes = platform::gca();
+  removeLegends(axes);
+  if (!s.plotNotes)
+    for (const char* property : {"XLabel", "YLabel"})
+      platform::model().set(axes, property, platform::Value(std::string()));
+  if (s.shown == "scores") ShowPCAAxis();
+}
+
+// Scores in within-group units (pooled within-group variance 1 along each axis) or on the unit
+// axes: toggled for the score plot and the saved scores, the plot redrawn.
+void WithinGroupUnits() {
+  auto& s = analysisState();
+  s.withinUnits = !s.withinUnits;
+  setChecked("WithinGroupUnits", s.withinUnits);
+  if (s.shown == "scores") ShowPCAAxis();
+}
+
+// The 95% confidence ellipses of the groups' scores and of their means in the score plot:
+// toggled, the plot redrawn.
+void ConfidenceEllipses() {
+  auto& s = analysisState();
+  s.ellipses = !s.ellipses;
+  setChecked("Ellipses", s.ellipses);
+  if (s.shown == "scores") ShowPCAAxis();
+}
+
 void ArrowHeads() {
   setChecked("ArrowHeads", true);
   setChecked("NoArrowHeads", false);
@@ -94,16 +127,14 @@ void CodeLoad() {
   auto loaded = mfload(1);
   // A cancelled dialog or a file that cannot be read changes nothing.
   if (!loaded) return;
+  // A file of the wrong shape changes nothing either: the symbols stay as they were.
+  if (loaded->data.cols() != 6)
+    throw Error(
+        "The file loaded does not have the correct dimensions to be a Group Code File, Please "
+        "try another file");
   auto& s = analysisState();
   s.altcode = scalar(1);
-  if (loaded->data.cols() == 6) {
-    s.codearray = std::move(loaded->data);
-  } else {
-    platform::dialogs().message(
-        "The file loaded does not have the correct dimensions to be a Group Code File, Please "
-        "try another file",
-        "");
-  }
+  s.codearray = std::move(loaded->data);
 }
 
 void SetBWCode() {

@@ -1,5 +1,7 @@
 #include "dispatch/state.h"
 
+#include "core/error.h"
+
 namespace tessaly::dispatch {
 
 AnalysisState& analysisState() {
@@ -15,6 +17,13 @@ const std::vector<std::string>& defaultColorList() {
   static const std::vector<std::string> list = {"ko", "bx", "rp", "ms", "c+", "g*", "y>",
                                                 "k>", "bo", "rs", "mp", "co", "g^"};
   return list;
+}
+
+void requireCurrentResults() {
+  if (analysisState().resultsStale)
+    throw Error(
+        "The CVA results belong to data that is no longer loaded: load the group list to run "
+        "the CVA again");
 }
 
 bool isTrue(const Matrix& m) {

@@ -1,9 +1,13 @@
+#include <algorithm>
 #include <functional>
 #include <utility>
 
 #include "core/error.h"
 #include "dispatch/actions.h"
+#include "dispatch/plot_notes.h"
+#include "dispatch/state.h"
 #include "platform/platform.h"
+#include "platform/verbs.h"
 
 namespace tessaly::dispatch {
 
@@ -69,6 +73,17 @@ const std::vector<std::pair<std::string, Branch>>& branches() {
       {"SetBWCode", plain<SetBWCode>()},
       {"ShowSymbolCodes", plain<ShowSymbolCodes>()},
       {"ClearData", plain<ClearData>()},
+      {"GroupDistances", plain<GroupDistances>()},
+      {"SaveTidyTables", plain<SaveTidyTables>()},
+      {"SaveDimensionTests", plain<SaveDimensionTests>()},
+      {"PlotNotes", plain<PlotNotes>()},
+      {"WithinGroupUnits", plain<WithinGroupUnits>()},
+      {"ConfidenceEllipses", plain<ConfidenceEllipses>()},
+      {"CrossValidate", plain<CrossValidate>()},
+      {"ShowCVScores", plain<ShowCVScores>()},
+      {"SaveClassification", plain<SaveClassification>()},
+      {"SaveCVScores", plain<SaveCVScores>()},
+      {"SaveUnknownsClassification", plain<SaveUnknownsClassification>()},
       {"LoadGroupListPCs", plain<LoadGroupListPCs>()},
       {"ShowPCScores", plain<ShowPCScores>()},
       {"ShowPCVariance", plain<ShowPCVariance>()},
@@ -76,6 +91,15 @@ const std::vector<std::pair<std::string, Branch>>& branches() {
       {"SavePCs", plain<SavePCs>()},
   };
   return table;
+}
+
+// The actions that replace what the plot shows: stepping an axis afterwards redraws nothing.
+bool replacesPlot(const std::string& action) {
+  static const std::vector<std::string> names = {
+      "LoadGroupList", "LoadUGroup",      "LoadReference",    "ShowProcrustes", "ShowBC",
+      "ShowSBR",       "ScreePlot",       "ScreePercentages", "ShowMarker1PCA", "ShowMarker2PCA",
+      "ShowMarkerDif", "ShowSymbolCodes", "ClearData"};
+  return std::find(names.begin(), names.end(), action) != names.end();
 }
 
 void reportError(const std::string& text) {
@@ -100,6 +124,9 @@ void Tessalysw(const std::string& action, const platform::Value& fpass) {
       // An action that stops at an error is reported here, once: on the console and in a
       // message box. What the action stored before the error stays, and the caller goes on.
       try {
+        if (replacesPlot(action)) analysisState().shown.clear();
+        if (replacesPlot(action) || action == "ShowPCAAxis" || action == "ShowPCADeformation")
+          removeLegends(platform::gca());
         branch(fpass);
       } catch (const Error& e) {
         reportError(e.what());
@@ -109,7 +136,7 @@ void Tessalysw(const std::string& action, const platform::Value& fpass) {
       return;
     }
   }
-  platform::dialogs().message("Fell through Loop!", "");
+  reportError("Fell through Loop!");
 }
 
 }  // namespace tessaly::dispatch

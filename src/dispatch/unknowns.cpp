@@ -55,6 +55,7 @@ void LoadUGroup() {
 
   // Everything the scoring needs is checked before anything changes, so that a wrong file or
   // a missing step leaves the analysis as it was.
+  requireCurrentResults();
   if (s.Vmatrix.size() == 0 || s.reference.size() == 0 || s.pwscores.size() == 0 || !s.hasVstats)
     throw Error("Run the CVA (load a group list) before loading the codes of unknown specimens");
   if (m == 0) throw Error("Load a file of unknown specimens before their codes");
@@ -88,6 +89,7 @@ void LoadUGroup() {
                                      {s.FNAME1, static_cast<double>(m)}));
     s.UDATA = std::move(scores.superimposed);
     s.UPWSCORES = std::move(scores.pwscores);
+    s.UVARIABLES = std::move(scores.variables);
     s.UCVASCORES = std::move(scores.cvScores);
     s.NUCVASCORES = std::move(scores.canonicalScores);
   }
@@ -110,20 +112,16 @@ void LoadReference() {
   auto& s = analysisState();
   const Matrix& ref = loaded->data;
   const Eigen::Index mg = ref.rows(), ng = ref.cols(), n = s.DATA.cols();
+  // A file that does not fit fails the load, and the analysis goes back to the consensus.
   if (ng != n) {
-    platform::dialogs().message(
-        "The number of landmarks in the reference does not match the number of landmarks in "
-        "the data, Reverting to consensus reference",
-        "Reference Error");
     s.referencetype = scalar(0);
-    return;
+    throw Error(
+        "The number of landmarks in the reference does not match the number of landmarks in "
+        "the data, Reverting to consensus reference");
   }
   if (mg > 1) {
-    platform::dialogs().message(
-        "The reference file had more than 1 specimen,  Reverting to consensus specimen",
-        "Reference Error");
     s.referencetype = scalar(0);
-    return;
+    throw Error("The reference file had more than 1 specimen,  Reverting to consensus specimen");
   }
   Matrix normalised = analysis::normalisedReference(ref, n);
   std::string text = formatText("Successfully loaded reference file %s with %f landmarks",

@@ -257,13 +257,6 @@ RowVector gridLimits(bool overlay, const Matrix& reference, const DeformationSty
 
 }  // namespace
 
-Matrix splineWeights(const Matrix& refxy, const Matrix& targetxy) {
-  const Eigen::Index k = refxy.cols();
-  Matrix rhs = Matrix::Zero(k + 3, 2);
-  rhs.topRows(k) = (targetxy - refxy).transpose();
-  return shape::gettspl(refxy).partialPivLu().solve(rhs);
-}
-
 DeformationGrid deformationGrid(const Matrix& refxy, const Matrix& weight, const RowVector& a,
                                 double npts, double rangeexpansion) {
   if (!(npts >= 1 && npts <= 10000 && npts == std::floor(npts)))
@@ -279,7 +272,7 @@ DeformationGrid deformationGrid(const Matrix& refxy, const Matrix& weight, const
   if (!(xstep > 0 && std::isfinite(xstep) && ny >= 1 && ny <= 100000))
     throw Error("The deformation grid cannot be laid over the axis limits " +
                 formatText("[%g %g %g %g]", {a(0), a(1), a(2), a(3)}));
-  const Eigen::Index nx = static_cast<Eigen::Index>(npts) + 6, k = refxy.cols();
+  const Eigen::Index nx = static_cast<Eigen::Index>(npts) + 6;
   const auto nyi = static_cast<Eigen::Index>(ny);
   DeformationGrid g{Matrix(nx, nyi), Matrix(nx, nyi), Matrix(nx, nyi),
                     Matrix(nx, nyi), Matrix(nx, nyi), Matrix(nx, nyi)};
@@ -287,17 +280,7 @@ DeformationGrid deformationGrid(const Matrix& refxy, const Matrix& weight, const
     for (Eigen::Index j = 0; j < nyi; ++j) {
       const double xn = xmin + static_cast<double>(i - 2) * xstep;
       const double yn = ymin + static_cast<double>(j - 1) * xstep;
-      // The affine part, then the landmark weights times the kernel r^2 ln r^2 (wsspline).
-      double dx = weight(k, 0) + weight(k + 1, 0) * xn + weight(k + 2, 0) * yn;
-      double dy = weight(k, 1) + weight(k + 1, 1) * xn + weight(k + 2, 1) * yn;
-      for (Eigen::Index l = 0; l < k; ++l) {
-        const double ddx = xn - refxy(0, l), ddy = yn - refxy(1, l);
-        const double r2 = ddx * ddx + ddy * ddy;
-        if (r2 == 0) continue;
-        const double u = r2 * std::log(r2);
-        dx += weight(l, 0) * u;
-        dy += weight(l, 1) * u;
-      }
+      const auto [dx, dy] = shape::splineDisplacement(refxy, weight, xn, yn);
       g.xw(i, j) = xn;
       g.yw(i, j) = yn;
       g.xp(i, j) = xn + dx;

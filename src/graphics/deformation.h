@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/matrix.h"
+#include "shape/spline.h"
 
 namespace tessaly::graphics {
 
@@ -34,9 +35,8 @@ struct DeformationGrid {
   Matrix xv, yv;  // displacements xp - xw, yp - yw
 };
 
-// Coefficients of the thin-plate spline that carries the landmarks refxy (2-by-k) onto
-// targetxy: L^-1 [ (targetxy - refxy)'; zeros(3,2) ], (k+3)-by-2, with L = gettspl(refxy).
-Matrix splineWeights(const Matrix& refxy, const Matrix& targetxy);
+// The spline's coefficients (shape/spline.h), used here by their short name.
+using shape::splineWeights;
 
 // The grid over the axis limits a = [xmin xmax ymin ymax] widened by rangeexpansion - 1 of the
 // x range on either side (three quarters of that vertically): square cells of

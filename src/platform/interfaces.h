@@ -46,6 +46,14 @@ class Dialogs {
   virtual void error(const std::string& text, const std::string& title) { message(text, title); }
   // One click in the given axes; nothing when none can be had.
   virtual std::optional<Pick> pick(double axesHandle) = 0;
+  // Shows (or moves on) a progress dialog titled `title` at `done` of `total` steps of a long
+  // action; false once the person has asked to stop. endProgress closes the dialog. A face
+  // without such a dialog shows nothing and never stops.
+  virtual bool progress(const std::string& title, double done, double total) {
+    (void)title, (void)done, (void)total;
+    return true;
+  }
+  virtual void endProgress() {}
 };
 
 class Clipboard {

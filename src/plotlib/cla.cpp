@@ -12,6 +12,9 @@ int cla(Handle axes) {
     const std::string& type = m.type(child);
     if (type == "line" || type == "text" || type == "patch") m.remove(child);
   }
+  // The titles go with the plot they were set for: the next display sets its own.
+  for (const char* property : {"Title", "XLabel", "YLabel"})
+    if (m.hasProperty(axes, property)) m.set(axes, property, std::string());
   return 1;
 }
 

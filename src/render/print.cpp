@@ -141,7 +141,7 @@ void writePicture(const std::string& path, const ObjectModel& m, Handle figure,
   std::string bytes = renderPicture(m, figure, format, options, scale);
   // Written beside the target and moved over it when complete, so a failed write never
   // leaves half a picture in place of an old one.
-  if (!replaceFile(path, bytes).written()) throw Error("Could not write the picture file " + path);
+  saveFile(path, bytes);
 }
 
 void print(Handle figure, const std::vector<std::string>& options) {

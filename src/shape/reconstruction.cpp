@@ -31,7 +31,8 @@ Matrix reversepwarb(const Matrix& reference, const Matrix& pw) {
   diagnostic(detail::diagnosticLine("xm1", xm1));
   diagnostic(detail::diagnosticLine("xm2", xm2));
 
-  const Matrix IL = gettspl(vertxy(reference)).inverse();
+  requireDistinctLandmarks(vertxy(reference));
+  const Matrix IL = splineFactor(gettspl(vertxy(reference))).inverse();
   Matrix V;
   ColVector d;
   detail::symmetricEigen(IL.topLeftCorner(k, k), V, d);

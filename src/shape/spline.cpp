@@ -62,6 +62,29 @@ double uspline(const Matrix& x1, const Matrix& x2) {
   return r2 != 0.0 ? r2 * std::log(r2) : 0.0;
 }
 
+Matrix splineWeights(const Matrix& refxy, const Matrix& targetxy) {
+  const Eigen::Index k = refxy.cols();
+  Matrix rhs = Matrix::Zero(k + 3, 2);
+  rhs.topRows(k) = (targetxy - refxy).transpose();
+  requireDistinctLandmarks(refxy);
+  return splineFactor(gettspl(refxy)).solve(rhs);
+}
+
+std::array<double, 2> splineDisplacement(const Matrix& refxy, const Matrix& weight, double x,
+                                         double y) {
+  const Eigen::Index k = refxy.cols();
+  double dx = weight(k, 0) + weight(k + 1, 0) * x + weight(k + 2, 0) * y;
+  double dy = weight(k, 1) + weight(k + 1, 1) * x + weight(k + 2, 1) * y;
+  for (Eigen::Index l = 0; l < k; ++l) {
+    const double ddx = x - refxy(0, l), ddy = y - refxy(1, l), r2 = ddx * ddx + ddy * ddy;
+    if (r2 == 0) continue;
+    const double u = r2 * std::log(r2);
+    dx += weight(l, 0) * u;
+    dy += weight(l, 1) * u;
+  }
+  return {dx, dy};
+}
+
 Matrix gettspl(const Matrix& x) {
   if (x.rows() != 2) throw Error("gettspl needs a 2-by-k coordinate matrix.");
   const Index k = x.cols();
@@ -80,11 +103,48 @@ Matrix gettspl(const Matrix& x) {
   return L;
 }
 
+void requireDistinctLandmarks(const Matrix& xy) {
+  const Index k = xy.cols();
+  std::vector<bool> named(static_cast<size_t>(k), false);
+  std::string sets;
+  for (Index i = 0; i < k; ++i) {
+    if (named[static_cast<size_t>(i)]) continue;
+    std::vector<Index> same{i};
+    for (Index j = i + 1; j < k; ++j)
+      if (xy(0, j) == xy(0, i) && xy(1, j) == xy(1, i)) same.push_back(j);
+    if (same.size() < 2) continue;
+    std::string list;
+    for (size_t m = 0; m < same.size(); ++m) {
+      named[static_cast<size_t>(same[m])] = true;
+      list += (m == 0 ? "" : m + 1 == same.size() ? " and " : ", ") + std::to_string(same[m] + 1);
+    }
+    sets += (sets.empty() ? "landmarks " : ", and landmarks ") + list + " coincide";
+  }
+  if (!sets.empty())
+    throw Error("In the reference, " + sets +
+                ": the thin-plate spline needs distinct landmarks; check the landmarks of the "
+                "data");
+}
+
+Eigen::PartialPivLU<Matrix> splineFactor(const Matrix& L) {
+  Eigen::PartialPivLU<Matrix> lu(L);
+  // A singular L leaves a pivot at the level of round-off of the largest one (the estimate of
+  // the reciprocal condition alone misses an exactly zero pivot).
+  const ColVector pivots = lu.matrixLU().diagonal().cwiseAbs();
+  const double eps = Eigen::NumTraits<double>::epsilon();
+  const double floor = static_cast<double>(L.rows()) * eps * pivots.maxCoeff();
+  if (!L.allFinite() || !(pivots.minCoeff() > floor) || !(lu.rcond() > eps))
+    throw Error(
+        "The thin-plate spline of the reference cannot be solved: its landmarks coincide or "
+        "all lie on one line");
+  return lu;
+}
+
 Matrix gettpse(const Matrix& L) {
   if (L.rows() != L.cols() || L.rows() < 4)
     throw Error("gettpse needs a square spline matrix of order k+3 with k of at least 1.");
   const Index k = L.rows() - 3;
-  const Matrix T = L.inverse();
+  const Matrix T = splineFactor(L).inverse();
   Matrix V;
   ColVector d;
   detail::symmetricEigen(T.topLeftCorner(k, k), V, d);
@@ -173,11 +233,12 @@ Matrix getpw_arbit(const Matrix& xref, const Matrix& x) {
   if (xref.size() != n)
     throw Error("getpw_arbit needs a reference with as many landmarks as the specimens.");
   const RowVector ref = xref.reshaped(1, n);
-  const Matrix Le = gettpse(gettspl(vertxy(ref)));
   Matrix y2(N, 2 * k - 3);
   // Scores on the principal warps of non-zero bending energy: the x-coordinates of every
   // specimen projected on each warp fill the odd columns, the y-coordinates the even ones.
   if (k > 3) {
+    requireDistinctLandmarks(vertxy(ref));
+    const Matrix Le = gettpse(gettspl(vertxy(ref)));
     const auto E = Le.leftCols(k - 3);
     detail::Strided outX(y2.data(), N, k - 3, Eigen::OuterStride<>(2 * N));
     detail::Strided outY(y2.data() + N, N, k - 3, Eigen::OuterStride<>(2 * N));

@@ -11,6 +11,8 @@
 // least half the largest magnitude of the vector is made positive. The same matrix therefore
 // gives the same vectors on every call, so scores measured here and shapes rebuilt from them
 // (reconstruction.h) refer to the same warps.
+#include <array>
+
 #include "core/matrix.h"
 
 namespace tessaly::shape {
@@ -22,11 +24,27 @@ double uspline(const Matrix& x1, const Matrix& x2);
 // Spline matrix L = [P Q; Q' zeros(3,3)], (k+3)-by-(k+3), of a 2-by-k coordinate matrix.
 Matrix gettspl(const Matrix& x);
 
+// Refuses a reference (2-by-k coordinates) whose spline is singular because landmarks
+// coincide: an Error that names every set of landmarks at one point, numbered from 1.
+void requireDistinctLandmarks(const Matrix& xy);
+
+// The LU factorisation of a spline matrix, checked before use: an Error when L is singular to
+// working precision (landmarks that coincide or that all lie on one line).
+Eigen::PartialPivLU<Matrix> splineFactor(const Matrix& L);
+// Coefficients of the thin-plate spline that carries the landmarks refxy (2-by-k) onto
+// targetxy: L^-1 [ (targetxy - refxy)'; zeros(3,2) ], (k+3)-by-2, with L = gettspl(refxy).
+Matrix splineWeights(const Matrix& refxy, const Matrix& targetxy);
+
+// How far the spline of splineWeights(refxy, ...) moves the point (x, y): the affine part plus
+// the landmark weights times U.
+std::array<double, 2> splineDisplacement(const Matrix& refxy, const Matrix& weight, double x,
+                                         double y);
+
 // Principal warps of a spline matrix: Le = [V D], k-by-2k, the unit eigenvectors V of the
 // bending energy matrix (upper-left k-by-k block of L^-1) and the diagonal matrix D of their
 // eigenvalues. Negative eigenvalues (rounding around the three zero ones of the affine part)
 // are made positive with their vectors negated, then the pairs are put in decreasing order of
-// eigenvalue by exchange. A singular L (coincident landmarks) gives non-finite values.
+// eigenvalue by exchange. A singular L (coincident landmarks) is an Error (splineFactor).
 Matrix gettpse(const Matrix& L);
 
 // Eigenvectors and eigenvalues in decreasing order of eigenvalue.
@@ -47,7 +65,8 @@ double wsspline(const Matrix& x, const Matrix& yt, const Matrix& w);
 // xref: an N-by-(2k-3) matrix whose row holds the x and y scores of warps 1..k-3 in pairs (in
 // decreasing order of bending energy), the two uniform scores, then the specimen's cs. With
 // fewer than four landmarks there are no warps (and with two, no uniform scores either).
-// Throws tessaly::Error for fewer than two landmarks or rows that do not match xref.
+// Throws tessaly::Error for fewer than two landmarks, rows that do not match xref, and a
+// reference whose spline is singular (requireDistinctLandmarks, splineFactor).
 Matrix getpw_arbit(const Matrix& xref, const Matrix& x);
 // The third input is accepted and has no effect.
 Matrix getpw_arbit(const Matrix& xref, const Matrix& x, const Matrix& unused);

@@ -104,23 +104,29 @@ Matrix getpsup(const Matrix& x, const Matrix& xref) {
   return y;
 }
 
-Consensus getconsensus(const Matrix& x, int maxPasses) {
+namespace {
+
+// The data centred and scaled row by row, refused when a specimen is not finite after that.
+Matrix centredUnitSpecimens(const Matrix& x) {
   detail::requireConfigurationRows(x, 1, "getconsensus");
   if (x.rows() == 0) throw Error("The consensus needs at least one specimen.");
-  const Index n = x.cols();
-  Consensus result;
-  Matrix& y = result.x;
-  y = x;
+  Matrix y = x;
   forEachRowBlock(y, [](auto& band) { detail::centreAndScale(band); });
   // One specimen without size or with non-numeric coordinates would turn the whole mean into
   // NaN (and NaN compares false with the tolerance, so the loop would quietly stop after one
   // pass with a meaningless consensus): refuse it here, naming the specimen.
-  if (const Index bad = firstNonFiniteRow(y, n - 1); bad >= 0)
+  if (const Index bad = firstNonFiniteRow(y, x.cols() - 1); bad >= 0)
     throw Error(
         formatText("Specimen %d has coincident landmarks or coordinates that are not "
                    "numbers; the consensus cannot be computed.",
                    {static_cast<double>(bad + 1)}));
-  RowVector xref = y.row(0);
+  return y;
+}
+
+// The iteration itself, on the centred unit specimens y of x, from the reference xref.
+Consensus iterateConsensus(const Matrix& x, Matrix y, RowVector xref, int maxPasses) {
+  const Index n = x.cols();
+  Consensus result;
   RowVector old(n), sums(n);
   double xd = 1.0;
   int passes = 0;
@@ -144,7 +150,23 @@ Consensus getconsensus(const Matrix& x, int maxPasses) {
   if (!std::isfinite(xd))
     throw Error("The consensus cannot be computed: the superimposed data are not finite.");
   result.xref = xref;
+  result.x = std::move(y);
   return result;
+}
+
+}  // namespace
+
+Consensus getconsensus(const Matrix& x, int maxPasses) {
+  Matrix y = centredUnitSpecimens(x);
+  RowVector start = y.row(0);
+  return iterateConsensus(x, std::move(y), std::move(start), maxPasses);
+}
+
+Consensus getconsensus(const Matrix& x, const Matrix& start, int maxPasses) {
+  Matrix y = centredUnitSpecimens(x);
+  if (start.rows() != 1 || start.cols() != x.cols() || !start.allFinite())
+    throw Error("The consensus needs a starting configuration of the data's landmarks.");
+  return iterateConsensus(x, std::move(y), start.row(0), maxPasses);
 }
 
 Matrix basereg(const Matrix& x, double b1, double b2) {

@@ -35,6 +35,11 @@ inline constexpr int kConsensusPassLimit = 10000;
 // and scaling (coincident landmarks, non-numeric coordinates), or a consensus that does not
 // settle within maxPasses passes.
 Consensus getconsensus(const Matrix& x, int maxPasses = kConsensusPassLimit);
+// The same iteration started from the given configuration (1-by-n, centred and of unit size)
+// instead of the first specimen: started from the consensus of a larger sample that holds
+// these specimens, it settles in a few passes, and the result keeps the start's orientation.
+// Throws as above, and for a start that is not a finite row of the data's width.
+Consensus getconsensus(const Matrix& x, const Matrix& start, int maxPasses = kConsensusPassLimit);
 
 // Baseline (two-point) registration: landmark b1 goes to (0, 0) and landmark b2 to (1, 0) in
 // every row (translation, scaling by the baseline length, rotation). With an odd number of

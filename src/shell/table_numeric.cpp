@@ -1,4 +1,5 @@
 // Table entries of the shape mathematics and the statistics: plain functions of matrices.
+#include "analysis/jackknife.h"
 #include "core/error.h"
 #include "core/random.h"
 #include "dispatch/classification.h"
@@ -180,9 +181,9 @@ void addNumericEntries(std::vector<FunctionEntry>& t) {
                  return {r.y, r.dmatrix, Value(r.gcount), r.yunknown, r.udmatrix};
                }});
   t.push_back({"jacknife_assignments", 4, 2, [](const Values& a, int) -> Values {
-                 stats::JackknifeResult r = stats::jacknife_assignments(
+                 stats::JackknifeResult r = analysis::jacknife_assignments(
                      matrixInput(a, 0), matrixInput(a, 1), numberInput(a, 2), numberInput(a, 3),
-                     randomEngine());
+                     randomEngine()());
                  return {r.mambo, r.out_text};
                }});
   t.push_back({"manova1", 3, 3, [](const Values& a, int) -> Values {

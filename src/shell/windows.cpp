@@ -8,6 +8,8 @@
 #include "core/error.h"
 #include "core/format.h"
 #include "dispatch/actions.h"
+#include "dispatch/output_file.h"
+#include "dispatch/results_window.h"
 #include "platform/platform.h"
 #include "platform/window_files.h"
 #include "shell/callback.h"
@@ -131,7 +133,7 @@ Values Tessaly6l(const Values& args, int nargout) {
 
 Values AuxBox(const Values& args, int nargout) {
   if (!args.empty()) return callByName("AuxBox", args, nargout);
-  Handle fig = platform::openfig("AuxBox", "reuse");
+  Handle fig = dispatch::openResultsWindow();
   finishWindow(fig);
   if (nargout > 0) return {Value(fig)};
   return {};
@@ -142,15 +144,11 @@ void AuxBoxsw() {
   if (found.empty()) throw Error("There is no report to save: the results window is not open.");
   const std::vector<std::string> rows = reportRows(model().get(found.front(), "String"));
 
-  auto choice = platform::dialogs().putFile("*.*", "File Name for Partial Warp Scores");
-  if (!choice) return;
-  std::error_code ignored;
-  if (!choice->folder.empty()) std::filesystem::current_path(choice->folder, ignored);
-
-  std::FILE* file = std::fopen(choice->path().c_str(), "a");
-  if (!file) return;
-  for (const std::string& row : rows) formatToFile(file, "%s \\n", FormatArgs{row});
-  std::fclose(file);
+  dispatch::writeOutputFile("File Name for Partial Warp Scores", dispatch::FileMode::Append, [&] {
+    std::string text;
+    for (const std::string& row : rows) text += formatText("%s \\n", FormatArgs{row});
+    return text;
+  });
 }
 
 std::optional<Value> RefAngleSetup() {

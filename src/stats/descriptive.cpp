@@ -38,6 +38,25 @@ Matrix var(const Matrix& x, int flag) {
   return columnVariance(x, flag);
 }
 
+namespace {
+
+// The inverse of a covariance matrix, through its LDLT factorisation, checked before use: a
+// pivot at the level of round-off means a singular covariance, whose inverse would be noise.
+Matrix precisionOf(const Matrix& cov) {
+  if (cov.size() == 0) return cov;
+  const Eigen::LDLT<Matrix> ldlt(cov);
+  const ColVector d = ldlt.vectorD().cwiseAbs();
+  const double tolerance =
+      static_cast<double>(cov.rows()) * Eigen::NumTraits<double>::epsilon() * d.maxCoeff();
+  if (ldlt.info() != Eigen::Success || !cov.allFinite() || !(d.minCoeff() > tolerance))
+    throw Error(
+        "The covariance of the rows is singular: the Mahalanobis distance needs more rows than "
+        "columns and no column that is a combination of others.");
+  return ldlt.solve(Matrix::Identity(cov.rows(), cov.cols()));
+}
+
+}  // namespace
+
 Matrix pdist(const Matrix& X, const std::string& metricName, double exponent) {
   const std::string metric = lowercase(metricName);
   const Eigen::Index n = X.rows();
@@ -53,7 +72,7 @@ Matrix pdist(const Matrix& X, const std::string& metricName, double exponent) {
   } else if (metric == "mahalanobis") {
     Matrix centred = X.rowwise() - X.colwise().mean();
     const Matrix cov = centred.transpose() * centred / std::max<double>(n - 1, 1);
-    precision = cov.ldlt().solve(Matrix::Identity(m, m));
+    precision = precisionOf(cov);
   } else if (metric == "cosine" || metric == "correlation") {
     if (metric == "correlation") Z = X.colwise() - X.rowwise().mean();
     for (Eigen::Index i = 0; i < n; ++i) Z.row(i) /= Z.row(i).norm();

@@ -54,8 +54,17 @@ Matrix codesOf(const Matrix& codes, const std::vector<Eigen::Index>& rows) {
 
 }  // namespace
 
-JackknifeResult jacknife_assignments(const Matrix& jpwscores, const Matrix& jglist, double njack,
-                                     double pjack, RandomEngine& engine) {
+JackknifeCounts& JackknifeCounts::operator+=(const JackknifeCounts& other) {
+  correct_s += other.correct_s;
+  correct_ns += other.correct_ns;
+  incorrect_ns += other.incorrect_ns;
+  incorrect_s += other.incorrect_s;
+  tested_trials += other.tested_trials;
+  return *this;
+}
+
+JackknifePlan planJackknife(const Matrix& jpwscores, const Matrix& jglist, double njack,
+                            double pjack) {
   const Eigen::Index nspec = jpwscores.rows();
   if (!std::isfinite(pjack) || pjack < 0) {
     throw Error("The fraction left out must be a number from 0 to 1.");
@@ -63,60 +72,69 @@ JackknifeResult jacknife_assignments(const Matrix& jpwscores, const Matrix& jgli
   if (jglist.size() != nspec) {
     throw Error("The number of group codes differs from the number of specimens.");
   }
+  JackknifePlan plan;
   // Whole trials only, so that the counts add up to the number of assignments reported.
-  const double trials = std::isfinite(njack) && njack > 0 ? std::floor(njack) : 0;
-  const auto leave_out = std::min<Eigen::Index>(
+  plan.trials = std::isfinite(njack) && njack > 0 ? std::floor(njack) : 0;
+  plan.leaveOut = std::min<Eigen::Index>(
       nspec, static_cast<Eigen::Index>(std::ceil(static_cast<double>(nspec) * pjack)));
-  const Eigen::Index kept = nspec - leave_out;
-  const Eigen::Index npw = jpwscores.cols();
-  const Eigen::Index nvar = std::max<Eigen::Index>(npw - 1, 0);
+  return plan;
+}
 
-  double correct_s = 0, correct_ns = 0, incorrect_s = 0, incorrect_ns = 0;
-  double tested_trials = 0;
-  for (double trial = 1; trial <= trials; ++trial) {
-    const std::vector<Eigen::Index> rlist = randomPermutation(nspec, engine);
-    const std::vector<Eigen::Index> nrlist(rlist.begin(), rlist.begin() + kept);
-    const std::vector<Eigen::Index> urlist(rlist.begin() + kept, rlist.end());
-    const Matrix X = rowsOf(jpwscores, nrlist, nvar);
-    const Matrix GLIST = codesOf(jglist, nrlist);
-    const Matrix UX = rowsOf(jpwscores, urlist, nvar);
-    const Matrix UGLIST = codesOf(jglist, urlist);
+JackknifeCounts jackknifeTrial(const Matrix& jpwscores, const Matrix& jglist, Eigen::Index leaveOut,
+                               RandomEngine& engine) {
+  const Eigen::Index nspec = jpwscores.rows();
+  const Eigen::Index kept = nspec - leaveOut;
+  const Eigen::Index nvar = std::max<Eigen::Index>(jpwscores.cols() - 1, 0);
+  const std::vector<Eigen::Index> rlist = randomPermutation(nspec, engine);
+  const std::vector<Eigen::Index> nrlist(rlist.begin(), rlist.begin() + kept);
+  const std::vector<Eigen::Index> urlist(rlist.begin() + kept, rlist.end());
+  const Matrix X = rowsOf(jpwscores, nrlist, nvar);
+  const Matrix GLIST = codesOf(jglist, nrlist);
+  const Matrix UX = rowsOf(jpwscores, urlist, nvar);
+  const Matrix UGLIST = codesOf(jglist, urlist);
 
-    const ManovaResult manova = manova1(X, GLIST);
-    const auto NumCVA = static_cast<Eigen::Index>(manova.d(0, 0));
-    // Without a significant canonical variate there is no space to assign in: the trial's
-    // specimens are not tested (and are not counted as tested).
-    if (NumCVA == 0) continue;
-    Matrix Vmatrix = manova.stats.eigenvec.leftCols(NumCVA);
-    for (Eigen::Index j = 0; j < NumCVA; ++j) Vmatrix.col(j) /= Vmatrix.col(j).norm();
+  JackknifeCounts counts;
+  const ManovaResult manova = manova1(X, GLIST);
+  const auto NumCVA = static_cast<Eigen::Index>(manova.d(0, 0));
+  // Without a significant canonical variate there is no space to assign in: the trial's
+  // specimens are not tested (and are not counted as tested).
+  if (NumCVA == 0) return counts;
+  Matrix Vmatrix = manova.stats.eigenvec.leftCols(NumCVA);
+  for (Eigen::Index j = 0; j < NumCVA; ++j) Vmatrix.col(j) /= Vmatrix.col(j).norm();
 
-    // Both score sets are shifted by the mean of the last analysed column; distances do not
-    // depend on the shift.
-    const double c = kept > 0 ? X.col(nvar - 1).mean() : 0.0;
-    const Matrix CVAScores = (X.array() - c).matrix() * Vmatrix;
-    const Matrix UCVASCORES = (UX.array() - c).matrix() * Vmatrix;
+  // Both score sets are shifted by the mean of the last analysed column; distances do not
+  // depend on the shift.
+  const double c = kept > 0 ? X.col(nvar - 1).mean() : 0.0;
+  const Matrix CVAScores = (X.array() - c).matrix() * Vmatrix;
+  const Matrix UCVASCORES = (UX.array() - c).matrix() * Vmatrix;
 
-    const Matrix drange = rangeCVADist(CVAScores, GLIST, engine);
-    const GroupMean1Result assigned = grpmean1(CVAScores, GLIST, UCVASCORES, UGLIST);
-    const Matrix& yun = assigned.yunknown;
-    for (Eigen::Index i = 0; i < yun.rows(); ++i) {
-      const auto a = static_cast<Eigen::Index>(yun(i, 1)) - 1;
-      const double dist = yun(i, 2);
-      const bool correct = assigned.symgroup(0, a) == UGLIST(i, 0);
-      const bool significant = !(dist > drange(a, 2));
-      if (correct)
-        (significant ? correct_s : correct_ns) += 1;
-      else
-        (significant ? incorrect_s : incorrect_ns) += 1;
-    }
-    tested_trials += 1;
+  const Matrix drange = rangeCVADist(CVAScores, GLIST, engine);
+  const GroupMean1Result assigned = grpmean1(CVAScores, GLIST, UCVASCORES, UGLIST);
+  const Matrix& yun = assigned.yunknown;
+  for (Eigen::Index i = 0; i < yun.rows(); ++i) {
+    const auto a = static_cast<Eigen::Index>(yun(i, 1)) - 1;
+    const double dist = yun(i, 2);
+    const bool correct = assigned.symgroup(0, a) == UGLIST(i, 0);
+    const bool significant = !(dist > drange(a, 2));
+    if (correct)
+      (significant ? counts.correct_s : counts.correct_ns) += 1;
+    else
+      (significant ? counts.incorrect_s : counts.incorrect_ns) += 1;
   }
+  counts.tested_trials = 1;
+  return counts;
+}
 
+JackknifeResult jackknifeReport(Eigen::Index nspec, const JackknifePlan& plan, double pjack,
+                                const JackknifeCounts& total) {
+  const double trials = plan.trials, tested_trials = total.tested_trials;
+  const double correct_s = total.correct_s, correct_ns = total.correct_ns;
+  const double incorrect_s = total.incorrect_s, incorrect_ns = total.incorrect_ns;
   JackknifeResult result;
   result.mambo.resize(1, 6);
   result.mambo << trials, pjack, correct_s, correct_ns, incorrect_ns, incorrect_s;
 
-  const double m = static_cast<double>(leave_out);
+  const double m = static_cast<double>(plan.leaveOut);
   const double T = m * tested_trials;
   // With nothing tested every share is shown as 0.0 rather than as 0/0.
   auto pct = [T](double k) { return T > 0 ? k * 100 / T : 0.0; };

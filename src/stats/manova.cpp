@@ -159,8 +159,6 @@ ManovaResult manova1(const Matrix& X, const std::vector<std::string>& group, con
   return manovaCore(X, groups, a);
 }
 
-namespace {
-
 // A Cholesky factor whose pivot is at the level of round-off relative to its variable's sum of
 // squares belongs to a matrix that is singular to working precision (for instance a variable
 // that is an exact combination of others): the factorisation then succeeds or fails by chance.
@@ -172,6 +170,8 @@ bool pivotsAboveRoundOff(const Eigen::LLT<Matrix>& chol, const Matrix& W) {
   }
   return true;
 }
+
+namespace {
 
 // The analysis proper, once every row has a group number (NaN for rows left out).
 ManovaResult manovaCore(const Matrix& Xin, const GroupIndex& groups, double alpha) {
@@ -215,7 +215,7 @@ ManovaResult manovaCore(const Matrix& Xin, const GroupIndex& groups, double alph
   // S = R'^-1 B R^-1 and c = R^-1 v.
   Eigen::LLT<Matrix> chol(W);
   if (chol.info() != Eigen::Success || !W.allFinite() || !pivotsAboveRoundOff(chol, W)) {
-    throw Error("The within-group sum of squares and cross products matrix is singular.");
+    throw Error(kSingularWithin);
   }
   const auto L = chol.matrixL();  // L = R'
   Matrix LB = L.solve(B);

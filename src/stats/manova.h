@@ -34,6 +34,14 @@ struct ManovaResult {
   ManovaStats stats;
 };
 
+// The message of a within-group matrix that is singular to working precision.
+inline constexpr const char* kSingularWithin =
+    "The within-group sum of squares and cross products matrix is singular.";
+
+// True when every pivot of the Cholesky factor of W lies above round-off relative to its
+// variable's sum of squares; a matrix that fails is singular to working precision.
+bool pivotsAboveRoundOff(const Eigen::LLT<Matrix>& chol, const Matrix& W);
+
 // Group numbers and names of a grouping variable.
 struct GroupIndex {
   Matrix g;                     // column of group numbers 1..G, NaN for a missing group

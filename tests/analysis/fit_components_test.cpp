@@ -1,6 +1,7 @@
 // The CVA on principal components, against a MANOVA of component scores worked out here.
 #include <gtest/gtest.h>
 
+#include "analysis/crossval.h"
 #include "analysis/fit.h"
 #include "core/dload.h"
 #include "core/error.h"
@@ -92,6 +93,41 @@ TEST(FitOnComponents, AutoHoldsNinetyFivePercentAndShapeVariablesStayWithout) {
   EXPECT_LT(automatic.pca->cumulative(m - 2), 95);
   EXPECT_EQ(automatic.variables.cols(), m);
   EXPECT_THROW(fit(apes.data, apes.codes, std::nullopt, onComponents("13")), Error);
+}
+
+// A refit of the whole analysis on components takes the components of the fold's kept
+// specimens (by an SVD of their shape variables) and projects the held-out ones onto them.
+TEST(FitOnComponents, AFoldRefitTakesTheComponentsOfItsKeptSpecimens) {
+  const Apes apes;
+  const Fit full = fit(apes.data, apes.codes, std::nullopt);
+  std::vector<Eigen::Index> kept, held;
+  for (Eigen::Index i = 0; i < apes.data.rows(); ++i) (i % 4 ? kept : held).push_back(i);
+  const FoldFit fold = wholeAnalysisRefit(apes.data, apes.codes, std::nullopt, full.reference,
+                                          onComponents("5"))(kept, held);
+
+  FitOptions start;
+  start.consensusStart = full.reference;
+  const Fit plain =
+      fit(apes.data(kept, Eigen::all), apes.codes(kept, Eigen::all), std::nullopt, start);
+  const Eigen::Index p = plain.pwscores.cols() - 1;
+  const RowVector mean = plain.pwscores.leftCols(p).colwise().mean();
+  const Matrix centred = plain.pwscores.leftCols(p).rowwise() - mean;
+  Eigen::JacobiSVD<Matrix> svd(centred, Eigen::ComputeThinU | Eigen::ComputeThinV);
+  const Matrix loadings = svd.matrixV().leftCols(5);
+  const Matrix heldShape = score(plain, apes.data(held, Eigen::all)).pwscores.leftCols(p);
+  const Matrix expected[] = {centred * loadings, (heldShape.rowwise() - mean) * loadings};
+  const Matrix* got[] = {&fold.keptVariables, &fold.heldVariables};
+  ASSERT_EQ(fold.keptVariables.cols(), 5);
+  ASSERT_EQ(fold.heldVariables.cols(), 5);
+  for (Eigen::Index j = 0; j < 5; ++j) {
+    // One sign per component, from the kept specimens, for both sets.
+    const double sign = fold.keptVariables.col(j).dot(expected[0].col(j)) < 0 ? -1 : 1;
+    for (int set = 0; set < 2; ++set) {
+      EXPECT_LT((got[set]->col(j) - sign * expected[set].col(j)).norm(),
+                1e-8 * expected[set].col(j).norm())
+          << "set " << set << ", component " << j + 1;
+    }
+  }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <numeric>
 
 namespace tessaly::analysis {
@@ -41,7 +42,7 @@ TEST(Resampling, BlocksCoverTheRoundsOnceWithTheSameStreamsForAnyThreadCount) {
 
 TEST(Resampling, TheProgressHookSeesTheRoundsAndCanStopTheRun) {
   std::vector<std::size_t> seen;
-  std::size_t worked = 0;
+  std::atomic<std::size_t> worked = 0;  // blocks run on several threads
   const auto work = [&](RandomEngine&, std::size_t, std::size_t count) {
     return worked += count, 0;
   };
@@ -54,7 +55,7 @@ TEST(Resampling, TheProgressHookSeesTheRoundsAndCanStopTheRun) {
   EXPECT_EQ(seen.front(), 0u);
   EXPECT_EQ(seen.back(), 5000u);
   EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
-  EXPECT_EQ(worked, 5000u);
+  EXPECT_EQ(worked.load(), 5000u);
   EXPECT_THROW(
       runBlocks<int>(5000, 10, 1, work, [](std::size_t done, std::size_t) { return done == 0; }),
       Cancelled);

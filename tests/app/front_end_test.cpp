@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -19,7 +20,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 
+#include "app/install_paths.h"
 #include "app/qt_dialogs.h"
 #include "dispatch/state.h"
 #include "platform/platform.h"
@@ -194,7 +198,10 @@ TEST_F(FrontEndTest, LoadingAndQuittingHaveShortcuts) {
       for (QAction* a : top->menu()->actions())
         if (!a->shortcut().isEmpty()) own << a->text() + " " + a->shortcut().toString();
   EXPECT_TRUE(own.contains("Quit Ctrl+Q")) << own.join(", ").toStdString();
+  EXPECT_TRUE(own.contains("User Guide " + QKeySequence(QKeySequence::HelpContents).toString()))
+      << own.join(", ").toStdString();
   EXPECT_TRUE(own.contains("Save Session Script... Ctrl+S")) << own.join(", ").toStdString();
+  EXPECT_EQ(fs::path(userGuide()).filename(), "README.md");  // found in the source tree
 }
 
 TEST_F(FrontEndTest, ThePictureGoesToTheClipboardAsImageAndSvg) {
@@ -284,6 +291,56 @@ TEST_F(FrontEndTest, AClosedResultsWindowComesBackWithTheNextReport) {
   EXPECT_TRUE(report->window()->isVisible());
 }
 
+// Closed by the person or by a marker display, the results window opens again with its text.
+TEST_F(FrontEndTest, TheResultsWindowKeepsItsTextWhenClosed) {
+  runAnalysis();
+  const QString report = widget<QPlainTextEdit>("AuxResults")->toPlainText();
+  ASSERT_FALSE(report.isEmpty());
+  windowOfTag("AuxResults")->close();
+  menuEntry("AuxBox")->trigger();
+  EXPECT_EQ(widget<QPlainTextEdit>("AuxResults")->toPlainText(), report);
+  click("Marker1Button");
+  EXPECT_TRUE(model().findobj("Tag", Value("AuxResults")).empty());
+  menuEntry("AuxBox")->trigger();
+  EXPECT_EQ(widget<QPlainTextEdit>("AuxResults")->toPlainText(), report);
+}
+
+// A message of the title of a box still open replaces its text; boxes of other titles stand
+// beside it.
+TEST_F(FrontEndTest, MessageBoxesOfOneTitleDoNotPileUp) {
+  QtDialogs dialogs(nullptr);
+  dialogs.setMainWindow([this] { return front->mainWindow(); });
+  dialogs.message("first", "Tessaly Error");
+  QMessageBox* box = dialogs.openMessage("Tessaly Error");
+  ASSERT_NE(box, nullptr);
+  dialogs.message("second", "Tessaly Error");
+  dialogs.message("done", "CVA Complete");
+  EXPECT_EQ(dialogs.openMessage("Tessaly Error"), box);
+  EXPECT_EQ(box->text(), "second");
+  EXPECT_TRUE(box->isVisible());
+  ASSERT_NE(dialogs.openMessage("CVA Complete"), nullptr);
+  EXPECT_NE(dialogs.openMessage("CVA Complete"), box);
+  box->close();
+  dialogs.openMessage("CVA Complete")->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(dialogs.openMessage("Tessaly Error"), nullptr);
+}
+
+// Clear Data asks first while there are results not yet saved; a cancel clears nothing and
+// records nothing. After a save it does not ask.
+TEST_F(FrontEndTest, ClearDataAsksBeforeResultsNotYetSavedGo) {
+  runAnalysis();
+  person.answer("Cancel");
+  click("pushbutton3");
+  EXPECT_NE(widget<QLabel>("FileBox")->text(), "No File Loaded");
+  EXPECT_EQ(front->recorder().script("/").find("ClearData"), std::string::npos);
+  person.answer((folder / "eigen.txt").string());
+  menuEntry("Tessalysw('SaveEigen')")->trigger();
+  click("pushbutton3");
+  EXPECT_EQ(widget<QLabel>("FileBox")->text(), "No File Loaded");
+  EXPECT_EQ(person.pending(), 0u);
+}
+
 TEST_F(FrontEndTest, ThePointerFollowsTheFigure) {
   FigureWindow* main = front->mainWindow();
   menuEntry("spiffyfish")->trigger();
@@ -318,6 +375,7 @@ TEST_F(FrontEndTest, ARecordedSessionReplaysToTheSameFiles) {
   menuEntry("Tessalysw('JackKnife')")->trigger();
   person.answer((clicks / "out" / "assignment.txt").string());
   menuEntry("Tessalysw('RunAssignmentTest')")->trigger();
+  menuEntry("CopyBigImage(1)")->trigger();  // the replay passes over the clipboard copy
   person.answer((clicks / "out" / "scores.txt").string());
   menuEntry("Tessalysw('SavePCA')")->trigger();
   person.answer("");  // the person cancels the eigenvalue file
@@ -326,7 +384,7 @@ TEST_F(FrontEndTest, ARecordedSessionReplaysToTheSameFiles) {
   // The save button of the results window (whose Tag the main window uses as well).
   for (auto& [h, w] : windowOfTag("AuxResults")->controls())
     if (model().get(h, "Tag").toText() == "pushbutton1") qobject_cast<QAbstractButton*>(w)->click();
-  ASSERT_TRUE(front->saveSessionScript((clicks / "session.tss").string()));
+  ASSERT_NO_THROW(front->saveSessionScript((clicks / "session.tss").string()));
 
   const std::string script = readFile(clicks / "session.tss");
   EXPECT_NE(script.find("SavePCA out/scores.txt\n"), std::string::npos) << script;
@@ -341,6 +399,46 @@ TEST_F(FrontEndTest, ARecordedSessionReplaysToTheSameFiles) {
   }
   EXPECT_NE(readFile(clicks / "out" / "report.txt").find("Jack-knife"), std::string::npos);
   EXPECT_FALSE(fs::exists(replay / "out" / "eigenvalues.txt"));
+  EXPECT_NE(readFile(folder / "replay.log").find("the copy is skipped"), std::string::npos);
+}
+
+// The components' entries record their answers, and the replay writes the same tables.
+TEST_F(FrontEndTest, ARecordedCvaOnComponentsReplaysToTheSameTables) {
+  const fs::path clicks = folder / "clicks", replay = folder / "replay";
+  fs::create_directories(clicks / "out");
+  fs::create_directories(replay / "out");
+  person.answer(std::string(TESSALY_EXAMPLES) + "/apes/apes.txt");
+  click("pushbutton1");
+  person.answerAll({"5", std::string(TESSALY_EXAMPLES) + "/apes/apes-groups.txt"});
+  menuEntry("Tessalysw('LoadGroupListPCs')")->trigger();
+  person.answerAll({"1", "3"});
+  menuEntry("Tessalysw('ShowPCScores')")->trigger();
+  menuEntry("Tessalysw('ShowPCVariance')")->trigger();
+  person.answer("2");
+  menuEntry("Tessalysw('ShowPCDeformation', 2)")->trigger();
+  const char* tables[] = {"pca-scores.csv", "pca.csv", "pca-loadings.csv"};
+  for (const char* name : tables) person.answer((clicks / "out" / name).string());
+  menuEntry("Tessalysw('SavePCs')")->trigger();
+  person.answer((clicks / "out" / "eigenvalues.txt").string());
+  menuEntry("Tessalysw('SaveEigen')")->trigger();
+  ASSERT_NO_THROW(front->saveSessionScript((clicks / "session.tss").string()));
+
+  const std::string script = readFile(clicks / "session.tss");
+  for (const char* step : {"LoadGroupListPCs 5 ", "ShowPCScores 1 3\n", "ShowPCVariance\n",
+                           "call Tessalysw('ShowPCDeformation', 2) -- 2\n",
+                           "SavePCs out/pca-scores.csv out/pca.csv out/pca-loadings.csv\n"})
+    EXPECT_NE(script.find(step), std::string::npos) << step << "\n" << script;
+  fs::copy_file(clicks / "session.tss", replay / "session.tss");
+  const std::string command = std::string(TESSALY_BATCH) + " " + (replay / "session.tss").string() +
+                              " > " + (folder / "replay.log").string() + " 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << readFile(folder / "replay.log");
+  for (const char* name : {"pca-scores.csv", "pca.csv", "pca-loadings.csv", "eigenvalues.txt"})
+    EXPECT_EQ(readFile(replay / "out" / name), readFile(clicks / "out" / name)) << name;
+  // The CVA ran on five components: five eigenvalues.
+  std::istringstream eigenvalues(readFile(clicks / "out" / "eigenvalues.txt"));
+  EXPECT_EQ(
+      std::distance(std::istream_iterator<double>(eigenvalues), std::istream_iterator<double>()),
+      5);
 }
 
 }  // namespace

@@ -99,14 +99,41 @@ TEST(RecordingDialogs, NotesTheAnswersAndTheErrorsOfTheRunningStep) {
   EXPECT_EQ(dialogs.question("Go on?", "", {"Yes", "No"}), "No");
   ASSERT_TRUE(dialogs.pick(1));
   EXPECT_FALSE(dialogs.getFile("*.*", "Data"));  // nothing left: cancelled
-  dialogs.message("Index exceeds matrix dimensions.", "Error");
+  // What fails the step is the error report, not the title of a box.
+  dialogs.message("The group list was read.", "Error");
+  dialogs.error("Index exceeds matrix dimensions.", "Reference Error");
   r.endStep();
   const auto steps = readBack(r.script("/"));
   ASSERT_EQ(steps.size(), 3u);
   EXPECT_EQ(steps[1].name, "JackKnife");
   EXPECT_EQ(steps[1].args, (std::vector<std::string>{"50", "0.1", "No", "1.5,2.5,3", ""}));
   EXPECT_TRUE(steps[0].continueOnError);
-  EXPECT_EQ(person.messages().size(), 1u);  // the message still reaches the person
+  ASSERT_EQ(person.messages().size(), 2u);  // both still reach the person
+  EXPECT_TRUE(person.messages().back().error);
+}
+
+// A run the person stopped changed nothing: replaying it would draw a seed the windows did
+// not draw, so it is left as a comment.
+TEST(RecordingDialogs, AStoppedStepIsNotReplayed) {
+  struct Stopping : platform::ScriptedDialogs {
+    bool progress(const std::string&, double done, double) override { return done < 2; }
+  } person;
+  SessionRecorder r;
+  RecordingDialogs dialogs(person, r);
+  person.answerAll({"1000", "500"});
+  for (bool stop : {false, true}) {
+    r.beginStep("Tessalysw('GroupDistances')");
+    ASSERT_TRUE(dialogs.input({"Rounds"}, "Group Distances", {"10000"}));
+    EXPECT_TRUE(dialogs.progress("Group Distances", 1, 4));
+    EXPECT_EQ(dialogs.progress("Group Distances", stop ? 3 : 1, 4), !stop);
+    r.endStep();
+  }
+  const std::string script = r.script("/");
+  const auto steps = readBack(script);
+  ASSERT_EQ(steps.size(), 1u) << script;
+  EXPECT_EQ(steps[0].args, std::vector<std::string>{"1000"});
+  EXPECT_NE(script.find("# stopped in the windows, nothing changed: GroupDistances 500\n"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <utility>
 
 #include "core/error.h"
+#include "support/error_text.h"
 
 namespace tessaly::cli {
 namespace {
@@ -43,10 +45,14 @@ TEST(SplitWords, CommentsStartOnlyAtAWord) {
 }
 
 TEST(SplitWords, UnfinishedQuotingIsAnError) {
-  EXPECT_THROW(splitWords("LoadData 'apes.txt"), Error);
-  EXPECT_THROW(splitWords("LoadData \"apes.txt"), Error);
-  EXPECT_THROW(splitWords("LoadData apes.txt\\"), Error);
-  EXPECT_THROW(splitWords(R"("ends in an escaped quote\")"), Error);
+  const std::pair<const char*, const char*> cases[] = {
+      {"LoadData 'apes.txt", "a single quote is not closed"},
+      {"LoadData \"apes.txt", "a double quote is not closed"},
+      {"LoadData apes.txt\\", "a backslash ends the line"},
+      {R"("ends in an escaped quote\")", "a double quote is not closed"},
+  };
+  for (const auto& [line, message] : cases)
+    EXPECT_EQ(test_support::errorText([&] { splitWords(line); }), message) << line;
 }
 
 Step parse(const std::string& text) {

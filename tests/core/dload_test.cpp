@@ -11,6 +11,7 @@
 #include "core/error.h"
 #include "core/format.h"
 #include "support/comma_locale.h"
+#include "support/error_text.h"
 #include "support/temp_files.h"
 
 namespace tessaly {
@@ -55,54 +56,51 @@ TEST_F(DloadTest, MissingFileGivesMinusOne) {
   EXPECT_EQ(x(0, 0), -1);
 }
 
-TEST_F(DloadTest, BadLinesAreErrorsNamingFileAndLine) {
-  std::string ragged = write("1 2 3\n4 5\n");
-  try {
-    dload(ragged);
-    FAIL();
-  } catch (const Error& e) {
-    EXPECT_EQ(std::string(e.what()),
-              "Cannot read " + ragged + ", line 2: 2 numbers where line 1 has 3");
-  }
-  std::string word = write("1 2\n3 x4\n");
-  try {
-    dload(word);
-    FAIL();
-  } catch (const Error& e) {
-    EXPECT_EQ(std::string(e.what()), "Cannot read " + word + ", line 2: \"x4\" is not a number");
-  }
-  EXPECT_THROW(dload(write("")), Error);
-  EXPECT_THROW(dload(write("\n1 2\n")), Error);
-}
-
-// The text of the error dload raises for a file, or "read" when it reads.
-std::string errorOf(const std::string& path) {
-  try {
-    dload(path);
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "read";
-}
-
 TEST_F(DloadTest, EveryKindOfBadLineIsNamedWithItsLineNumber) {
-  std::string p = write("1 2\n3 +-4\n");
-  EXPECT_EQ(errorOf(p), "Cannot read " + p + ", line 2: \"+-4\" is not a number");
-  p = write("1,2\n3,4,\t5 x\n");
-  EXPECT_EQ(errorOf(p), "Cannot read " + p + ", line 2: \"x\" is not a number");
-  p = write("1 2\n3 4.5.6 7\n");
-  EXPECT_EQ(errorOf(p), "Cannot read " + p + ", line 2: \"4.5.6\" is not a number");
-  p = write("1 2\n3 1e999\n");
-  EXPECT_EQ(errorOf(p), "Cannot read " + p + ", line 2: \"1e999\" is not a number");
-  p = write(",,\n1\n");
-  EXPECT_EQ(errorOf(p), "Cannot read " + p + ", line 1: no numbers on the line");
-  p = write("1 2\r\n3 4 5\r\n");
-  EXPECT_EQ(errorOf(p), "Cannot read " + p + ", line 2: 3 numbers where line 1 has 2");
-  p = write("");
-  EXPECT_EQ(errorOf(p), "Cannot read " + p + ": the file holds no data");
-  // Blanks alone end the data only after the first line.
-  p = write(" \t\n1 2\n");
-  EXPECT_EQ(errorOf(p), "Cannot read " + p + ", line 1: no numbers on the line");
+  const struct {
+    const char* text;
+    const char* error;  // after "Cannot read PATH"
+  } cases[] = {
+      {"1 2 3\n4 5\n", ", line 2: 2 numbers where line 1 has 3"},
+      {"1 2\n3 x4\n", ", line 2: \"x4\" is not a number"},
+      {"1 2\n3 +-4\n", ", line 2: \"+-4\" is not a number"},
+      {"1,2\n3,4,\t5 x\n", ", line 2: \"x\" is not a number"},
+      {"1 2\n3 4.5.6 7\n", ", line 2: \"4.5.6\" is not a number"},
+      {"1 2\n3 1e999\n", ", line 2: \"1e999\" is not a number"},
+      {",,\n1\n", ", line 1: no numbers on the line"},
+      {"1 2\r\n3 4 5\r\n", ", line 2: 3 numbers where line 1 has 2"},
+      {"", ": the file holds no data"},
+      // Blanks alone end the data only after the first line.
+      {" \t\n1 2\n", ", line 1: no numbers on the line"},
+      {"\n1 2\n", ", line 1: no numbers on the line"},
+  };
+  for (const auto& c : cases) {
+    const std::string p = write(c.text);
+    EXPECT_EQ(test_support::errorText([&] { dload(p); }), "Cannot read " + p + c.error) << c.text;
+  }
+}
+
+TEST_F(DloadTest, LinesLeftAfterTheEmptyLineThatEndsTheDataAreCountedInAWarning) {
+  const struct {
+    const char* text;
+    Eigen::Index rows;
+    const char* warning;  // after "PATH: ", empty for none
+  } cases[] = {
+      {"1 2\n3 4\n\n5 6\n7 8\n", 2, "2 lines after line 3 were not read"},
+      {"1 2\n\n \nnote: measured twice\n\n", 1, "1 line after line 2 was not read"},
+      {"1 2\n3 4\n\n\n \t\n", 2, ""},  // trailing empty lines lose nothing
+      {"1 2\n3 4", 2, ""},
+  };
+  for (const auto& c : cases) {
+    const std::string p = write(c.text);
+    std::vector<std::string> warnings;
+    EXPECT_EQ(dload(p, nullptr, &warnings).rows(), c.rows) << c.text;
+    const std::vector<std::string> expected =
+        *c.warning ? std::vector<std::string>{p + ": " + c.warning +
+                                              ": the data end at the first empty line"}
+                   : std::vector<std::string>{};
+    EXPECT_EQ(warnings, expected) << c.text;
+  }
 }
 
 TEST_F(DloadTest, ALargeFileReadsRowByRowAsItsLinesDo) {

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "support/error_text.h"
+
 namespace tessaly {
 namespace {
 
@@ -70,18 +72,43 @@ TEST_F(ReplaceFileTest, KeepsThePermissionsOfTheOldFileAndFollowsLinks) {
   EXPECT_EQ(read(p), "through the link");
 }
 
-TEST_F(ReplaceFileTest, WhatCannotBeWrittenIsLeftAsItWas) {
-  // A folder of that name, and a folder that does not exist.
+TEST_F(ReplaceFileTest, WhatCannotBeWrittenIsReportedWithPathAndReasonAndLeftAsItWas) {
+  // None of these depends on permissions, so they fail as the superuser too.
   fs::create_directory(path("sub"));
-  EXPECT_FALSE(replaceFile(path("sub"), "x").opened);
+  std::ofstream(path("plain.txt")) << "kept";
+  const struct {
+    std::string target;
+    const char* reason;
+  } cases[] = {
+      {path("sub"), "Is a directory"},
+      {path("none/file.txt"), "No such file or directory"},
+      {path("plain.txt/file.txt"), "Not a directory"},  // a parent that is a regular file
+  };
+  for (const auto& c : cases) {
+    const ReplaceResult result = replaceFile(c.target, "x");
+    EXPECT_FALSE(result.opened) << c.target;
+    const std::string expected = "Cannot write " + c.target + ": " + c.reason;
+    EXPECT_EQ(test_support::errorText([&] { saveFile(c.target, "x"); }), expected);
+    EXPECT_EQ(test_support::errorText([&] { appendToFile(c.target, "x"); }), expected);
+  }
   EXPECT_TRUE(fs::is_directory(path("sub")));
-  EXPECT_FALSE(replaceFile(path("none/file.txt"), "x").opened);
+  EXPECT_EQ(read(path("plain.txt")), "kept");
+  EXPECT_EQ(names(), (std::vector<std::string>{"plain.txt", "sub"}));
+}
 
+TEST_F(ReplaceFileTest, AppendingKeepsTheEarlierLastLineApart) {
+  const std::string p = path("log.txt");
+  for (const char* part : {"first", "second\n", "third", "\nfourth"}) appendToFile(p, part);
+  EXPECT_EQ(read(p), "first\nsecond\nthird\nfourth");
+}
+
+TEST_F(ReplaceFileTest, AFileWithoutWritePermissionIsLeftAsItWas) {
   if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
   const std::string locked = path("locked.txt");
   std::ofstream(locked) << "kept";
   ::chmod(locked.c_str(), 0444);
-  EXPECT_FALSE(replaceFile(locked, "lost").opened);
+  EXPECT_EQ(test_support::errorText([&] { saveFile(locked, "lost"); }),
+            "Cannot write " + locked + ": Permission denied");
   EXPECT_EQ(read(locked), "kept");
 }
 

@@ -1,5 +1,6 @@
 #include "core/tps.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -99,17 +100,29 @@ struct BadFile {
 
 const BadFile kBadFiles[] = {
     {"LM=3\n0 0\n1 0\n0 1\nID=a\nLM=4\n0 0\n1 0\n0 1\n1 1\nID=b\n",
-     "Cannot read bad.tps, line 6: specimen 2 (ID b): it has 4 landmarks where the specimens "
-     "before it have 3"},
+     "Cannot read bad.tps: 1 of the 2 specimens have 3 landmarks; 1 cannot be analysed with "
+     "them: specimen 2 (ID b) (4 landmarks). Complete them, or skip them (--incomplete skip) to "
+     "load only the specimens with 3 landmarks"},
+    {"LM=3\n0 0\n1 0\n0 1\nLM=3\n2 2\n2 2\n2 2\nLM=3\n0 0\n1 0\n0 1\n",
+     "Cannot read bad.tps: 2 of the 3 specimens have 3 landmarks; 1 cannot be analysed with "
+     "them: specimen 2 (all landmarks coincide). Complete them, or skip them (--incomplete "
+     "skip) to load only the specimens with 3 landmarks"},
     {"LM=3\n0 0\n1 0 2\n0 1\n",
      "Cannot read bad.tps, line 3: specimen 1: a landmark line holds 3 numbers where it must "
      "hold two (x y)"},
     {"LM=3\n0 0\n1\n0 1\n",
      "Cannot read bad.tps, line 3: specimen 1: a landmark line holds 1 numbers where it must "
      "hold two (x y)"},
-    {"LM=3\n0 0\nNA NA\n0 1\nID=x7\n",
-     "Cannot read bad.tps, line 3: specimen 1 (ID x7): \"NA\" is not a number (missing "
-     "landmarks are not estimated: complete the specimen or leave it out)"},
+    {"LM=3\n0 0\nNA nan\n0 1\nID=x7\n",
+     "Cannot read bad.tps: missing landmarks (NA, nan) in 1 specimens: specimen 1 (ID x7): "
+     "landmark 2. Estimate them from the complete specimens (--missing estimate), or complete "
+     "or leave out those specimens"},
+    {"LM=3\n0 0\n1 0\n0 1\n<<<<<<< HEAD\n",
+     "Cannot read bad.tps, line 5: specimen 1: the line \"<<<<<<< HEAD\" is neither a landmark "
+     "(x y) nor a keyword (NAME=value)"},
+    {"LM=3\n0 0\n=======\n",
+     "Cannot read bad.tps, line 3: specimen 1: the line \"=======\" is "
+     "neither a landmark (x y) nor a keyword (NAME=value)"},
     {"LM=3\n0 0\n1 0\n0 inf\n",
      "Cannot read bad.tps, line 4: specimen 1: \"inf\" is not a finite number"},
     {"LM=3\n0 0\n1 0\n0 1e999\n",
@@ -130,14 +143,9 @@ const BadFile kBadFiles[] = {
     {"LM=three\n",
      "Cannot read bad.tps, line 1: specimen 1: LM= must give a whole number of "
      "landmarks, not \"three\""},
-    {"LM=0\n",
-     "Cannot read bad.tps, line 1: specimen 1: LM= must give a whole number of "
-     "landmarks, not \"0\""},
+    {"LM=0\nLM=0\n", "Cannot read bad.tps: no specimen holds landmarks that can be analysed"},
     {"LM=3\n0 0\n1 0\n0 1\nSCALE=-0.5\n",
      "Cannot read bad.tps, line 5: specimen 1: SCALE= must be a positive number, not \"-0.5\""},
-    {"LM=3\n0 0\n1 0\n0 1\nOUTLINES=2\n",
-     "Cannot read bad.tps, line 5: specimen 1: the keyword OUTLINES= is not one that Tessaly "
-     "reads"},
     {"LM=3\n0 0\n1 0\n0 1\nPOINTS=x\n",
      "Cannot read bad.tps, line 5: specimen 1: POINTS= must give a whole number of points, not "
      "\"x\""},
@@ -156,6 +164,139 @@ TEST(TpsParse, RefusesBadFilesWithMessagesNamingLineAndSpecimen) {
   }
 }
 
+// Files that real studies have, each with the options it is read with: what must load and the
+// one warning it gives (empty: none).
+struct RealFile {
+  std::string text;
+  LandmarkOptions options;
+  Eigen::Index rows, cols;
+  std::vector<size_t> kept;
+  const char* warning;
+};
+
+LandmarkOptions skipping() {
+  LandmarkOptions o;
+  o.skipIncomplete = true;
+  return o;
+}
+
+LandmarkOptions withCurves(LandmarkOptions::Curves c) {
+  LandmarkOptions o;
+  o.curves = c;
+  return o;
+}
+
+const char* const kTriangle = "0 0\n1 0\n0 1\n";
+
+TEST(TpsParse, ReadsWhatRealFilesHold) {
+  const std::string t = kTriangle;
+  const RealFile files[] = {
+      {"LM=3\n" + t + "LM=0\nID=p\nLM=3\n" + t,
+       {},
+       2,
+       7,
+       {1, 3},
+       "f: 1 specimens have no landmarks (LM=0) and were skipped: specimen 2 (ID p)"},
+      {"LM=3\n" + t + "LM=2\n0 0\n1 1\nLM=3\n" + t + "LM=3\n1 1\n1 1\n1 1\n",
+       skipping(),
+       2,
+       7,
+       {1, 3},
+       "f: 2 of the 4 specimens have 3 landmarks; the other 2 were skipped: specimen 2 (2 "
+       "landmarks), specimen 4 (all landmarks coincide)"},
+      {"NUM=2\n# a comment\nLM=3\n" + t + "OUTLINES=2\nLM=3\n" + t + "SCALE=0\n",
+       skipping(),
+       1,
+       7,
+       {1},
+       nullptr},
+      {"LM=3\n" + t + "CURVES=1\nPOINTS=2\n5 5\n6 6\n",
+       withCurves(LandmarkOptions::Curves::Fixed),
+       1,
+       11,
+       {},
+       nullptr},
+  };
+  for (size_t i = 0; i < std::size(files); ++i) {
+    const RealFile& f = files[i];
+    SCOPED_TRACE(i);
+    const TpsData d = parseTps(f.text, "f", f.options);
+    EXPECT_EQ(d.rows.rows(), f.rows);
+    EXPECT_EQ(d.rows.cols(), f.cols);
+    EXPECT_EQ(d.kept, f.kept);
+    if (f.warning) {
+      ASSERT_FALSE(d.warnings.empty());
+      EXPECT_EQ(d.warnings[0], f.warning);
+    }
+  }
+  // Keywords without landmarks are named once; the fixed curve points follow the landmarks.
+  const TpsData d = parseTps(files[2].text, "f", skipping());
+  EXPECT_EQ(d.warnings.back(), "f: the keywords OUTLINES carry no landmarks and were skipped");
+  const TpsData c = parseTps(files[3].text, "f", files[3].options);
+  EXPECT_EQ(c.rows(0, 8), 6);
+  EXPECT_EQ(c.kinds, LandmarkKinds(5, 0));
+}
+
+TEST(TpsParse, MissingLandmarksAreMarkedForEstimation) {
+  LandmarkOptions o;
+  o.estimateMissing = o.negativeMissing = true;
+  const TpsData d =
+      parseTps("LM=5\n0 0\n1 0\n0 1\n1 1\n2 2\nLM=5\nnan 0\n1 0\n0 1\n-1 -1\n2 2\nID=b\n", "f", o);
+  ASSERT_EQ(d.missing.size(), 2u);
+  EXPECT_TRUE(d.missing[0].empty());
+  EXPECT_EQ(d.missing[1], (std::vector<Eigen::Index>{0, 3}));
+  EXPECT_TRUE(std::isnan(d.rows(1, 0)) && std::isnan(d.rows(1, 7)) && std::isnan(d.rows(1, 10)));
+  EXPECT_EQ(d.warnings[0],
+            "f: missing landmarks estimated in 1 specimens: specimen 2 (ID b): landmarks 1, 4");
+  // Without negativeMissing a negative coordinate is a number; no complete specimen refuses.
+  o.negativeMissing = false;
+  EXPECT_EQ(parseTps("LM=3\n-1 -1\n1 0\n0 1\n", "f", o).rows(0, 0), -1);
+  EXPECT_THROW(parseTps("LM=4\nNA 0\n1 0\n0 1\n1 1\n", "f", o), Error);
+}
+
+TEST(TpsParse, SlidingCurvesMustMatchInEverySpecimen) {
+  const auto slide = withCurves(LandmarkOptions::Curves::Slide);
+  const std::string one = std::string("LM=3\n") + kTriangle + "CURVES=2\nPOINTS=2\n5 5\n6 6\n";
+  const TpsData d = parseTps(one + "POINTS=1\n7 7\n", "f", slide);
+  EXPECT_EQ(d.kinds, (LandmarkKinds{0, 0, 0, 1, 1, 2}));
+  try {
+    parseTps(one + "POINTS=1\n7 7\n" + one + "POINTS=2\n7 7\n8 8\nID=z\n", "c.tps", slide);
+    ADD_FAILURE() << "accepted";
+  } catch (const Error& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "Cannot read c.tps: specimen 2 (ID z) has other curves (CURVES= and POINTS=) than "
+              "specimen 1; every specimen must have the same curves with the same numbers of "
+              "points");
+  }
+}
+
+TEST(NtsParse, ReadsBothLayoutsWithLabelsAndComments) {
+  const TpsData rows = parseNts(
+      "\"from a morphometrics program\n1 2L 6L 0 dim=2\nfirst second\nx1 y1 x2 y2 x3 y3\n"
+      "0 0 1 0 0 1\n\"between\n0 0 2 0\n0 2\n",
+      "r.nts");
+  ASSERT_EQ(rows.rows.rows(), 2);
+  EXPECT_EQ(rows.rows.row(1).head(6), (RowVector{{0, 0, 2, 0, 0, 2}}));
+  EXPECT_NEAR(rows.rows(1, 6), std::sqrt(16.0 / 3), 1e-12);
+  EXPECT_EQ(rows.labels, (std::vector<std::string>{"first", "second"}));
+  // Two columns: one landmark a row, one specimen; a value of the missing code is missing.
+  const TpsData one = parseNts("1 3 2 1 -99\n0 0\n1 0\n0 1\n", "l.nts");
+  ASSERT_EQ(one.rows.cols(), 7);
+  EXPECT_EQ(one.rows(0, 2), 1);
+  try {
+    parseNts("1 4 2 1 -99\n0 0\n1 0\n0 1\n-99 5\n", "l.nts");
+    ADD_FAILURE() << "accepted";
+  } catch (const Error& e) {
+    EXPECT_THAT(std::string(e.what()), ::testing::HasSubstr("specimen 1: landmark 4."));
+  }
+  for (const char* bad : {"1 2 6 0 dim=3\n", "1 2 5 0\n1 2 3 4 5\n6 7 8 9 10\n",
+                          "1 1 6 0\n0 0 1 0 0\n", "1 1 6 0\n0 0 1 0 0 1 2\n", "2 1 6 0\n"})
+    EXPECT_THROW(parseNts(bad, "b.nts"), Error) << bad;
+  EXPECT_TRUE(isNtsText("\"x\n1 2 6 0\n"));
+  EXPECT_TRUE(isNtsText("1 10L 16 0\n"));
+  EXPECT_FALSE(isNtsText("1 2 6 0\n"));
+}
+
 TEST(TpsParse, NegativeCoordinatesAreOrdinaryNumbers) {
   const TpsData d = parseTps("LM=3\n-1 -2\n+3 -4.5e1\n-.5 0\n", "f");
   EXPECT_EQ(d.rows(0, 1), -2);
@@ -167,7 +308,7 @@ TEST(TpsParse, NegativeCoordinatesAreOrdinaryNumbers) {
 class LandmarkFileTest : public test_support::TempFileTest {};
 
 TEST_F(LandmarkFileTest, NumericFilesAreReadAsDloadReadsThem) {
-  for (const char* text : {"1 2 3\n4 5 6\n\n7 8 9\n", "1,2,3\r\n", "LMX 1\n"}) {
+  for (const char* text : {"1 2 3\n4 5 6\n\n7 8 9\n", "1,2,3\r\n", "1 2\nLMX 1\n"}) {
     const std::string path = write(text);
     std::string fromDload, fromReader;
     Matrix a, b;
@@ -183,6 +324,16 @@ TEST_F(LandmarkFileTest, NumericFilesAreReadAsDloadReadsThem) {
     }
     EXPECT_EQ(fromReader, fromDload);
     EXPECT_EQ(a, b);
+  }
+  // Words, a picture, a project file: one message that says what is read.
+  for (const char* text : {"LMX 1\n", "\x89PNG\r\n\x1a\n", "<?xml version=\"1.0\"?>\n"}) {
+    const std::string path = write(text);
+    try {
+      readLandmarkFile(path);
+      ADD_FAILURE() << "accepted " << text;
+    } catch (const Error& e) {
+      EXPECT_EQ(std::string(e.what()), notLandmarkData(path));
+    }
   }
   bool opened = true;
   EXPECT_EQ(readLandmarkFile("/no/such/file.tps", &opened).rows, scalar(-1));

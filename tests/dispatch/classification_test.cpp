@@ -145,16 +145,22 @@ TEST_F(ClassificationTest, UnknownsListNeedsScoresMatchingTheCodes) {
   EXPECT_TRUE(dialogs.saveRequests.empty());
 }
 
-TEST_F(ClassificationTest, CancelledOrUnopenableFilesWriteNothing) {
+TEST_F(ClassificationTest, CancelledFilesWriteNothingAndUnopenableOnesSayWhy) {
   misassignedState();
+  const fs::path missing = fs::absolute(folder / "missing" / "out.txt");
   for (const char* action :
        {"SaveGroupListCVA", "WriteGrouping", "RunAssignmentTest", "RunDetailedAssignment"}) {
+    dialogs.messages.clear();
     dialogs.cancelSave();
     run(action);
-    dialogs.chooseSave(folder / "missing" / "out.txt");
+    EXPECT_TRUE(dialogs.messages.empty()) << action;
+    dialogs.chooseSave(missing);
     run(action);
+    ASSERT_EQ(dialogs.messages.size(), 1u) << action;
+    EXPECT_EQ(dialogs.messages[0].text,
+              "Cannot write " + missing.string() + ": No such file or directory");
+    EXPECT_TRUE(dialogs.messages[0].error);
   }
-  EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_EQ(dialogs.saveRequests.size(), 8u);
   EXPECT_TRUE(fs::is_empty(folder));
 }
@@ -332,7 +338,9 @@ TEST_F(ClassificationTest, UnknownScoresReplaceTheirFile) {
   dialogs.chooseSave(folder / "missing" / "scores.txt");
   run("SaveUnknownCVAScores");
   ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].text, "Sorry, error on file open");
+  EXPECT_EQ(dialogs.messages[0].text, "Cannot write " + fs::absolute(folder).string() +
+                                          "/missing/scores.txt: No such file or directory");
+  EXPECT_TRUE(dialogs.messages[0].error);
 
   // Scores missing for an unknown: the old file stays whole.
   s.UCVASCORES.conservativeResize(1, 3);
@@ -415,18 +423,27 @@ TEST_F(JackKnifeTest, ReportGoesToTheResultsWindow) {
   EXPECT_EQ(model().get(mainFigure, "Pointer").toText(), "arrow");
 }
 
-TEST_F(JackKnifeTest, ParametersMustBeNumbers) {
+TEST_F(JackKnifeTest, ParametersAreCheckedBeforeTheTest) {
   separatedGroups();
   model().set(auxResults, "String", platform::Value("earlier report"));
-  dialogs.inputs.push_back(std::vector<std::string>{"many", "0.1"});
-  run("JackKnife");
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].text,
-            "The number of jackknife repetitions must be one number, not \"many\"");
-  dialogs.inputs.push_back(std::vector<std::string>{"10", ""});
-  run("JackKnife");
-  ASSERT_EQ(dialogs.messages.size(), 2u);
-  EXPECT_EQ(dialogs.messages[1].text, "The fraction left out must be one number, not \"\"");
+  const std::string trials = "The number of jackknife repetitions must be ";
+  const std::string fraction = "The fraction left out must be ";
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"many", "0.1"}, trials + "one number, not \"many\""},
+      {{"10", ""}, fraction + "one number, not \"\""},
+      {{"0", "0.1"}, trials + "a whole number, 1 or more, not \"0\""},
+      {{"-3", "0.1"}, trials + "a whole number, 1 or more, not \"-3\""},
+      {{"2.5", "0.1"}, trials + "a whole number, 1 or more, not \"2.5\""},
+      {{"10", "0"}, fraction + "above 0 and below 1, not \"0\""},
+      {{"10", "1.5"}, fraction + "above 0 and below 1, not \"1.5\""},
+  };
+  for (const auto& [answers, message] : cases) {
+    dialogs.messages.clear();
+    dialogs.inputs.push_back(answers);
+    run("JackKnife");
+    ASSERT_EQ(dialogs.messages.size(), 1u) << answers[0];
+    EXPECT_EQ(dialogs.messages[0].text, message);
+  }
   EXPECT_EQ(results(), "earlier report");
 }
 

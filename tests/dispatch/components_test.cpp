@@ -68,10 +68,10 @@ TEST_F(ComponentsTest, ScoresVarianceAndTablesShowTheComponents) {
   std::istringstream scores(readFile(folder / "scores.csv"));
   std::getline(scores, line);
   std::getline(scores, line);
-  EXPECT_EQ(line.substr(0, 14), "1,,1,specimen,");
+  EXPECT_EQ(line.substr(0, 15), "1,1,1,specimen,");
   EXPECT_DOUBLE_EQ(numbers(line, 4)[0], pca.scores(0, 0));
-  EXPECT_THAT(readFile(folder / "loadings.csv"), HasSubstr("\npw5y,"));
-  EXPECT_THAT(readFile(folder / "loadings.csv"), HasSubstr("\nu2,"));
+  EXPECT_THAT(readFile(folder / "loadings.csv"), HasSubstr("\npw5_y,"));
+  EXPECT_THAT(readFile(folder / "loadings.csv"), HasSubstr("\nuniform_2,"));
 }
 
 TEST_F(ComponentsTest, CvaOnComponentsSaysWhichAndKeepsShapeSpaceAxes) {
@@ -109,8 +109,7 @@ TEST_F(ComponentsTest, ManyShapeVariablesWarnAndASingularRunNamesTheOption) {
 }
 
 TEST_F(ComponentsTest, DeformationAlongAComponentNeedsARunAndAComponent) {
-  dialogs.inputs.push_back(std::vector<std::string>{"1"});
-  run("ShowPCDeformation", platform::Value(2.0));
+  run("ShowPCDeformation", platform::Value(2.0));  // refused before it asks for a component
   EXPECT_THAT(messageTexts().back(), HasSubstr("no principal components yet"));
   runApes();
   dialogs.inputs.push_back(std::vector<std::string>{"13"});
@@ -119,6 +118,50 @@ TEST_F(ComponentsTest, DeformationAlongAComponentNeedsARunAndAComponent) {
   dialogs.inputs.push_back(std::vector<std::string>{"2"});
   run("ShowPCDeformation", platform::Value(2.0));
   EXPECT_FALSE(drawn().empty());
+}
+
+// With components, the distances and the cross-validation take the component scores as their
+// variables and say so; the table of shape variables keeps the shape variables.
+TEST_F(ComponentsTest, ResamplingAnalysesRunOnTheComponents) {
+  runApes("4");
+  dialogs.inputs.push_back(std::vector<std::string>{"20"});
+  dialogs.chooseSave(folder / "distances.csv");
+  run("GroupDistances");
+  EXPECT_THAT(results(), HasSubstr("Shape variables: the first 4 principal components (--pcs)"));
+  // The Mahalanobis distance of groups 1 and 2 over the first four component scores.
+  const Matrix y = state().pca.scores.leftCols(4);
+  const Matrix& codes = state().GLIST;
+  Matrix W = Matrix::Zero(4, 4);
+  RowVector means[2];
+  for (int g = 1; g <= 6; ++g) {
+    Matrix rows(0, 4);
+    for (Eigen::Index i = 0; i < y.rows(); ++i)
+      if (codes(i) == g) {
+        rows.conservativeResize(rows.rows() + 1, Eigen::NoChange);
+        rows.row(rows.rows() - 1) = y.row(i);
+      }
+    const RowVector mean = rows.colwise().mean();
+    if (g <= 2) means[g - 1] = mean;
+    W += (rows.rowwise() - mean).transpose() * (rows.rowwise() - mean);
+  }
+  W /= static_cast<double>(y.rows() - 6);
+  const RowVector d = means[0] - means[1];
+  const double expected = std::sqrt((d * W.inverse() * d.transpose())(0));
+  std::istringstream table(readFile(folder / "distances.csv"));
+  std::string line;
+  std::getline(table, line);
+  std::getline(table, line);
+  EXPECT_NEAR(numbers(line, 4)[0], expected, 1e-10 * expected);
+
+  dialogs.inputs.push_back(std::vector<std::string>{"loo", "all", "equal"});
+  run("CrossValidate");
+  EXPECT_THAT(results(), HasSubstr("components (--pcs), computed afresh in each fold"));
+  dialogs.chooseSave(folder / "shape.csv");
+  dialogs.chooseSave(folder / "coordinates.csv");
+  run("SaveTidyTables");
+  const std::string shape = readFile(folder / "shape.csv");
+  EXPECT_THAT(shape.substr(0, shape.find('\n')),
+              ::testing::EndsWith(",pw5_y,uniform_1,uniform_2,centroid_size"));
 }
 
 }  // namespace

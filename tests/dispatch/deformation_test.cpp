@@ -64,16 +64,20 @@ TEST_F(DeformationTest, ActionsStopBeforeDrawingWhenTheyLackSomething) {
   const auto axes = std::to_string(state().Vmatrix.cols());
   setProp("ShowBox", "String", std::to_string(state().Vmatrix.cols() + 1));
   expectStops("ShowPCADeformation", 2.0, "There is no canonical axis");
+  setProp("ShowBox", "String", "8");  // eigenvalue 6e-16: five axes for six groups
+  expectStops("ShowPCADeformation", 2.0,
+              "Canonical axis 8 has no variation between the groups (eigenvalue ");
   setProp("ShowBox", "String", "1");
   setProp("ExagerationBox", "String", "lots");
-  expectStops("ShowPCADeformation", 2.0, "does not hold a number");
+  expectStops("ShowPCADeformation", 2.0,
+              "The box \"Exaggeration of the deformation\" does not hold a number: \"lots\"");
   setProp("ExagerationBox", "String", "1");
   expectStops("ShowPCADeformation", 7.0, "Choose the registration");
   setProp("YBox", "String", "0");
   expectStops("ShowMarker2PCA", {}, "There is no canonical axis 0");
   setProp("YBox", "String", "2");
   setProp("MarkerScaleBox", "String", "");
-  expectStops("ShowMarkerDif", {}, "MarkerScaleBox");
+  expectStops("ShowMarkerDif", {}, "\"Exaggeration of the marker shapes\"");
 }
 
 TEST_F(DeformationTest, ZeroExaggerationAndEqualMarkersShowNoChange) {

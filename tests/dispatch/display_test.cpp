@@ -127,7 +127,7 @@ TEST_F(DisplayTest, ScorePlotErrorsDrawNothingAndChangeNothing) {
   setProp("XBox", "String", "3");
   run("ShowPCAAxis");
   setProp("XBox", "String", "1");
-  s.GLIST(2) = 14;
+  s.GLIST(2) = 0;
   run("ShowPCAAxis");
   s.GLIST = Matrix::Ones(2, 1);
   run("ShowPCAAxis");
@@ -135,7 +135,7 @@ TEST_F(DisplayTest, ScorePlotErrorsDrawNothingAndChangeNothing) {
   ASSERT_EQ(dialogs.messages.size(), 4u);
   EXPECT_THAT(dialogs.messages[0].text, HasSubstr("no CVA scores"));
   EXPECT_THAT(dialogs.messages[1].text, HasSubstr("no canonical axis 3"));
-  EXPECT_THAT(dialogs.messages[2].text, HasSubstr("Group code 14"));
+  EXPECT_THAT(dialogs.messages[2].text, HasSubstr("Line 3 of the group codes holds 0"));
   EXPECT_THAT(dialogs.messages[3].text, HasSubstr("3 specimens but only 2"));
   EXPECT_EQ(drawn(), std::vector<platform::Handle>{earlier});
 }
@@ -160,19 +160,62 @@ TEST_F(DisplayTest, AxisSteppingShowsTheEigenvalueOfTheNewAxis) {
   EXPECT_EQ(stringOf("VarianceBox"), "5.25");
   EXPECT_TRUE(dialogs.messages.empty());
 
-  // Stepping outside the axes: the number is shown, then the look-up of its eigenvalue fails
-  // and the eigenvalue box keeps its text.
+  // The steps stay within the axes along which the groups differ; past the last one a step
+  // says why and changes nothing.
+  s.Dmatrix.conservativeResize(4, 1);
+  s.Dmatrix(3) = 1e-16;
   run("DownXAxis");
   run("DownXAxis");
-  EXPECT_EQ(stringOf("XBox"), "0");
-  EXPECT_EQ(stringOf("XBoxExp"), "5.25");
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_THAT(dialogs.messages[0].text, HasSubstr("no canonical axis 0"));
+  EXPECT_EQ(stringOf("XBox"), "1");
+  EXPECT_TRUE(dialogs.messages.empty());
   run("UpYAxis");
   run("UpYAxis");
-  EXPECT_EQ(stringOf("YBox"), "4");
+  EXPECT_EQ(stringOf("YBox"), "3");
   EXPECT_EQ(stringOf("YBoxExp"), "0.5");
-  EXPECT_EQ(dialogs.messages.size(), 2u);
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text,
+            "Canonical axis 4 has no variation between the groups (eigenvalue 1e-16)");
+
+  // A step redraws the score plot it belongs to; an axis without variation is not plotted.
+  s.CVAScores = Matrix::Random(4, 4);
+  s.GLIST = Matrix::Ones(4, 1);
+  run("ShowPCAAxis");
+  run("DownYAxis");
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(mat(drawn()[i], "YData")(0), s.CVAScores(i, 1));
+  setProp("XBox", "String", "4");
+  run("ShowPCAAxis");
+  EXPECT_EQ(dialogs.messages.back().text,
+            "Canonical axis 4 has no variation between the groups (eigenvalue 1e-16): the groups "
+            "differ along axes 1 to 3 only");
+}
+
+// The legend and axis titles come only with the Plot Settings toggle; without it the plot is
+// drawn as before.
+TEST_F(DisplayTest, LegendAndAxisTitlesFollowThePlotSettingsToggle) {
+  auto& s = state();
+  s.CVAScores = Matrix::Random(4, 2);
+  s.GLIST = (Matrix(4, 1) << 1, 3, 1, 3).finished();
+  s.Dmatrix = (Matrix(2, 1) << 3, 1).finished();
+  auto legends = [&] {
+    std::vector<std::string> texts;
+    for (platform::Handle h : model().findobj("Tag", platform::Value("Legend")))
+      for (platform::Handle t : model().children(h))
+        if (model().type(t) == "text") texts.push_back(text(t, "String"));
+    return texts;
+  };
+  run("ShowPCAAxis");
+  EXPECT_EQ(text(mainAxes, "XLabel"), "");
+  EXPECT_TRUE(legends().empty());
+  run("PlotNotes");
+  EXPECT_EQ(text(mainAxes, "XLabel"), "CV 1 (75.0%), unit axis");
+  EXPECT_EQ(text(mainAxes, "YLabel"), "CV 2 (25.0%), unit axis");
+  EXPECT_EQ(legends(), (std::vector<std::string>{"Group 3", "Group 1"}));
+  run("ShowPCAAxis");
+  EXPECT_EQ(legends().size(), 2u);  // one legend, drawn afresh
+  run("PlotNotes");
+  EXPECT_EQ(text(mainAxes, "XLabel"), "");
+  EXPECT_TRUE(legends().empty());
+  EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages[0].text;
 }
 
 class ShapePlotTest : public DisplayTest {

@@ -2,6 +2,9 @@
 // for byte from a hand-made state, replace and append modes, cancelled and failed opens.
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cmath>
+#include <sstream>
 #include <string>
 
 #include "core/error.h"
@@ -113,25 +116,42 @@ TEST_F(ExportTest, ReplacingKeepsNoTraceOfTheOldFile) {
   EXPECT_EQ(readFile(folder / "real" / "eigen.txt"), "7  \n ");
 }
 
-TEST_F(ExportTest, CancelledAndUnopenableSavesWriteNothing) {
+TEST_F(ExportTest, ACancelledSaveWritesNothingAndAFailedOneSaysWhy) {
+  setTests();
   state().Dmatrix = scalar(2);
+  fs::create_directories(folder / "taken");
+  const fs::path plain = writeFile("plain.txt", "kept");
   const fs::path before = fs::current_path();
+  const struct {
+    fs::path target;
+    const char* reason;
+  } failing[] = {
+      {folder / "missing" / "out.txt", "No such file or directory"},
+      {folder / "taken", "Is a directory"},
+      {plain / "out.txt", "Not a directory"},
+  };
   for (const char* action :
-       {"SavePCA", "SaveCVAAxes", "SaveEigen", "SavePCMatrix", "SaveWarp", "SaveRef"}) {
+       {"SavePCA", "SaveCVAAxes", "SaveEigen", "SavePCMatrix", "SaveWarp", "SaveRef", "WriteSig"}) {
+    dialogs.messages.clear();
     dialogs.cancelSave();
     run(action);
-    dialogs.chooseSave(folder / "missing" / "out.txt");
-    run(action);
+    EXPECT_TRUE(dialogs.messages.empty()) << action;
+    for (const auto& f : failing) {
+      dialogs.messages.clear();
+      dialogs.chooseSave(f.target);
+      run(action);
+      ASSERT_EQ(dialogs.messages.size(), 1u) << action;
+      EXPECT_EQ(dialogs.messages[0].text,
+                "Cannot write " + fs::absolute(f.target).string() + ": " + f.reason)
+          << action;
+    }
   }
-  EXPECT_EQ(dialogs.saveRequests.size(), 12u);
-  EXPECT_TRUE(dialogs.messages.empty());
-  EXPECT_TRUE(fs::is_empty(folder));
+  EXPECT_EQ(readFile(plain), "kept");
+  auto names = leftovers();
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"plain.txt", "taken"}));
+  EXPECT_TRUE(fs::is_empty(folder / "taken"));
   EXPECT_EQ(fs::current_path(), before);
-
-  // A directory of the chosen name is not replaced.
-  fs::create_directories(folder / "taken");
-  save("SaveEigen", "taken");
-  EXPECT_TRUE(fs::is_directory(folder / "taken"));
 }
 
 TEST_F(ExportTest, ChosenFolderBecomesCurrent) {
@@ -182,18 +202,20 @@ TEST_F(ExportTest, SignificanceReportNeedsTheAnalysis) {
   EXPECT_EQ(model().get(auxResults, "String").toText(), "earlier");
 }
 
-TEST_F(ExportTest, ScreePlotsShowAllButTheLastCanonicalEigenvalue) {
+// Every eigenvalue with variation between the groups, largest first; the one of rounding noise
+// is left out. The title goes with the plot: the next display clears it.
+TEST_F(ExportTest, ScreePlotsShowEveryNonZeroEigenvalueLargestFirst) {
   auto& s = state();
   s.Dmatrix.resize(4, 1);
-  s.Dmatrix << 6, 2, 1, 0.5;
-  s.NumCVA = scalar(3);
+  s.Dmatrix << 6, 3, 1, 6e-16;
+  s.NumCVA = scalar(1);
 
   run("ScreePlot");
   ASSERT_TRUE(dialogs.messages.empty()) << dialogs.messages[0].text;
   auto lines = drawn();
   ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(model().get(lines[0], "XData").matrix(), (Matrix(1, 2) << 1, 2).finished());
-  EXPECT_EQ(model().get(lines[0], "YData").matrix(), (Matrix(1, 2) << 2, 6).finished());
+  EXPECT_EQ(model().get(lines[0], "XData").matrix(), (Matrix(1, 3) << 1, 2, 3).finished());
+  EXPECT_EQ(model().get(lines[0], "YData").matrix(), (Matrix(1, 3) << 6, 3, 1).finished());
   EXPECT_EQ(model().get(lines[0], "Marker").toText(), "o");
   EXPECT_EQ(model().get(lines[0], "LineStyle").toText(), "none");
   EXPECT_EQ(titleOf(mainAxes), "Scree Plot-Raw Eigenvalues");
@@ -201,11 +223,14 @@ TEST_F(ExportTest, ScreePlotsShowAllButTheLastCanonicalEigenvalue) {
   run("ScreePercentages");
   lines = drawn();
   ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(model().get(lines[0], "YData").matrix(), (Matrix(1, 2) << 25, 75).finished());
+  EXPECT_EQ(model().get(lines[0], "YData").matrix(), (Matrix(1, 3) << 60, 30, 10).finished());
   EXPECT_EQ(titleOf(mainAxes), "Scree Plot as Percentage of Variance");
+  run("ClearData");
+  EXPECT_EQ(titleOf(mainAxes), "");
 
-  // One canonical variate leaves nothing to plot: the axes are only cleared.
-  s.NumCVA = scalar(1);
+  // Without variation between the groups there is nothing to plot: the axes are only cleared.
+  s.Dmatrix = Matrix::Zero(3, 1);
+  s.NumCVA = scalar(0);
   run("ScreePlot");
   EXPECT_TRUE(drawn().empty());
   EXPECT_TRUE(dialogs.messages.empty());
@@ -216,15 +241,29 @@ TEST_F(ExportTest, ScreePlotsShowAllButTheLastCanonicalEigenvalue) {
   EXPECT_EQ(dialogs.messages[0].text, "There are no CVA results yet: load a group list first");
 }
 
-TEST_F(ExportTest, AppendingStartsOnALineOfItsOwn) {
-  const std::string path = (folder / "log.txt").string();
-  ASSERT_TRUE(writeTextFile(path, FileMode::Append, "first"));
-  ASSERT_TRUE(writeTextFile(path, FileMode::Append, "second\n"));
-  ASSERT_TRUE(writeTextFile(path, FileMode::Append, "third"));
-  ASSERT_TRUE(writeTextFile(path, FileMode::Append, "\nfourth"));
-  EXPECT_EQ(readFile(path), "first\nsecond\nthird\nfourth");
-  EXPECT_FALSE(writeTextFile((folder / "no" / "log.txt").string(), FileMode::Append, "x"));
-  EXPECT_FALSE(fs::exists(folder / "no"));
+// Every tested dimension as a CSV row; the p-values are the chi-square upper tails, checked
+// against their closed forms Q(3, x) = e^-x (1 + x + x^2/2), Q(1, x) = e^-x, Q(1/2, x) =
+// erfc(sqrt x) at half the chi-square.
+TEST_F(ExportTest, DimensionTestsGiveEveryTestedDimension) {
+  setTests();
+  state().Dmatrix.resize(3, 1);
+  state().Dmatrix << 3, 1, 0;
+  const std::string text = readFile(save("SaveDimensionTests", "dims.csv"));
+  std::istringstream lines(text);
+  std::string line;
+  std::getline(lines, line);
+  EXPECT_EQ(line, "dimension,eigenvalue,percent,wilks_lambda,chi_square,df,p");
+  const double x1 = 15.125, x2 = 2.75;
+  const std::vector<std::pair<std::string, double>> rows = {
+      {"1,3,75,0.1,30.25,6,", std::exp(-x1) * (1 + x1 + x1 * x1 / 2)},
+      {"2,1,25,0.5,5.5,2,", std::exp(-x2)},
+      {"3,0,0,0.9,0.125,1,", std::erfc(0.25)}};
+  for (const auto& [start, p] : rows) {
+    ASSERT_TRUE(std::getline(lines, line));
+    ASSERT_EQ(line.rfind(start, 0), 0u) << line;
+    EXPECT_NEAR(std::stod(line.substr(start.size())) / p, 1, 1e-13) << line;
+  }
+  EXPECT_FALSE(std::getline(lines, line));
 }
 
 TEST_F(ExportTest, ContentErrorWritesNothing) {

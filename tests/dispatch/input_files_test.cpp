@@ -1,8 +1,12 @@
 // Landmark data from TPS files and group lists of names, through the loading actions: the
 // analysis they give is the analysis of the numeric files, and the names reach the texts a
 // person reads.
+#include <charconv>
+#include <set>
+
 #include "core/dload.h"
 #include "core/error.h"
+#include "core/format.h"
 #include "dispatch/busy_pointer.h"
 #include "dispatch/controls.h"
 #include "dispatch/group_styles.h"
@@ -68,10 +72,8 @@ TEST_F(InputFilesTest, ABadTpsFileLoadsNothing) {
   runWithFile("LoadData", example("apes.txt"));
   const Matrix before = state().DATA;
   const fs::path bad = writeFile("bad.tps", "LM=3\n0 0\n1 0\n0 1\nLM=3\n0 0\nNA 1\n2 2\nID=k9\n");
-  EXPECT_EQ(refusal("LoadData", bad),
-            "Cannot read " + bad.string() +
-                ", line 7: specimen 2 (ID k9): \"NA\" is not a number (missing landmarks are "
-                "not estimated: complete the specimen or leave it out)");
+  EXPECT_THAT(refusal("LoadData", bad),
+              HasSubstr("specimen 2 (ID k9): landmark 2. Estimate them from the complete"));
   EXPECT_EQ(state().DATA, before);
   EXPECT_EQ(state().FNAME1, "apes.txt");
 
@@ -81,6 +83,43 @@ TEST_F(InputFilesTest, ABadTpsFileLoadsNothing) {
     EXPECT_THAT(refusal(action, solid), HasSubstr("Tessaly analyses two-dimensional landmarks"));
   EXPECT_EQ(state().DATA, before);
   EXPECT_EQ(state().UDATA.size(), 0);
+}
+
+// The apes as TPS with an undigitised placeholder and a partly digitised specimen: with the
+// incomplete specimens skipped, a group list of every specimen of the file loses their lines and
+// gives the analysis of the numeric files.
+TEST_F(InputFilesTest, SkippedSpecimensLoseTheirLinesOfTheGroupList) {
+  const Matrix apes = dload(example("apes.txt").string());
+  const Matrix codes = dload(example("apes-groups.txt").string());
+  auto exact = [](double x) {
+    char b[32];
+    return std::string(b, std::to_chars(b, b + sizeof b, x).ptr);
+  };
+  std::string tps, groups;
+  for (Eigen::Index i = 0; i < apes.rows(); ++i) {
+    if (i == 2) tps += "LM=0\nID=todo\n", groups += "1\n";
+    if (i == 9) tps += "LM=2\n1 2\n3 4\n", groups += "5\n";
+    tps += "LM=8\n";
+    for (Eigen::Index j = 0; j < 8; ++j)
+      tps += exact(apes(i, 2 * j)) + " " + exact(apes(i, 2 * j + 1)) + "\n";
+    groups += num2str(codes(i)) + "\n";
+  }
+  const fs::path data = writeFile("apes.tps", tps), list = writeFile("groups.txt", groups);
+  EXPECT_THAT(refusal("LoadData", data), HasSubstr("specimen 11 (2 landmarks)"));
+  dialogs.messages.clear();
+  dialogs.inputs.push_back(std::vector<std::string>{"skip", "refuse", "0", "skip"});
+  runWithFile("LoadData", data);
+  ASSERT_EQ(state().DATA.rows(), 167);
+  EXPECT_EQ(state().FILESPECIMENS, 169u);
+  runWithFile("LoadGroupList", list);
+  const Matrix scores = state().CVAScores;
+  EXPECT_THAT(dialogs.messages.front().text, HasSubstr("1 specimens have no landmarks (LM=0)"));
+  const AnalysisState fromNumbers = analyse("apes.txt", "apes-groups.txt");
+  EXPECT_LT((scores - fromNumbers.CVAScores).cwiseAbs().maxCoeff(), 1e-9);
+  // An answer that is no choice of its field is refused, and nothing is loaded.
+  dialogs.inputs.push_back(std::vector<std::string>{"maybe"});
+  EXPECT_THAT(refusal("LoadData", data), HasSubstr("must be one of refuse, skip"));
+  EXPECT_EQ(state().FNAME1, "apes-groups.txt");
 }
 
 TEST_F(InputFilesTest, TpsReferenceAndUnknownsAreReadLikeTheData) {
@@ -125,14 +164,16 @@ TEST_F(InputFilesTest, NamedGroupsGiveTheAnalysisOfTheCodesWithTheNamesInTheKey)
   EXPECT_TRUE(state().GNAMES.empty());
 }
 
-TEST_F(InputFilesTest, MoreNamesThanSymbolsOrNamesMixedWithCodesAreRefused) {
-  runWithFile("LoadData", writeMatrix("d.txt", syntheticData(14, 2, 4, 0.2, 0.01, 3)));
+TEST_F(InputFilesTest,
+       GroupsBeyondTheSymbolListGetSymbolsOfTheirOwnAndNamesMixedWithCodesAreRefused) {
+  runWithFile("LoadData", writeMatrix("d.txt", syntheticData(30, 2, 4, 0.2, 0.01, 3)));
   std::string names;
-  for (int i = 0; i < 28; ++i) names += "species " + std::string(1, char('a' + i / 2)) + "\n";
-  EXPECT_EQ(refusal("LoadGroupList", writeFile("names.txt", names)),
-            "Group code 14 has no plot symbol (the symbol list has 13 entries)");
-  EXPECT_EQ(state().GLIST.size(), 0);
-  EXPECT_TRUE(state().GNAMES.empty());
+  for (int i = 0; i < 60; ++i) names += "site " + std::string(1, char('A' + i / 2)) + "\n";
+  runWithFile("LoadGroupList", writeFile("names.txt", names));
+  ASSERT_EQ(state().GNAMES.size(), 30u);
+  std::set<std::string> symbols;
+  for (int g = 1; g <= 30; ++g) symbols.insert(listSymbol(g));
+  EXPECT_EQ(symbols.size(), 30u);
 
   // A line of numbers among names: the list is neither, and the numeric reader says why.
   const fs::path mixed = writeFile("mixed.txt", "1\nGorilla\n");

@@ -85,10 +85,17 @@ TEST_F(LoadingTest, LoadDataKeepsTheCodeTableOnlyWhenSwitchedOn) {
   EXPECT_EQ(s.altcode.size(), 0);
 }
 
-TEST_F(LoadingTest, DataEndAtTheFirstEmptyLine) {
-  runWithFile("LoadData", writeFile("d.txt", "1 2 3 4 5 6 7\n8 9 10 11 12 13 14\n\n1 1 1\n"));
+TEST_F(LoadingTest, DataEndAtTheFirstEmptyLineAndTheLinesLeftOutAreCounted) {
+  const fs::path file = writeFile("d.txt", "1 2 3 4 5 6 7\n8 9 10 11 12 13 14\n\n1 1 1\n");
+  runWithFile("LoadData", file);
   EXPECT_EQ(state().DATA.rows(), 2);
   EXPECT_EQ(stringOf("FileBox"), "File: d.txt \n   2 Specimens \n   3 Landmarks");
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].title, "Warning");
+  EXPECT_FALSE(dialogs.messages[0].error);
+  EXPECT_EQ(dialogs.messages[0].text,
+            fs::absolute(file).string() +
+                ": 1 line after line 3 was not read: the data end at the first empty line");
 }
 
 TEST_F(LoadingTest, CancelledDialogChangesNothing) {
@@ -159,21 +166,38 @@ TEST_F(LoadingTest, UnreadableFilesAreReportedAndChangeNothing) {
   EXPECT_EQ(prop("LoadReference", "Enable").toText(), "On");
 }
 
-// Rows of an even number of columns have no room for the centroid size: refused at once by
-// every action that reads landmark rows, naming the file and what a row must hold.
-TEST_F(LoadingTest, LandmarkRowsOfAnEvenColumnCountAreRefused) {
+// Rows that cannot be analysed are refused at once by every action that reads landmark rows,
+// naming the file (and the specimen): an even number of columns has no room for the centroid
+// size, a coordinate must be a finite number, and a specimen needs a size.
+TEST_F(LoadingTest, LandmarkRowsThatCannotBeAnalysedAreRefused) {
   runWithFile("LoadData", writeFile("good.txt", "1 2 3 4 5 6 7\n2 3 4 5 6 7 8\n"));
   const AnalysisState before = state();
   const std::string fileBox = stringOf("FileBox");
-  writeFile("even.txt", "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16\n");
-  for (const char* action : {"LoadData", "LoadUData", "LoadReference"}) {
-    dialogs.messages.clear();
-    runWithFile(action, folder / "even.txt");
-    ASSERT_EQ(dialogs.messages.size(), 1u) << action;
-    EXPECT_EQ(dialogs.messages[0].text,
-              "The file even.txt has 16 columns: a row of landmark data must hold x1 y1 ... xk yk "
-              "and then the centroid size, an odd number of columns")
-        << action;
+  const struct {
+    const char* text;
+    const char* message;
+  } cases[] = {
+      {"1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16\n",
+       "The file bad.txt has 16 columns: a row of landmark data must hold x1 y1 ... xk yk and "
+       "then the centroid size, an odd number of columns"},
+      {"1 2 3 4 5 6 7\n1 2 NaN 4 5 6 7\n",
+       "Specimen 2 of bad.txt has a coordinate that is not a finite number: every landmark needs "
+       "two numbers"},
+      {"1\n2\n3\n",
+       "The file bad.txt has one column: a row of landmark data must hold x1 y1 ... xk yk and "
+       "then the centroid size"},
+      {"1 2 3 4 5 6 7\n0 0 2 2 4 0 1\n-1 5 -1 5 -1 5 0\n",
+       "Specimen 3 of bad.txt has all its landmarks at one point: a configuration without size "
+       "has no shape to analyse"},
+  };
+  for (const auto& c : cases) {
+    writeFile("bad.txt", c.text);
+    for (const char* action : {"LoadData", "LoadUData", "LoadReference"}) {
+      dialogs.messages.clear();
+      runWithFile(action, folder / "bad.txt");
+      ASSERT_EQ(dialogs.messages.size(), 1u) << action;
+      EXPECT_EQ(dialogs.messages[0].text, c.message) << action;
+    }
   }
   const auto& s = state();
   EXPECT_EQ(s.DATA, before.DATA);
@@ -233,6 +257,39 @@ TEST_F(LoadingTest, ClearDataForgetsDataAndResultsButKeepsSettings) {
   EXPECT_TRUE(drawn().empty());
 }
 
+// Results of other specimens, and results after Clear Data, are refused until the next run;
+// a file of the same specimens keeps them.
+TEST_F(LoadingTest, ResultsOfOtherDataAreRefused) {
+  auto& s = state();
+  runWithFile("LoadData", writeFile("data.txt", tenByTwentyFive()));
+  s.CVAScores = Matrix::Ones(10, 2);
+  s.reference = Matrix::Ones(1, 25);
+  s.hasVstats = true;
+  const std::string stale =
+      "The CVA results belong to data that is no longer loaded: load the group list to run the "
+      "CVA again";
+  auto saveScores = [&] {
+    dialogs.messages.clear();
+    dialogs.chooseSave(folder / "cva.txt");
+    run("SavePCA");
+    return dialogs.messages.empty() ? std::string() : dialogs.messages[0].text;
+  };
+  runWithFile("LoadData", writeFile("same.txt", tenByTwentyFive()));
+  EXPECT_EQ(saveScores(), "");
+  runWithFile("LoadData", writeFile("three.txt", "1 2 3 4 5 6 7\n2 3 4 5 6 7 8\n3 4 5 6 7 8 9\n"));
+  EXPECT_EQ(saveScores(), stale);
+  s.resultsStale = false;
+  run("ClearData");
+  EXPECT_EQ(saveScores(), stale);
+  for (const char* action : {"ShowPCAAxis", "ScreePlot", "CheckSig", "ShowGrouping", "JackKnife"}) {
+    dialogs.messages.clear();
+    dialogs.inputs.push_back(std::vector<std::string>{"10", "0.1"});
+    run(action);
+    ASSERT_EQ(dialogs.messages.size(), 1u) << action;
+    EXPECT_EQ(dialogs.messages[0].text, stale) << action;
+  }
+}
+
 // Clearing first and loading gives the state of loading alone, apart from the MANOVA results
 // that clearing keeps.
 TEST_F(LoadingTest, ClearThenLoadEqualsLoadAlone) {
@@ -265,10 +322,10 @@ TEST_F(LoadingTest, UnknownActionNamesFallThrough) {
   ASSERT_EQ(dialogs.messages.size(), 4u);
   for (const auto& m : dialogs.messages) {
     EXPECT_EQ(m.text, "Fell through Loop!");
-    EXPECT_EQ(m.title, "");
+    EXPECT_TRUE(m.error);  // a failure, so a script stops at it
   }
   EXPECT_TRUE(dialogs.fileRequests.empty());
-  EXPECT_EQ(actionNames().size(), 50u);
+  EXPECT_EQ(actionNames().size(), 66u);
 }
 
 }  // namespace

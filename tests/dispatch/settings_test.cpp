@@ -83,7 +83,9 @@ TEST_F(SettingsTest, CodeLoadTakesOnlySixColumnTables) {
   EXPECT_EQ(dialogs.messages[0].text,
             "The file loaded does not have the correct dimensions to be a Group Code File, "
             "Please try another file");
-  EXPECT_EQ(state().altcode, scalar(1));
+  EXPECT_TRUE(dialogs.messages[0].error);
+  // A refused table changes nothing: the default symbols stay in use.
+  EXPECT_EQ(state().altcode, scalar(0));
   EXPECT_EQ(state().codearray, table);
 }
 

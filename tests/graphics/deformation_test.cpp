@@ -15,6 +15,7 @@
 #include "platform/verbs.h"
 #include "shape/configuration.h"
 #include "shape/spline.h"
+#include "support/error_text.h"
 
 namespace tessaly::graphics {
 namespace {
@@ -169,6 +170,13 @@ TEST_F(Deformation, GridMatchesAnIndependentSolutionOfTheSpline) {
   double viaKernel = shape::wsspline(refxy, point, w.col(0).head(6)) + w(6, 0) +
                      w(7, 0) * point(0) + w(8, 0) * point(1);
   EXPECT_NEAR(g.xv(5, 4), viaKernel, 1e-12);
+
+  // A reference with two landmarks at one point has no spline: its LU is refused, not used.
+  refxy.col(3) = refxy.col(1);
+  EXPECT_EQ(test_support::errorText([&] {
+              splineWeights(refxy, target);
+            }).rfind("In the reference, landmarks 2 and 4 coincide:", 0),
+            0u);
 }
 
 TEST_F(Deformation, GridLayoutFollowsTheDensityAndTheLimits) {

@@ -1,8 +1,11 @@
 #include "platform/axis.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "core/error.h"
 #include "platform/platform.h"
@@ -105,16 +108,23 @@ TEST_F(Axis, BadLimitsAndWordsAreRefused) {
 }
 
 TEST_F(Axis, AutoAndEqualOnlySetModes) {
-  int heard = 0;
-  model().subscribe([&](const Change&) { ++heard; });
+  std::vector<std::string> heard;
+  const auto listener = model().subscribe([&](const Change& c) {
+    if (c.kind == Change::Kind::Property && c.handle == axes) heard.push_back(c.property);
+  });
+  axis(RowVector{{0, 2, 0, 3}});  // manual limits first, so that "auto" has modes to change
+  heard.clear();
   axis("auto");
   axis("equal");
-  int afterFirst = heard;
+  // The aspect ratio itself is already 1 1 1; its mode is what "equal" changes.
+  EXPECT_THAT(heard, ::testing::IsSupersetOf({"xlimmode", "ylimmode", "dataaspectratiomode"}));
+  heard.clear();
   for (int k = 0; k < 5; ++k) {
     axis("auto");
     axis("equal");
   }
-  EXPECT_EQ(heard, afterFirst);  // the same modes again change nothing
+  EXPECT_EQ(heard, std::vector<std::string>{});  // the same modes again change nothing
+  model().unsubscribe(listener);
 }
 
 }  // namespace

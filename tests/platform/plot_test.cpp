@@ -5,6 +5,7 @@
 #include "core/error.h"
 #include "platform/platform.h"
 #include "platform/verbs.h"
+#include "support/error_text.h"
 
 namespace tessaly::platform {
 namespace {
@@ -74,7 +75,8 @@ TEST_F(Plot, HoldOffReplacesHoldOnAdds) {
   hold("off");
   plot(RowVector{{1, 2}}, RowVector{{1, 2}});
   EXPECT_EQ(model().childCount(gca()), 1u);
-  EXPECT_THROW(hold("maybe"), Error);
+  EXPECT_EQ(test_support::errorText([] { hold("maybe"); }),
+            "hold takes \"on\" or \"off\", not \"maybe\".");
 }
 
 TEST_F(Plot, BadArgumentsDrawNothingAndClearNothing) {
@@ -82,7 +84,10 @@ TEST_F(Plot, BadArgumentsDrawNothingAndClearNothing) {
   EXPECT_THROW(plot(RowVector{{1, 2, 3}}, RowVector{{1, 2}}), Error);
   EXPECT_THROW(plot(Matrix::Zero(2, 3), Matrix::Zero(3, 2)), Error);
   EXPECT_THROW(plot(1.0, 1.0, "kz"), Error);
-  EXPECT_THROW(plot(1.0, 1.0, "ko", {{"Colour", 1.0}}), Error);
+  EXPECT_EQ(test_support::errorText([] {
+              plot(1.0, 1.0, "ko", {{"Colour", 1.0}});
+            }),
+            "There is no Colour property on the line class.");
   EXPECT_EQ(model().children(gca()), std::vector<Handle>{kept});
 }
 
@@ -94,7 +99,10 @@ TEST_F(Plot, TextsSitAtDataPositionsAndIgnoreHold) {
   EXPECT_TRUE(ishandle(line));
   auto several = text(RowVector{{1, 2}}, RowVector{{3, 4}}, {"a", "b"});
   EXPECT_EQ(get(several[1], "String").text(), "b");
-  EXPECT_THROW(text(RowVector{{1, 2}}, RowVector{{3, 4}}, {"a", "b", "c"}), Error);
+  EXPECT_EQ(test_support::errorText([] {
+              text(RowVector{{1, 2}}, RowVector{{3, 4}}, {"a", "b", "c"});
+            }),
+            "Texts need one string, or one per position.");
 }
 
 TEST_F(Plot, FigureCloseAndDeleteVerbs) {

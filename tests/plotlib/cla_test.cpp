@@ -26,14 +26,16 @@ TEST(Cla, RemovesOnlyThePlotObjectsOfTheAxes) {
   model().create("patch", axes);
   axis(RowVector{{0, 2, 0, 2}});
   title("Procrustes");
+  xlabel("x");
 
   EXPECT_EQ(cla(), 1);
   EXPECT_EQ(model().childCount(axes), 0u);
   EXPECT_TRUE(findobj("Tag", "point").empty());
   EXPECT_TRUE(ishandle(kept) && ishandle(box) && ishandle(other));
-  // The axes keep their settings.
+  // The axes keep their settings; the titles go with the plot they were set for.
   EXPECT_EQ(axis(), RowVector({{0, 2, 0, 2}}).eval());
-  EXPECT_EQ(get(axes, "Title").text(), "Procrustes");
+  EXPECT_EQ(get(axes, "Title").text(), "");
+  EXPECT_EQ(get(axes, "XLabel").text(), "");
   EXPECT_TRUE(ishold());
 }
 

@@ -10,7 +10,7 @@ run_analyze() {
 run_analyze first
 
 for f in report.txt cva-scores.txt cva-axes.txt eigenvalues.txt cva-axes-header.txt \
-  pw-scores.txt reference.txt significance.txt membership.txt assignment.txt \
+  pw-scores.txt reference.txt significance.txt dimension-tests.csv membership.txt assignment.txt \
   detailed-assignment.txt grouping.txt procrustes.png procrustes.svg cva.png cva.svg; do
   [ -s "$OUT/$f" ] || fail "$f was not written"
 done
@@ -33,6 +33,31 @@ text = open(sys.argv[1], newline="").read()
 ok = (text.startswith("\nResults from CVA/Manova \n \n \nAxis 1 ") and text.endswith(" \n\n")
       and text.count("Results from") == 1)
 sys.exit(0 if ok else 1)
+EOF
+
+# Every tested dimension in dimension-tests.csv, against Wilks' lambda, Bartlett's chi-square
+# and its upper tail worked out here from the eigenvalues (n = 167 specimens, g = 6 groups).
+python3 - "$OUT/eigenvalues.txt" "$OUT/dimension-tests.csv" <<'EOF' || fail "dimension-tests.csv"
+import math, sys
+e = [float(w) for w in open(sys.argv[1]).read().split()]
+rows = open(sys.argv[2]).read().splitlines()
+assert rows[0] == "dimension,eigenvalue,percent,wilks_lambda,chi_square,df,p", rows[0]
+n, g, m = 167, 6, len(e)
+def upper_tail(df, x):  # Q(df/2, x/2) by its closed forms for whole and half-whole df/2
+    a, h = df / 2, x / 2
+    if df % 2 == 0:
+        return math.exp(-h) * sum(h ** k / math.factorial(k) for k in range(int(a)))
+    return math.erfc(math.sqrt(h)) + math.exp(-h) * sum(
+        h ** (k - 0.5) / math.gamma(k + 0.5) for k in range(1, int(a) + 1))
+assert len(rows) == 1 + min(g - 1, m), len(rows)
+for i, row in enumerate(rows[1:]):
+    f = [float(w) for w in row.split(",")]
+    lam = 1 / math.prod(1 + x for x in e[i:])
+    chisq = -(n - 1 - (m + g) / 2) * math.log(lam)
+    df = (m - i) * (g - 1 - i)
+    want = [i + 1, e[i], 100 * e[i] / sum(e), lam, chisq, df, upper_tail(df, chisq)]
+    for got, w in zip(f, want):
+        assert abs(got - w) <= 1e-3 * abs(w), (row, want)  # eigenvalues.txt has 6 digits
 EOF
 
 # Wilks' lambda over all dimensions, against the published MANOVA of the same specimens'
@@ -106,5 +131,23 @@ check_refused 'cannot open the script "no-such-script.tss"' no-such-script.tss
 head -n 166 "$APES/apes-groups.txt" >short.txt
 check_refused 'LoadGroupList: Error: The data has 167 entries, the group list has 166' \
   analyze "$APES/apes.txt" short.txt --out o3
+
+# A TESSALY_SEED that is not a whole number is refused before anything runs.
+TESSALY_SEED=7x check_refused 'TESSALY_SEED must be a whole number of 0 or more, not "7x"' \
+  analyze "$APES/apes.txt" "$APES/apes-groups.txt" --out o4
+[ ! -e o4 ] || fail "a refused seed let the run start"
+
+# An empty line after specimen 100 ends the data there, and the run says what it left out.
+{ head -n 100 "$APES/apes.txt"; echo; tail -n 67 "$APES/apes.txt"; } >gap.txt
+head -n 100 "$APES/apes-groups.txt" >gap-groups.txt
+"$BATCH" analyze gap.txt gap-groups.txt --out o5 >gap.out 2>gap.err || fail "the run on gap.txt failed"
+expect_line gap.out "message (Warning): $WORK/gap.txt: 67 lines after line 101 were not read: the data end at the first empty line"
+
+# A save that cannot be written fails its step, naming the file and the reason.
+mkdir -p target.txt
+printf 'LoadData %s\nLoadGroupList %s\nSaveWarp target.txt\n' "$APES/apes.txt" "$APES/apes-groups.txt" >warp.tss
+set +e; "$BATCH" warp.tss >warp.out 2>warp.err; status=$?; set -e
+[ "$status" = 1 ] || fail "a failed save exited with $status"
+expect_line warp.err "warp.tss:3: Cannot write $WORK/target.txt: Is a directory"
 
 finish

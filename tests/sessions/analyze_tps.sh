@@ -40,6 +40,9 @@ for f in by-numbers/*; do
   [ -e "by-tps/$name" ] || { fail "the TPS run did not write $name"; continue; }
   case $name in
     *.png) cmp -s "$f" "by-tps/$name" || fail "$name differs between the numeric and the TPS run" ;;
+    # The tables label the specimens by their TPS IDs, the numeric file's by their numbers.
+    *.csv) same_numbers <(cut -d, -f1,3- "$f" | tr , " ") <(cut -d, -f1,3- "by-tps/$name" | tr , " ") ||
+      fail "$name differs between the numeric and the TPS run" ;;
     *) same_numbers "$f" "by-tps/$name" || fail "$name differs between the numeric and the TPS run" ;;
   esac
 done
@@ -85,11 +88,14 @@ expect_line o3.err "tessaly-batch analyze: Cannot read twice.txt, line 2: group 
 "$BATCH" convert "$APES/apes.tps" converted.txt 2>convert.err || fail "convert exited with $?"
 expect_line convert.err "tessaly-batch convert: warning: $APES/apes.tps: 3 curve points (POINTS= blocks) were skipped; only the landmarks are read"
 [ "$(wc -l <converted-ids.txt)" -eq 167 ] || fail "converted-ids.txt has not one ID a specimen"
-expect_line converted-ids.txt "gorilla-f-01"
-expect_line converted-ids.txt "orang-m-30"
+expect_line converted-ids.txt "$(printf 'gorilla-f-01\tapes-001.jpg')"
+expect_line converted-ids.txt "$(printf 'orang-m-30\tapes-167.jpg')"
 mkdir -p conv && cp converted.txt conv/apes
 analyze conv/apes "$APES/apes-groups.txt" by-converted
+[ "$(sed -n 2p by-tps/shape-variables.csv | cut -d, -f2)" = gorilla-f-01 ] ||
+  fail "shape-variables.csv does not label the specimens by their IDs"
 for f in by-tps/*; do
+  case $f in *.csv) continue ;; esac
   cmp -s "$f" "by-converted/$(basename "$f")" || fail "$(basename "$f") differs after convert"
 done
 set +e
@@ -97,6 +103,6 @@ set +e
 status=$?
 set -e
 [ "$status" -eq 1 ] && [ ! -e never.txt ] || fail "convert took a file that is not TPS"
-expect_line notps.err "tessaly-batch convert: \"$APES/apes.txt\" is not a TPS file: its first line that is not blank does not start with LM="
+expect_line notps.err "tessaly-batch convert: \"$APES/apes.txt\" is not a TPS or NTS file: it is read as numeric rows already"
 
 finish

@@ -8,6 +8,7 @@
 
 #include "core/error.h"
 #include "shell_fixture.h"
+#include "support/error_text.h"
 
 namespace tessaly::shell::testing {
 namespace {
@@ -15,12 +16,7 @@ namespace {
 using platform::Value;
 
 std::string errorOf(const std::string& name, const Values& args, int nargout) {
-  try {
-    callFunction(name, args, nargout);
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "no error";
+  return test_support::errorText([&] { callFunction(name, args, nargout); });
 }
 
 // The declared inputs and outputs of every function callable by name (-1: variable).

@@ -2,6 +2,7 @@
 #include "core/error.h"
 #include "shell_fixture.h"
 #include "support/comma_locale.h"
+#include "support/error_text.h"
 
 namespace tessaly::shell::testing {
 namespace {
@@ -54,18 +55,11 @@ TEST_F(WindowFilesTest, NumbersOfAWindowFileReadTheSameUnderACommaLocale) {
 }
 
 TEST_F(WindowFilesTest, OpenfigRefusesOtherExtensionsPoliciesAndMissingFiles) {
-  auto message = [](auto&& f) {
-    try {
-      f();
-    } catch (const Error& e) {
-      return std::string(e.what());
-    }
-    return std::string("no error");
-  };
-  EXPECT_EQ(message([] { platform::openfig("Tessaly6l.txt"); }), "Argument must be a .fig file");
-  EXPECT_EQ(message([] { platform::openfig("Tessaly6l", "again"); }),
+  using test_support::errorText;
+  EXPECT_EQ(errorText([] { platform::openfig("Tessaly6l.txt"); }), "Argument must be a .fig file");
+  EXPECT_EQ(errorText([] { platform::openfig("Tessaly6l", "again"); }),
             "Second input argument must be 'new' or 'reuse'.");
-  EXPECT_NE(message([] { platform::openfig("NoSuchWindow", "reuse"); }).find("NoSuchWindow.fig"),
+  EXPECT_NE(errorText([] { platform::openfig("NoSuchWindow", "reuse"); }).find("NoSuchWindow.fig"),
             std::string::npos);
   EXPECT_TRUE(figures().empty());
 }

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "core/error.h"
+#include "support/error_text.h"
 
 namespace tessaly::stats {
 namespace {
@@ -34,6 +35,18 @@ TEST(PdistSquareform, CondensedOrderAndRoundTrip) {
   // Rows (3,4) and (6,8) point the same way.
   EXPECT_NEAR(pdist((Matrix(2, 2) << 3, 4, 6, 8).finished(), "cosine")(0), 0, 1e-15);
   EXPECT_THROW(pdist(X, "nearest"), Error);
+
+  // Uncorrelated columns of variances 2/3 and 8/3: the distances in closed form.
+  const Matrix Y = (Matrix(4, 2) << 1, 0, -1, 0, 0, 2, 0, -2).finished();
+  const double r3 = std::sqrt(3.0), r6 = std::sqrt(6.0);
+  EXPECT_TRUE(
+      pdist(Y, "mahalanobis").isApprox((Matrix(1, 6) << r6, r3, r3, r3, r3, r6).finished()));
+  // A column that is a multiple of another: a singular covariance, refused before its use.
+  Matrix Z = Y;
+  Z.col(1) = 2 * Z.col(0);
+  EXPECT_EQ(test_support::errorText([&] { pdist(Z, "mahalanobis"); }),
+            "The covariance of the rows is singular: the Mahalanobis distance needs more rows "
+            "than columns and no column that is a combination of others.");
 
   const Matrix square = squareform(d);
   ASSERT_EQ(square.rows(), 4);

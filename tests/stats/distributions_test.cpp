@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "core/error.h"
+#include "support/error_text.h"
 
 namespace tessaly::stats {
 namespace {
@@ -16,14 +17,7 @@ Matrix row(std::initializer_list<double> v) {
   return m;
 }
 
-std::string errorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
+using test_support::errorText;
 
 TEST(Chi2cdf, KnownValues) {
   EXPECT_NEAR(chi2cdf(scalar(2), scalar(2))(0), 1 - std::exp(-1.0), 1e-15);
@@ -54,11 +48,11 @@ TEST(Chi2cdf, ElementWiseWithScalarExpansion) {
   EXPECT_NEAR(p(0), std::erf(std::sqrt(0.5)), 1e-15);
   const Matrix q = chi2cdf(row({1, 2, 3}), scalar(2));
   for (int j = 0; j < 3; ++j) EXPECT_NEAR(q(j), 1 - std::exp(-(j + 1) / 2.0), 1e-15);
-  EXPECT_EQ(errorOf([] {
+  EXPECT_EQ(errorText([] {
               chi2cdf(row({1, 2, 3}), row({1, 2}));
             }),
             "Requires non-scalar arguments to match in size.");
-  EXPECT_EQ(errorOf([] { chi2cdf(std::vector<Matrix>{scalar(1)}); }),
+  EXPECT_EQ(errorText([] { chi2cdf(std::vector<Matrix>{scalar(1)}); }),
             "Requires two input arguments.");
 }
 
@@ -75,9 +69,9 @@ TEST(Gamcdf, ClosedFormsAndInvalidParameters) {
   EXPECT_EQ(p(3), 0);
   // A missing value has no probability.
   EXPECT_TRUE(std::isnan(gamcdf(scalar(NAN), scalar(2))(0)));
-  EXPECT_EQ(errorOf([] { gamcdf(std::vector<Matrix>{scalar(1)}); }),
+  EXPECT_EQ(errorText([] { gamcdf(std::vector<Matrix>{scalar(1)}); }),
             "Requires at least two input arguments.");
-  EXPECT_EQ(errorOf([] {
+  EXPECT_EQ(errorText([] {
               gamcdf(row({1, 2}), scalar(1), row({1, 2, 3}));
             }),
             "Requires non-scalar arguments to match in size.");

@@ -24,6 +24,7 @@ class ScriptedDialogs : public platform::Dialogs {
   struct Message {
     std::string text;
     std::string title;
+    bool error = false;  // reported through error(): it ended an action
   };
 
   std::deque<std::optional<platform::FileChoice>> files;  // answers to getFile
@@ -89,7 +90,18 @@ class ScriptedDialogs : public platform::Dialogs {
   void message(const std::string& text, const std::string& title) override {
     messages.push_back({text, title});
   }
+  void error(const std::string& text, const std::string& title) override {
+    messages.push_back({text, title, true});
+  }
   std::optional<platform::Pick> pick(double) override { return next(picks); }
+  // The person stops a long action once `stopAt` steps are done (never when negative).
+  double stopAt = -1;
+  int progressCalls = 0, progressEnds = 0;
+  bool progress(const std::string&, double done, double) override {
+    ++progressCalls;
+    return stopAt < 0 || done < stopAt;
+  }
+  void endProgress() override { ++progressEnds; }
 
  private:
   template <typename T>

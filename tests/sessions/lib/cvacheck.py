@@ -731,7 +731,8 @@ def cmd_cva_components(scores_path, groups_path, m, eigen_path, report_path):
     for i, (a, b) in enumerate(zip(eig, mv["eigenval"])):
         if not close(a, b, 1e-5, 1e-6 * mv["eigenval"][0]):
             fail("eigenvalue %d is %r, the MANOVA of the component scores gives %r" % (i + 1, a, b))
-    check_report_lines(open(report_path, newline="").read(), mv)
+    # report.txt as saved from the results window: each row followed by " \n".
+    check_report_lines("\n".join(open(report_path, newline="").read().split(" \n")), mv)
     print("CVA on %d components: lambda=%s" % (m, ", ".join("%.6g" % l for l in mv["lambda"])))
 
 

@@ -1,13 +1,15 @@
-#include "stats/jackknife.h"
+#include "analysis/jackknife.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "core/error.h"
-#include "core/random.h"
+#include "support/error_text.h"
 
-namespace tessaly::stats {
+namespace tessaly::analysis {
+
+using stats::JackknifeResult;
 namespace {
 
 // Scores of `perGroup` specimens in each of three groups, with `npw` columns; the last column
@@ -35,11 +37,10 @@ double countsOf(const JackknifeResult& r) {
 }
 
 TEST(Jackknife, ReportAndCountsForOneTrial) {
-  setRandomSeed(2024);
   // 25 specimens (three groups, the first two of 9 and 8): 0.1 sets ceil(2.5) = 3 aside.
   const Data d = makeData(9, 5, 8, 1);
   const JackknifeResult r =
-      jacknife_assignments(d.scores.topRows(25), d.codes.topRows(25), 1, 0.1, randomEngine());
+      jacknife_assignments(d.scores.topRows(25), d.codes.topRows(25), 1, 0.1, 77);
   EXPECT_EQ(r.mambo(0), 1);
   EXPECT_EQ(r.mambo(1), 0.1);
   EXPECT_EQ(countsOf(r), 3);
@@ -69,21 +70,30 @@ TEST(Jackknife, ReportAndCountsForOneTrial) {
                 c(4) + " (" + pct(4) + " percent) were incorrect and non-significant");
 }
 
-TEST(Jackknife, ReproducibleWithASeedAndCountsAddUp) {
+// Trial t draws from stream t of the seed whatever the threads: a run is the sum of its trials
+// run one by one, and gives one report on one thread or two.
+TEST(Jackknife, EachTrialHasItsOwnStreamSoThreadsDoNotChangeTheReport) {
   const Data d = makeData(12, 7, 1.2, 5);  // overlapping groups: some misassignments
-  setRandomSeed(77);
-  const JackknifeResult a = jacknife_assignments(d.scores, d.codes, 20, 0.2, randomEngine());
-  setRandomSeed(77);
-  const JackknifeResult b = jacknife_assignments(d.scores, d.codes, 20, 0.2, randomEngine());
-  EXPECT_EQ(a.mambo, b.mambo);
-  EXPECT_EQ(a.out_text, b.out_text);
-  // ceil(36 * 0.2) = 8 per trial.
-  EXPECT_EQ(countsOf(a), 8 * 20);
-  const JackknifeResult c = jacknife_assignments(d.scores, d.codes, 20, 0.2, randomEngine());
-  EXPECT_EQ(countsOf(c), 160);
+  setThreads(1);
+  const JackknifeResult one = jacknife_assignments(d.scores, d.codes, 20, 0.2, 77);
+  setThreads(2);
+  const JackknifeResult two = jacknife_assignments(d.scores, d.codes, 20, 0.2, 77);
+  setThreads(0);
+  EXPECT_EQ(one.out_text, two.out_text);
+  EXPECT_EQ(one.mambo, two.mambo);
+  stats::JackknifeCounts sum;
+  for (std::uint64_t t = 0; t < 20; ++t) {
+    RandomEngine engine = blockEngine(77, t);
+    sum += stats::jackknifeTrial(d.scores, d.codes, 8, engine);  // ceil(36 * 0.2) = 8
+  }
+  EXPECT_EQ(one.mambo, (Matrix(1, 6) << 20, 0.2, sum.correct_s, sum.correct_ns, sum.incorrect_ns,
+                        sum.incorrect_s)
+                           .finished());
+  EXPECT_EQ(countsOf(one), 8 * 20);
+  EXPECT_NE(jacknife_assignments(d.scores, d.codes, 20, 0.2, 78).mambo, one.mambo);
 
   // A non-integer number of trials runs its whole part, and the report counts those.
-  const JackknifeResult frac = jacknife_assignments(d.scores, d.codes, 2.7, 0.2, randomEngine());
+  const JackknifeResult frac = jacknife_assignments(d.scores, d.codes, 2.7, 0.2, 77);
   EXPECT_EQ(frac.mambo(0), 2);
   EXPECT_EQ(countsOf(frac), 16);
   EXPECT_NE(frac.out_text.find("A total of 16 \"unknowns\" were tested in 2 trials"),
@@ -92,7 +102,7 @@ TEST(Jackknife, ReproducibleWithASeedAndCountsAddUp) {
 
 TEST(Jackknife, NothingSetAsideOrNothingToTest) {
   const Data d = makeData(10, 5, 6, 9);
-  const JackknifeResult none = jacknife_assignments(d.scores, d.codes, 5, 0, randomEngine());
+  const JackknifeResult none = jacknife_assignments(d.scores, d.codes, 5, 0, 77);
   EXPECT_EQ(countsOf(none), 0);
   EXPECT_NE(none.out_text.find("\n\n0 (0.0 percent) were correct and significant"),
             std::string::npos);
@@ -104,8 +114,7 @@ TEST(Jackknife, NothingSetAsideOrNothingToTest) {
   Data twins{Matrix(30, 4), Matrix(30, 1)};
   twins.scores << same.scores.topRows(15), same.scores.topRows(15);
   for (int i = 0; i < 30; ++i) twins.codes(i) = i < 15 ? 1 : 2;
-  const JackknifeResult flat =
-      jacknife_assignments(twins.scores, twins.codes, 3, 0.01, randomEngine());
+  const JackknifeResult flat = jacknife_assignments(twins.scores, twins.codes, 3, 0.01, 77);
   EXPECT_EQ(countsOf(flat), 0);
   EXPECT_NE(flat.out_text.find("\n 1.0 percent (1) were used as \"unknowns\""
                                "\nA total of 0 \"unknowns\" were tested in 0 trials"
@@ -119,15 +128,11 @@ TEST(Jackknife, NothingSetAsideOrNothingToTest) {
 TEST(Jackknife, TooFewKeptSpecimensEndWithTheManovaError) {
   const Data d = makeData(5, 5, 3, 2);
   for (double p : {1.0, 0.9}) {
-    try {
-      jacknife_assignments(d.scores, d.codes, 2, p, randomEngine());
-      FAIL() << p;
-    } catch (const Error& e) {
-      EXPECT_STREQ(e.what(),
-                   "The within-group sum of squares and cross products matrix is singular.");
-    }
+    EXPECT_EQ(test_support::errorText([&] { jacknife_assignments(d.scores, d.codes, 2, p, 77); }),
+              "The within-group sum of squares and cross products matrix is singular.")
+        << p;
   }
 }
 
 }  // namespace
-}  // namespace tessaly::stats
+}  // namespace tessaly::analysis
