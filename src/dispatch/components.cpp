@@ -73,10 +73,13 @@ analysis::FitOptions fitOptionsOfState() {
 std::string componentsUsedLine(bool refitted) {
   const auto& s = analysisState();
   if (s.components == 0) return {};
-  return formatText("\n \nShape variables: the first %d principal components (%s)%s",
-                    {static_cast<double>(s.components),
-                     std::string(s.componentChoice == "auto" ? "auto" : "--pcs"),
-                     std::string(refitted ? ", computed afresh in each fold" : "")});
+  const bool automatic = s.componentChoice == "auto";
+  std::string line =
+      formatText("\n \nShape variables: the first %d principal components (%s)",
+                 {static_cast<double>(s.components), std::string(automatic ? "auto" : "--pcs")});
+  if (refitted) line += ", computed afresh in each fold";
+  if (refitted && automatic) line += ", as many as hold 95% of its variance";
+  return line;
 }
 
 std::string componentAxisTitle(Eigen::Index j) {
