@@ -21,12 +21,28 @@ void fixSigns(Matrix& loadings) {
   }
 }
 
-// The covariance matrix (divisor N - 1) of centred rows, from one symmetric rank update.
-Matrix covariance(const Matrix& centred) {
-  const Eigen::Index p = centred.cols();
+// Rows are centred a block at a time: a centred copy of all of a large data set would cost more
+// in fresh memory than the arithmetic does.
+constexpr Eigen::Index kBlockRows = 2048;
+
+// Calls work(first row, centred rows) for each block of rows of X.
+template <class Work>
+void forCentredBlocks(const Matrix& X, const RowVector& mean, Work work) {
+  Matrix block;
+  for (Eigen::Index first = 0; first < X.rows(); first += kBlockRows) {
+    block = X.middleRows(first, std::min(kBlockRows, X.rows() - first)).rowwise() - mean;
+    work(first, block);
+  }
+}
+
+// The covariance matrix (divisor N - 1) of the rows about their mean, by symmetric rank updates.
+Matrix covariance(const Matrix& X, const RowVector& mean) {
+  const Eigen::Index p = X.cols();
   Matrix c = Matrix::Zero(p, p);
-  c.selfadjointView<Eigen::Lower>().rankUpdate(centred.transpose(),
-                                               1.0 / static_cast<double>(centred.rows() - 1));
+  const double divisor = static_cast<double>(X.rows() - 1);
+  forCentredBlocks(X, mean, [&](Eigen::Index, const Matrix& block) {
+    c.selfadjointView<Eigen::Lower>().rankUpdate(block.transpose(), 1.0 / divisor);
+  });
   return c.selfadjointView<Eigen::Lower>();
 }
 
@@ -38,8 +54,7 @@ Pca principalComponents(const Matrix& X) {
     throw Error("The principal components need at least two specimens and one shape variable");
   Pca pca;
   pca.mean = X.colwise().mean();
-  const Matrix centred = X.rowwise() - pca.mean;
-  const Matrix c = covariance(centred);
+  const Matrix c = covariance(X, pca.mean);
   pca.totalVariance = c.trace();
   if (!(pca.totalVariance > 0) || !std::isfinite(pca.totalVariance))
     throw Error("The specimens do not vary in shape: there are no principal components");
@@ -49,7 +64,10 @@ Pca principalComponents(const Matrix& X) {
   pca.eigenvalues = eigen.eigenvalues().tail(q).reverse();
   pca.loadings = eigen.eigenvectors().rightCols(q).rowwise().reverse();
   fixSigns(pca.loadings);
-  pca.scores = centred * pca.loadings;
+  pca.scores.resize(n, q);
+  forCentredBlocks(X, pca.mean, [&](Eigen::Index first, const Matrix& block) {
+    pca.scores.middleRows(first, block.rows()).noalias() = block * pca.loadings;
+  });
   pca.percent = pca.eigenvalues * (100 / pca.totalVariance);
   pca.cumulative.resize(q);
   double sum = 0;

@@ -46,7 +46,8 @@ TEST(PrincipalComponents, RecoverKnownComponentsOfTallAndWideData) {
   struct Case {
     Eigen::Index n, p;
   };
-  for (const Case c : {Case{200, 6}, Case{12, 30}, Case{30, 76}}) {
+  // 5000 rows: more than one block of centred rows.
+  for (const Case c : {Case{200, 6}, Case{12, 30}, Case{30, 76}, Case{5000, 7}}) {
     const Eigen::Index r = std::min(c.p, c.n - 1);
     Matrix raw = randomMatrix(c.n, r, 1);
     raw.rowwise() -= raw.colwise().mean();
