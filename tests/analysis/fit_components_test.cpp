@@ -5,6 +5,7 @@
 #include "analysis/fit.h"
 #include "core/dload.h"
 #include "core/error.h"
+#include "support/sscp.h"
 
 namespace tessaly::analysis {
 namespace {
@@ -20,24 +21,7 @@ FitOptions onComponents(const std::string& choice) {
   return options;
 }
 
-// Within- and between-group cross-products of the rows of y.
-void crossProducts(const Matrix& y, const Matrix& codes, Matrix& W, Matrix& B) {
-  const RowVector grand = y.colwise().mean();
-  W = Matrix::Zero(y.cols(), y.cols());
-  B = W;
-  for (int g = 1; g <= static_cast<int>(codes.maxCoeff()); ++g) {
-    Matrix rows(0, y.cols());
-    for (Eigen::Index i = 0; i < y.rows(); ++i)
-      if (codes(i) == g) {
-        rows.conservativeResize(rows.rows() + 1, Eigen::NoChange);
-        rows.row(rows.rows() - 1) = y.row(i);
-      }
-    const RowVector mean = rows.colwise().mean();
-    const Matrix centred = rows.rowwise() - mean;
-    W += centred.transpose() * centred;
-    B += static_cast<double>(rows.rows()) * (mean - grand).transpose() * (mean - grand);
-  }
-}
+using test_support::sscp;
 
 TEST(FitOnComponents, IsTheManovaOfTheLeadingComponentScores) {
   const Apes apes;
@@ -57,7 +41,7 @@ TEST(FitOnComponents, IsTheManovaOfTheLeadingComponentScores) {
                 1e-10 * y.col(j).squaredNorm());
 
   Matrix W, B;
-  crossProducts(y, apes.codes, W, B);
+  sscp(y, apes.codes, W, B);
   Eigen::GeneralizedSelfAdjointEigenSolver<Matrix> canonical(B, W);
   const ColVector expected = canonical.eigenvalues().reverse();
   ASSERT_EQ(f.eigenvalues.size(), m);

@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "fixture.h"
+#include "support/sscp.h"
 
 namespace tessaly::dispatch::testing {
 namespace {
@@ -130,22 +131,11 @@ TEST_F(ComponentsTest, ResamplingAnalysesRunOnTheComponents) {
   EXPECT_THAT(results(), HasSubstr("Shape variables: the first 4 principal components (--pcs)"));
   // The Mahalanobis distance of groups 1 and 2 over the first four component scores.
   const Matrix y = state().pca.scores.leftCols(4);
-  const Matrix& codes = state().GLIST;
-  Matrix W = Matrix::Zero(4, 4);
-  RowVector means[2];
-  for (int g = 1; g <= 6; ++g) {
-    Matrix rows(0, 4);
-    for (Eigen::Index i = 0; i < y.rows(); ++i)
-      if (codes(i) == g) {
-        rows.conservativeResize(rows.rows() + 1, Eigen::NoChange);
-        rows.row(rows.rows() - 1) = y.row(i);
-      }
-    const RowVector mean = rows.colwise().mean();
-    if (g <= 2) means[g - 1] = mean;
-    W += (rows.rowwise() - mean).transpose() * (rows.rowwise() - mean);
-  }
+  Matrix W, B;
+  test_support::sscp(y, state().GLIST, W, B);
   W /= static_cast<double>(y.rows() - 6);
-  const RowVector d = means[0] - means[1];
+  const Matrix means = test_support::groupMeans(y, state().GLIST);
+  const RowVector d = means.row(0) - means.row(1);
   const double expected = std::sqrt((d * W.inverse() * d.transpose())(0));
   std::istringstream table(readFile(folder / "distances.csv"));
   std::string line;
