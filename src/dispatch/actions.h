@@ -15,7 +15,7 @@ void Tessalysw(const std::string& action, const platform::Value& fpass = {});
 const std::vector<std::string>& actionNames();
 
 // Branches, one per action (files by group: loading, cva_run, classification, crossvalidation,
-// display, deformation, export, settings, unknowns, group_distances, tidy_export).
+// display, deformation, export, settings, unknowns, group_distances, tidy_export, components).
 void LoadData();
 void LoadUData();
 void LoadUGroup();
