@@ -1,6 +1,7 @@
 // "LoadGroupList": the group codes are read and the whole canonical variates analysis is run.
 #include "dispatch/cva_run.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -199,7 +200,8 @@ std::string componentsNote(const CvaRun& run, const std::string& choice) {
       {variables, nMinusG});
 }
 
-void store(AnalysisState& s, CvaRun&& run) {
+// The run is taken by value: the state's earlier matrices, swapped into it, go when it ends.
+void store(AnalysisState& s, CvaRun run) {
   s.GLIST = std::move(run.GLIST);
   s.reference = std::move(run.reference);
   s.DATA = std::move(run.DATA);
