@@ -5,7 +5,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-bench
 data=${TESSALY_BENCH_DATA:-$build/data}
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSALY_TESTS=OFF >/dev/null
-cmake --build "$build" --target tessaly-batch stats_bench render_bench distances_bench crossval_bench >/dev/null
+cmake --build "$build" --target tessaly-batch stats_bench render_bench distances_bench crossval_bench pca_bench >/dev/null
 
 mkdir -p "$data"
 whole_process() {  # specimens landmarks groups time-target memory-target-MB
@@ -55,6 +55,8 @@ for t in 1 2; do
   printf '%-32s %s (target < 3 s)\n' "10,000 x 50 analyze --permutations 1000, $t thread(s)" \
     "$(analyze_seconds "$t" "$data/data-10000x50.txt" "$data/groups-10000x50.txt" --permutations 1000)"
 done
+bench_ms pca_bench 'BM_Components/100000/20' 200 "PCA of 100,000 x 20"
+bench_ms pca_bench 'BM_Components/10000/50' 200 "PCA of 10,000 x 50"
 bench_ms crossval_bench BM_LeaveOneOutAll1000x20 3000 "1,000 x 20 leave-one-out, refit all"
 bench_ms crossval_bench BM_LeaveOneOutCva10000x50 1000 "10,000 x 50 leave-one-out, refit cva"
 bench_ms crossval_bench BM_TenFoldsAll10000x50 5000 "10,000 x 50 10 folds, refit all"

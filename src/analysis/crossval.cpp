@@ -4,8 +4,10 @@
 #include <cmath>
 #include <optional>
 #include <random>
+#include <string>
 
 #include "core/error.h"
+#include "stats/manova.h"
 
 namespace tessaly::analysis {
 
@@ -152,11 +154,20 @@ FoldOutcome foldCva(const Shared& sh, const std::vector<Index>& kept,
 FoldOutcome foldAll(const Shared& sh, const std::vector<Index>& kept,
                     const std::vector<Index>& held) {
   const auto& s = sh.setup;
-  // Checked before the refit, whose MANOVA would stop with a message of its own.
+  // The refit may analyse fewer variables than the full analysis (the components that hold
+  // 95% of the fold's variance), so W is judged by the fold's own count; a refit whose MANOVA
+  // stops on a singular W is told in the same words.
   FitSize size{groupCounts(groupsOf(s.group, kept), sh.G), s.variables.cols()};
+  FoldFit fit;
+  try {
+    fit = s.refitAll(kept, held);
+  } catch (const Error& e) {
+    if (std::string(e.what()) != stats::kSingularWithin) throw;
+    throw Error(singularWithinMessage(size, ""));
+  }
+  size.variables = fit.keptVariables.cols();
   if (size.dfW() < static_cast<double>(size.variables))
     throw Error(singularWithinMessage(size, ""));
-  const FoldFit fit = s.refitAll(kept, held);
   const Classifier c = fitClassifier(fit.keptVariables, groupsOf(s.group, kept), sh.G);
   const Matrix keptFull = rowsOf(s.scores, kept).leftCols(sh.m);
   return classifyHeld(c, fit.heldVariables, turnedScores(fit, keptFull, sh.m), sh.priors);

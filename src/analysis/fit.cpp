@@ -87,12 +87,20 @@ Fit fit(const Matrix& data, const Matrix& codes, const std::optional<Matrix>& re
     f.reference = shape::getconsensus(data).xref;
   f.superimposed = shape::getpsup(data, f.reference);
   f.pwscores = shape::getpw_arbit(f.reference, f.superimposed);
-  const auto variables = f.variables();
+  // The shape variables: every column of the partial warp scores but the centroid size.
+  const auto shapes = f.pwscores.leftCols(f.pwscores.cols() - 1);
+  requireFiniteShapes(shapes);
+  if (options.components.used()) {
+    f.pca = principalComponents(shapes);
+    f.components = componentsToUse(options.components, *f.pca,
+                                   static_cast<Eigen::Index>(f.ordinal.size()) - f.groups());
+  }
+  const Eigen::Ref<const Matrix> variables = f.variables();
   f.variableMeans = variables.colwise().mean();
-  requireFiniteShapes(variables);
   f.manova = stats::manova1(variables, f.codes, 0.05);
   f.axes = unitColumns(f.manova.stats.eigenvec);
-  f.cvScores = centredScores(variables, f.variableMeans, f.axes);
+  if (f.pca) f.axes = f.pca->loadings.leftCols(f.components) * f.axes;
+  f.cvScores = centredScores(shapes, f.pca ? f.pca->mean : f.variableMeans, f.axes);
   f.eigenvalues = f.manova.stats.eigenval;
   return f;
 }
@@ -103,13 +111,19 @@ Scores score(const Fit& fit, const Matrix& rows) {
   Scores s;
   s.superimposed = shape::getpsup(rows, fit.reference);
   s.pwscores = shape::getpw_arbit(fit.reference, s.superimposed);
-  const Matrix centred = centredOnLastMean(s.pwscores, fit.variableMeans);
-  if (centred.cols() != fit.axes.rows() || centred.cols() != fit.manova.stats.eigenvec.rows())
+  // The axes are directions in the shape variables; the canonical coefficients act on the
+  // variables analysed, the unknowns' component scores when the fit is on components.
+  const RowVector& shapeMeans = fit.pca ? fit.pca->mean : fit.variableMeans;
+  const Matrix centred = centredOnLastMean(s.pwscores, shapeMeans);
+  const Matrix shapeVars = s.pwscores.leftCols(shapeMeans.size());
+  const Matrix variables =
+      fit.pca ? Matrix(projectOnComponents(*fit.pca, shapeVars).leftCols(fit.components))
+              : shapeVars;
+  if (centred.cols() != fit.axes.rows() || variables.cols() != fit.manova.stats.eigenvec.rows())
     throw Error("The unknown specimens do not have the shape variables of the CVA run");
   s.cvScores = centred * fit.axes;
-  s.variables = shapeVariables(s.pwscores);
-  s.canonicalScores = (s.pwscores.leftCols(centred.cols()).rowwise() - fit.variableMeans) *
-                      fit.manova.stats.eigenvec;
+  s.variables = variables;
+  s.canonicalScores = (s.variables.rowwise() - fit.variableMeans) * fit.manova.stats.eigenvec;
   return s;
 }
 

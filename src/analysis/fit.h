@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "analysis/pca.h"
 #include "core/matrix.h"
 #include "stats/manova.h"
 
@@ -13,6 +14,9 @@ namespace tessaly::analysis {
 
 // Choices of a fit beyond the specimens and their groups; the defaults give the usual CVA.
 struct FitOptions {
+  // The MANOVA and the canonical analysis on the leading principal components of the shape
+  // variables instead of the variables themselves (when the variables are many for N - G).
+  ComponentChoice components;
   // Where the consensus iteration starts (1 x (2k+1)); empty: from the first specimen. A refit
   // on part of the specimens starts from the consensus of all of them and settles in a few
   // passes, keeping its orientation.
@@ -26,15 +30,22 @@ struct Fit {
   Matrix reference;                // 1 x (2k+1): centred, unit centroid size, then the size value
   Matrix superimposed;             // N x (2k+1): the specimens fitted to the reference
   Matrix pwscores;  // N x (2k-3): partial warp and uniform scores, then centroid size
-  // The shape variables the MANOVA analysed, N x p: the partial warp and uniform scores
-  // without the centroid size, read from pwscores rather than held twice. Every consumer takes
-  // them from here.
-  Eigen::Block<const Matrix, Eigen::Dynamic, Eigen::Dynamic, true> variables() const {
+  // The variables the MANOVA analysed, N x p: the partial warp and uniform scores without the
+  // centroid size (read from pwscores rather than held twice), or on components the scores on
+  // the first `components` principal components. Every consumer takes them from here.
+  Eigen::Ref<const Matrix> variables() const {
+    if (pca) return pca->scores.leftCols(components);
     return pwscores.leftCols(pwscores.cols() - 1);
   }
   RowVector variableMeans;  // their means over the specimens
   stats::ManovaResult manova;
-  Matrix axes;         // the canonical axes (eigenvectors) scaled to unit length
+  // The principal components of the shape variables, with FitOptions::components; then the
+  // variables are the scores on the first `components` of them.
+  std::optional<Pca> pca;
+  Eigen::Index components = 0;
+  // The canonical axes (eigenvectors) scaled to unit length, as directions in the shape
+  // variables: on components, the axes are mapped back through the loadings.
+  Matrix axes;
   Matrix cvScores;     // the specimens' scores on the axes
   Matrix eigenvalues;  // of the canonical analysis, largest first
 

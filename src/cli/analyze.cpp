@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "analysis/distance_tests.h"
+#include "analysis/pca.h"
 #include "cli/analyze_deformation.h"
 #include "cli/options.h"
 #include "cli/picture_notes.h"
@@ -20,6 +21,7 @@
 #include "core/text.h"
 #include "core/tps.h"
 #include "dispatch/busy_pointer.h"
+#include "dispatch/components.h"
 #include "dispatch/controls.h"
 #include "dispatch/crossvalidation.h"
 #include "dispatch/group_styles.h"
@@ -93,6 +95,24 @@ std::vector<std::string> loadAnswers(const std::string& path, const LandmarkOpti
   if (hasReadingOptions(path))
     for (std::string& a : readingAnswers(reading)) answers.push_back(std::move(a));
   return answers;
+}
+
+// The principal components: their tables, the specimens on the first two, and the share of
+// the variance of each.
+template <class Act, class Print, class Path>
+void writeComponents(Act& act, Print& print, Path& outPath, const std::string& dataName) {
+  act("SavePCs", {outPath("pca-scores.csv"), outPath("pca.csv"), outPath("pca-loadings.csv")});
+  act("ShowPCScores", {"1", "2"});
+  {
+    PictureNotes notes("Principal components of shape of " + dataName,
+                       dispatch::componentAxisTitle(0), dispatch::componentAxisTitle(1),
+                       !dispatch::useCodeTable());
+    print("pca.png");
+    print("pca.svg");
+  }
+  act("ShowPCVariance", {});
+  print("pca-variance.png");
+  print("pca-variance.svg");
 }
 
 }  // namespace
@@ -187,6 +207,13 @@ std::vector<OutputFile> analyzeOutputs(const AnalyzeOptions& o) {
   files.push_back({"procrustes.svg", "the superimposed specimens"});
   files.push_back({"cva.png", "the specimens on the first two canonical axes"});
   files.push_back({"cva.svg", "the specimens on the first two canonical axes"});
+  files.push_back({"pca-scores.csv", "principal component scores of specimens and unknowns"});
+  files.push_back({"pca.csv", "variance of each principal component, percent and cumulative"});
+  files.push_back({"pca-loadings.csv", "loadings of the shape variables on the components"});
+  files.push_back({"pca.png", "the specimens on the first two principal components"});
+  files.push_back({"pca.svg", "the specimens on the first two principal components"});
+  files.push_back({"pca-variance.png", "the share of the variance of each component"});
+  files.push_back({"pca-variance.svg", "the share of the variance of each component"});
   if (crossValidates(o)) {
     files.push_back({"cva-crossvalidated.png", "the cross-validated canonical scores"});
     files.push_back({"cva-crossvalidated.svg", "the cross-validated canonical scores"});
@@ -206,6 +233,7 @@ void checkAnalyzeOptions(const AnalyzeOptions& o) {
     checkInputFile(o.unknownCodes, "file of unknowns' codes");
   }
   if (!o.jackknife.empty()) parseJackknife(o.jackknife);
+  if (!o.pcs.empty()) analysis::parseComponentChoice(o.pcs);
   if (hasPermutations(o)) checkTwoGroups(o.groups);
   if (!crossValidates(o) && !(o.cvRefit.empty() && o.priors.empty()))
     throw Error("--cv-refit and --priors go with --cross-validate");
@@ -254,7 +282,9 @@ int runAnalyze(const AnalyzeOptions& o, Session& session, std::ostream& out, std
   withUnknowns.permutations = "1";
   withUnknowns.crossValidate = "loo";
   for (const OutputFile& f : analyzeOutputs(withUnknowns)) fs::remove(outDir / f.name, ec);
-  for (const OutputFile& f : deformationOutputs(kDeformationAxes)) fs::remove(outDir / f.name, ec);
+  for (bool components : {false, true})
+    for (const OutputFile& f : deformationOutputs(kDeformationAxes, components))
+      fs::remove(outDir / f.name, ec);
 
   if (o.seed) setRandomSeed(*o.seed);
   session.setEchoResults(false);
@@ -289,7 +319,10 @@ int runAnalyze(const AnalyzeOptions& o, Session& session, std::ostream& out, std
     // A reference that does not fit fails its load (the windows fall back on the consensus;
     // here the run stops, as the user asked for this reference).
     if (!o.reference.empty()) act("LoadReference", loadAnswers(reference, o.reading));
-    act("LoadGroupList", {groups});
+    if (o.pcs.empty())
+      act("LoadGroupList", {groups});
+    else
+      act("LoadGroupListPCs", {o.pcs, groups});
     if (!o.groupNames.empty()) nameGroups(groupNames);
     act("AuxBoxsw", {outPath("report.txt")});
     if (hasUnknowns(o)) {
@@ -368,6 +401,13 @@ int runAnalyze(const AnalyzeOptions& o, Session& session, std::ostream& out, std
         outputs.push_back(std::move(f));
     } catch (const std::exception& e) {
       throw Failure{"ShowPCADeformation", e.what()};
+    }
+    writeComponents(act, print, outPath, dataName);
+    try {
+      for (OutputFile& f : writeComponentDeformationPictures(session, outDir.string()))
+        outputs.push_back(std::move(f));
+    } catch (const std::exception& e) {
+      throw Failure{"ShowPCDeformation", e.what()};
     }
   } catch (const Failure& f) {
     err << "tessaly-batch analyze: " << f.step << ": " << f.message << "\n";

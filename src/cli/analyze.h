@@ -32,6 +32,7 @@ struct AnalyzeOptions {
   std::string priors;         // "equal" (the default) or "proportional"
   std::string threads;        // optional number of threads for resampling (else all cores)
   std::string permutations;   // rounds of the permutation tests of the group distances; 0: none
+  std::string pcs;            // optional: the CVA on principal components, "auto" or a count
   std::optional<std::uint64_t> seed;
   bool verbose = false;     // diagnostic console lines to the error stream (else dropped)
   bool ellipses = false;    // the score picture draws the groups' 95% confidence ellipses

@@ -1,7 +1,7 @@
 #pragma once
 // The deformation pictures of the one-command analysis: for each significant canonical axis,
-// up to the first three, the deformed grid with landmark vectors of the shape change along
-// that axis, exaggerated so that the change can be seen.
+// up to the first three, and for the first three principal components, the deformed grid with
+// landmark vectors of the shape change along that axis, exaggerated so that it can be seen.
 #include <functional>
 #include <string>
 #include <vector>
@@ -16,17 +16,21 @@ namespace tessaly::cli {
 // The most axes drawn.
 inline constexpr int kDeformationAxes = 3;
 
-// The picture files of the first `axes` canonical axes (PNG and SVG of each).
-std::vector<OutputFile> deformationOutputs(int axes);
+// The picture files of the first `axes` canonical axes, or principal components (PNG and SVG
+// of each).
+std::vector<OutputFile> deformationOutputs(int axes, bool components = false);
 
 using dispatch::Exaggeration;
 using dispatch::visibleExaggeration;
 
-// The title of the picture of axis t (1-based).
-std::string deformationTitle(int t, const Exaggeration& e);
+// The title of the picture of canonical axis (or principal component) t, 1-based.
+std::string deformationTitle(int t, const Exaggeration& e, bool component = false);
 
 // Draws and prints the pictures of the significant axes through the session's actions,
 // writing the files into outDir. Returns the files written. Errors of the actions are thrown.
 std::vector<OutputFile> writeDeformationPictures(Session& session, const std::string& outDir);
+// The same for the first three principal components of shape.
+std::vector<OutputFile> writeComponentDeformationPictures(Session& session,
+                                                          const std::string& outDir);
 
 }  // namespace tessaly::cli

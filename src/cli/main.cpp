@@ -96,6 +96,11 @@ int main(int argc, char** argv) {
                    "names of the group codes: lines of a code and its name")
       ->check(tessaly::cli::inputFileCheck("file of group names"));
   analyze
+      ->add_option("--pcs", options.pcs,
+                   "run the CVA on the first m principal components of shape, or on as many as "
+                   "hold 95% of the variance (auto)")
+      ->check(tessaly::cli::componentsCheck());
+  analyze
       ->add_option("--permutations", options.permutations,
                    "permutation tests of the group distances: the number of rounds, e.g. 10000")
       ->check(tessaly::cli::permutationsCheck());

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "analysis/pca.h"
 #include "analysis/resampling.h"
 #include "cli/analyze.h"
 #include "core/error.h"
@@ -49,6 +50,11 @@ CLI::Validator parserCheck(Parse parse, const char* valueName, const char* name)
 
 CLI::Validator jackknifeCheck() {
   return parserCheck([](const std::string& t) { parseJackknife(t); }, "N,FRACTION", "jackknife");
+}
+
+CLI::Validator componentsCheck() {
+  return parserCheck([](const std::string& t) { analysis::parseComponentChoice(t); }, "m|auto",
+                     "principal components");
 }
 
 CLI::Validator threadsCheck() {

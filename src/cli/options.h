@@ -21,6 +21,8 @@ CLI::Validator jackknifeCheck();
 inline constexpr const char* kThreadsOption = "The number of threads (--threads)";
 // The number of threads for resampling: a whole number of at least 1.
 CLI::Validator threadsCheck();
+// The principal components of --pcs: auto, or a whole number of at least 2.
+CLI::Validator componentsCheck();
 
 // The rounds of the permutation tests: 0 (none) or a whole number from 1 to 10^7.
 CLI::Validator permutationsCheck();

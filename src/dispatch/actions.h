@@ -11,11 +11,11 @@ namespace tessaly::dispatch {
 // fpass (empty when left out). An unknown name shows "Fell through Loop!".
 void Tessalysw(const std::string& action, const platform::Value& fpass = {});
 
-// The names of the 61 actions in the order they are tested.
+// The names of the 66 actions in the order they are tested.
 const std::vector<std::string>& actionNames();
 
 // Branches, one per action (files by group: loading, cva_run, classification, crossvalidation,
-// display, deformation, export, settings, unknowns, group_distances, tidy_export).
+// display, deformation, export, settings, unknowns, group_distances, tidy_export, components).
 void LoadData();
 void LoadUData();
 void LoadUGroup();
@@ -77,5 +77,11 @@ void ShowSymbolCodes();
 void ClearData();
 void GroupDistances();
 void SaveTidyTables();
+// The principal components of shape (cva_run.cpp, components.cpp, deformation.cpp).
+void LoadGroupListPCs();
+void ShowPCScores();
+void ShowPCVariance();
+void ShowPCDeformation(const platform::Value& fpass);
+void SavePCs();
 
 }  // namespace tessaly::dispatch

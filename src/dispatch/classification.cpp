@@ -245,6 +245,19 @@ std::string groupKey(const Matrix& symgroup) {
   return key.empty() ? key : "\n \nGroups:" + key;
 }
 
+namespace {
+
+// The variables the CVA ran on, then the size column the jackknife leaves out: the shape
+// variables, or the scores on the leading components of a CVA on components.
+Matrix jackknifedScores(const AnalysisState& s) {
+  if (s.components == 0) return s.pwscores;
+  Matrix scores(s.pwscores.rows(), s.components + 1);
+  scores << s.pca.scores.leftCols(s.components), s.pwscores.rightCols(1);
+  return scores;
+}
+
+}  // namespace
+
 void JackKnife() {
   auto answers = platform::dialogs().input(
       {"Enter Number of Jackknife Repetitions", "Enter Fraction Left Out"},
@@ -277,7 +290,8 @@ void JackKnife() {
   try {
     BusyPointer busy;
     ProgressDialog progress(kJackknifeTitle);
-    result = analysis::jacknife_assignments(s.pwscores, glist, njack, pjack, seed, progress.hook());
+    result = analysis::jacknife_assignments(jackknifedScores(s), glist, njack, pjack, seed,
+                                            progress.hook());
   } catch (const analysis::Cancelled&) {
     platform::dialogs().message("The jackknife test was stopped: nothing has changed",
                                 kJackknifeTitle);

@@ -18,6 +18,7 @@
 #include "dispatch/actions.h"
 #include "dispatch/busy_pointer.h"
 #include "dispatch/classification.h"
+#include "dispatch/components.h"
 #include "dispatch/controls.h"
 #include "dispatch/group_styles.h"
 #include "dispatch/input_files.h"
@@ -229,7 +230,7 @@ analysis::FoldFitter refitOfState() {
   const auto& s = analysisState();
   std::optional<Matrix> reference;
   if (isTrue(s.referencetype)) reference = s.reference;
-  return analysis::wholeAnalysisRefit(s.DATA, s.GLIST, reference, s.reference, {});
+  return analysis::wholeAnalysisRefit(s.DATA, s.GLIST, reference, s.reference, fitOptionsOfState());
 }
 
 const char* const kValidationTitle = "Cross-Validated Classification";
@@ -282,7 +283,8 @@ void CrossValidate() {
   randomEngine() = next;
   record.scheme = scheme;
   record.valid = true;
-  const std::string report = validationReport(g, scheme, record.resubstitution, record.cv);
+  const std::string report = validationReport(g, scheme, record.resubstitution, record.cv) +
+                             componentsUsedLine(scheme.refit == analysis::Refit::All);
   analysisState().CROSSVAL = std::move(record);
   setResults(platform::Value(report));
 }

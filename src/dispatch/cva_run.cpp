@@ -9,6 +9,7 @@
 #include "analysis/fit.h"
 #include "core/error.h"
 #include "core/format.h"
+#include "core/groups.h"
 #include "dispatch/actions.h"
 #include "dispatch/busy_pointer.h"
 #include "dispatch/controls.h"
@@ -125,18 +126,45 @@ namespace {
 struct CvaRun {
   Matrix GLIST, reference, DATA, pwscores, d, p, Vmatrix, CVAScores, Dmatrix;
   stats::ManovaStats vstats;
+  analysis::Pca pca;
+  Eigen::Index components = 0;
 };
 
-CvaRun computeCva(const AnalysisState& s, Matrix codes) {
+// The fit, with a singular pooled covariance explained: with more shape variables than
+// N - G the within-group matrix cannot be inverted, and the principal components are the way
+// out (or fewer of them, when the CVA already runs on components).
+analysis::Fit fitOrExplain(const AnalysisState& s, const Matrix& codes,
+                           const analysis::FitOptions& options) {
   std::optional<Matrix> reference;
   if (isTrue(s.referencetype)) reference = s.reference;
-  analysis::Fit f = analysis::fit(s.DATA, codes, reference);
+  try {
+    return analysis::fit(s.DATA, codes, reference, options);
+  } catch (const Error& e) {
+    if (std::string(e.what()) != stats::kSingularWithin) throw;
+    const double nMinusG = static_cast<double>(codes.rows() - numberGroups(codes).count());
+    if (options.components.used())
+      throw Error(
+          formatText("%s Run the CVA on fewer principal components (--pcs), at most "
+                     "N - G - 1 = %d.",
+                     {std::string(stats::kSingularWithin), nMinusG - 1}));
+    throw Error(formatText(
+        "%s There are %d shape variables and N - G = %d: run the CVA on principal components "
+        "(--pcs auto, or Load Group List and Run CVA on Principal Components in the File menu).",
+        {std::string(stats::kSingularWithin), static_cast<double>(s.DATA.cols() - 5), nMinusG}));
+  }
+}
+
+CvaRun computeCva(const AnalysisState& s, Matrix codes, const analysis::FitOptions& options) {
+  analysis::Fit f = fitOrExplain(s, codes, options);
   if (f.eigenvalues.size() < 2)
     throw Error("The canonical analysis gave fewer than two eigenvalues to show");
   CvaRun run;
   run.GLIST = std::move(codes);
   run.reference = std::move(f.reference);
   run.DATA = std::move(f.superimposed);
+  // The components are shown whether or not the CVA ran on them.
+  run.components = f.components;
+  run.pca = f.pca ? std::move(*f.pca) : analysis::principalComponents(f.variables());
   run.pwscores = std::move(f.pwscores);
   run.d = std::move(f.manova.d);
   run.p = std::move(f.manova.p);
@@ -145,6 +173,31 @@ CvaRun computeCva(const AnalysisState& s, Matrix codes) {
   run.CVAScores = std::move(f.cvScores);
   run.Dmatrix = std::move(f.eigenvalues);
   return run;
+}
+
+// What the report adds after the dimension tests: which components the CVA ran on, or a
+// warning when the shape variables are many for the specimens.
+std::string componentsNote(const CvaRun& run, const std::string& choice) {
+  const double n = static_cast<double>(run.pwscores.rows());
+  const double nMinusG = n - static_cast<double>(numberGroups(run.GLIST).count());
+  if (run.components > 0) {
+    const double held = run.pca.cumulative(run.components - 1);
+    const std::string how =
+        choice == "auto" ? formatText(
+                               "auto: the fewest that hold 95%% of the variance, at most "
+                               "N - G - 1 = %d; they hold %.1f%%",
+                               {nMinusG - 1, held})
+                         : formatText("--pcs %s; they hold %.1f%% of the variance", {choice, held});
+    return formatText("\n \nShape variables: the first %d principal components (%s)",
+                      {static_cast<double>(run.components), how});
+  }
+  const double variables = static_cast<double>(run.pwscores.cols() - 1);
+  if (variables * 3 <= nMinusG) return {};
+  return formatText(
+      "\n \nWarning: the %d shape variables are more than a third of N - G = %d, so the "
+      "canonical axes overstate how far apart the groups are; a CVA on principal components "
+      "(--pcs) avoids this",
+      {variables, nMinusG});
 }
 
 // The run is taken by value: the state's earlier matrices, swapped into it, go when it ends.
@@ -162,15 +215,16 @@ void store(AnalysisState& s, CvaRun run) {
   s.CVAScores = std::move(run.CVAScores);
   s.Dmatrix = std::move(run.Dmatrix);
   s.NumCVA = s.d;
+  s.pca = std::move(run.pca);
+  s.hasPca = true;
+  s.components = run.components;
   s.resultsStale = false;
 }
-
-}  // namespace
 
 // The run is all or nothing: everything is computed first, and the state, the plot, the
 // controls and the results window change only once all of it has succeeded. A failure leaves
 // the earlier analysis as it was, with the arrow pointer.
-void LoadGroupList() {
+void runCva(const analysis::FitOptions& options, const std::string& choice) {
   auto& model = platform::model();
   const platform::Handle remembered = model.currentFigure();
   auto loaded = mfload(1, FileKind::GroupList);
@@ -190,9 +244,9 @@ void LoadGroupList() {
   CvaRun run;
   {
     BusyPointer busy(remembered);
-    run = computeCva(s, std::move(codes));
+    run = computeCva(s, std::move(codes), options);
   }
-  const std::string report = cvaReport(run.d, run.p, run.vstats);
+  const std::string report = cvaReport(run.d, run.p, run.vstats) + componentsNote(run, choice);
   const std::string summary = cvaSummary(run.d, run.p);
   // The results window is found (or opened) before anything changes; the drawing still goes
   // to the window that was current, and the results window stays current if it was opened.
@@ -202,6 +256,7 @@ void LoadGroupList() {
   if (after != before && before >= 0 && model.isHandle(before)) model.setCurrentFigure(before);
 
   store(s, std::move(run));
+  s.componentChoice = choice;
   s.GNAMES = std::move(loaded->names);
   s.FNAME1 = loaded->fname;
   plotlib::cla();
@@ -220,6 +275,26 @@ void LoadGroupList() {
   setString("YBoxExp", formatText("%1.4f", {s.Dmatrix(1)}));
   setDefaultExaggeration();
   if (after != before && after >= 0 && model.isHandle(after)) model.setCurrentFigure(after);
+}
+
+}  // namespace
+
+void LoadGroupList() {
+  runCva({}, "");
+}
+
+void LoadGroupListPCs() {
+  auto answers = platform::dialogs().input(
+      {"Principal components for the CVA: a number (2 or more), or auto for those that hold "
+       "95% of the variance"},
+      "CVA on Principal Components", {"auto"});
+  if (!answers) return;
+  answers->resize(1);
+  analysis::FitOptions options;
+  options.components = analysis::parseComponentChoice((*answers)[0]);
+  if (!options.components.used())
+    throw Error("Choose the principal components for the CVA: a number of 2 or more, or auto");
+  runCva(options, (*answers)[0]);
 }
 
 }  // namespace tessaly::dispatch

@@ -12,6 +12,7 @@
 #include "core/format.h"
 #include "dispatch/actions.h"
 #include "dispatch/busy_pointer.h"
+#include "dispatch/components.h"
 #include "dispatch/controls.h"
 #include "dispatch/cva_run.h"
 #include "dispatch/group_styles.h"
@@ -179,6 +180,20 @@ void ShowPCADeformation(const platform::Value& fpass) {
   show(targetRow(direction, E), d);
   s.shown = "deformation";
   s.shownRegistration = d.suptype;
+}
+
+// The shape change along a principal component: the component's loadings are the direction in
+// the shape variables, drawn with the settings of the canonical axes' display.
+void ShowPCDeformation(const platform::Value& fpass) {
+  const analysis::Pca& pca = shapeComponents();
+  Drawing d = readDrawing(registrationOf(fpass));
+  const double E = getNumber("ExagerationBox");
+  auto answers =
+      platform::dialogs().input({"Principal component"}, "Deformation along a Component", {"1"});
+  if (!answers) return;
+  answers->resize(1);
+  const Eigen::Index t = componentNumber((*answers)[0]);
+  show(targetRow(pca.loadings.col(t), E), d);
 }
 
 void PlaceM1() {

@@ -12,6 +12,7 @@
 #include "dispatch/actions.h"
 #include "dispatch/analysed.h"
 #include "dispatch/busy_pointer.h"
+#include "dispatch/components.h"
 #include "dispatch/input_files.h"
 #include "dispatch/output_file.h"
 #include "dispatch/progress_dialog.h"
@@ -138,7 +139,7 @@ void GroupDistances() {
     return;
   }
   randomEngine() = next;
-  setResults(platform::Value(report(tests, specimens.groupCodes)));
+  setResults(platform::Value(report(tests, specimens.groupCodes) + componentsUsedLine()));
   writeOutputFile("File Name for Group Distances (CSV)", FileMode::Replace,
                   [&] { return table(tests, specimens.groupCodes); });
 }

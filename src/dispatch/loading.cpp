@@ -95,6 +95,10 @@ void ClearData() {
   s.ULABELS.clear();
   s.UVARIABLES = Matrix();
   s.CROSSVAL = {};
+  s.pca = analysis::Pca();
+  s.hasPca = false;
+  s.components = 0;
+  s.componentChoice.clear();
   setString("FileBox", "No File Loaded");
   setString("GroupBox", "No File Loaded");
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/pca.h"
 #include "core/group_list.h"
 #include "core/matrix.h"
 #include "core/tps.h"
@@ -31,19 +32,25 @@ struct AnalysisState {
   Matrix reference;      // 1-by-(2k+1), centred, unit centroid size
   Matrix referencetype;  // 0: consensus of the data; 1: loaded from a file
   Matrix pwscores;       // N-by-(2k-3): partial warp and uniform scores, then cs
-  // N-by-p: the shape variables the MANOVA analysed, the pwscores without cs (not held twice).
-  Eigen::Block<const Matrix, Eigen::Dynamic, Eigen::Dynamic, true> variables() const {
+  // N-by-p: the variables the MANOVA analysed: the pwscores without cs (not held twice), or
+  // the scores on the first `components` principal components when the CVA ran on them.
+  Eigen::Ref<const Matrix> variables() const {
+    if (components > 0) return pca.scores.leftCols(components);
     return pwscores.leftCols(std::max<Eigen::Index>(pwscores.cols() - 1, 0));
   }
   stats::ManovaStats vstats;
-  bool hasVstats = false;            // vstats holds the result of a MANOVA
-  Matrix d;                          // number of canonical variates found
-  Matrix p;                          // p-value of each dimension test (column)
-  Matrix NumCVA;                     // copy of d for display and export
-  Matrix Vmatrix;                    // canonical axes, unit columns
-  Matrix Dmatrix;                    // eigenvalues, decreasing
-  Matrix CVAScores;                  // N-by-s
-  CrossValidationRecord CROSSVAL;    // the last cross-validated classification
+  bool hasVstats = false;          // vstats holds the result of a MANOVA
+  Matrix d;                        // number of canonical variates found
+  Matrix p;                        // p-value of each dimension test (column)
+  Matrix NumCVA;                   // copy of d for display and export
+  Matrix Vmatrix;                  // canonical axes, unit columns
+  Matrix Dmatrix;                  // eigenvalues, decreasing
+  Matrix CVAScores;                // N-by-s
+  CrossValidationRecord CROSSVAL;  // the last cross-validated classification
+  analysis::Pca pca;               // principal components of the specimens' shape variables
+  bool hasPca = false;
+  Eigen::Index components = 0;       // components the CVA analysed; 0: the shape variables
+  std::string componentChoice;       // as asked for: "auto" or a count; empty without
   Matrix UDATA;                      // unknown specimens
   std::vector<std::string> ULABELS;  // the unknowns' labels from a TPS file (may be empty)
   Matrix UGLIST;                     // user codes of the unknowns

@@ -84,6 +84,11 @@ const std::vector<std::pair<std::string, Branch>>& branches() {
       {"SaveClassification", plain<SaveClassification>()},
       {"SaveCVScores", plain<SaveCVScores>()},
       {"SaveUnknownsClassification", plain<SaveUnknownsClassification>()},
+      {"LoadGroupListPCs", plain<LoadGroupListPCs>()},
+      {"ShowPCScores", plain<ShowPCScores>()},
+      {"ShowPCVariance", plain<ShowPCVariance>()},
+      {"ShowPCDeformation", ShowPCDeformation},
+      {"SavePCs", plain<SavePCs>()},
   };
   return table;
 }

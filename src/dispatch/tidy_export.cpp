@@ -1,5 +1,7 @@
 // "SaveTidyTables": the shape variables and the superimposed coordinates of every specimen and
 // unknown as tables with named columns, one row per specimen, for other programs to read.
+#include "dispatch/tidy_export.h"
+
 #include <string>
 #include <vector>
 
@@ -23,19 +25,6 @@ struct SpecimenSet {
   std::vector<std::string> groups;
   Matrix values;  // the columns after the first four
 };
-
-std::vector<std::string> variableNames(Eigen::Index p) {
-  std::vector<std::string> names;
-  const Eigen::Index warps = (p - 2) / 2;
-  if (p >= 2 && p % 2 == 0) {
-    for (Eigen::Index w = 1; w <= warps; ++w)
-      for (const char* axis : {"_x", "_y"}) names.push_back("pw" + std::to_string(w) + axis);
-    names.insert(names.end(), {"uniform_1", "uniform_2"});
-    return names;
-  }
-  for (Eigen::Index j = 1; j <= p; ++j) names.push_back("v" + std::to_string(j));
-  return names;
-}
 
 std::vector<std::string> coordinateNames(Eigen::Index columns) {
   std::vector<std::string> names;
@@ -82,10 +71,29 @@ std::vector<SpecimenSet> specimenSets(const Matrix& specimens, const Matrix& unk
 
 }  // namespace
 
+std::vector<std::string> variableNames(Eigen::Index p) {
+  std::vector<std::string> names;
+  const Eigen::Index warps = (p - 2) / 2;
+  if (p >= 2 && p % 2 == 0) {
+    for (Eigen::Index w = 1; w <= warps; ++w)
+      for (const char* axis : {"_x", "_y"}) names.push_back("pw" + std::to_string(w) + axis);
+    names.insert(names.end(), {"uniform_1", "uniform_2"});
+    return names;
+  }
+  for (Eigen::Index j = 1; j <= p; ++j) names.push_back("v" + std::to_string(j));
+  return names;
+}
+
+std::string specimenTable(const std::vector<std::string>& valueNames, const Matrix& specimens,
+                          const Matrix& unknowns) {
+  return tableText(valueNames, specimenSets(specimens, unknowns));
+}
+
 void SaveTidyTables() {
   const auto& s = analysisState();
   const AnalysedSpecimens specimens = analysedSpecimens();
-  const Matrix& x = specimens.sample.variables;
+  // The shape variables themselves, also when the CVA ran on principal components.
+  const Matrix x = s.pwscores.leftCols(s.pwscores.cols() - 1);
   const Eigen::Index p = x.cols(), coords = specimens.sample.coordinates.cols();
   const bool unknowns = isTrue(s.UNKNOWNACTIVE);
   if (unknowns && (s.UPWSCORES.cols() < p + 1 || s.UDATA.cols() < coords ||

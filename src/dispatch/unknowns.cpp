@@ -23,7 +23,8 @@ namespace tessaly::dispatch {
 namespace {
 
 // The parts of the CVA run that scoring other specimens needs, from the analysis state: the
-// reference, the means of the p shape variables, the unit axes and the canonical coefficients.
+// reference, the means of the p shape variables, the unit axes and the canonical coefficients
+// (and the components the CVA ran on).
 analysis::Fit scoringFit(const AnalysisState& s, Eigen::Index p) {
   if (s.pwscores.rows() == 0 || s.pwscores.cols() < p || p < 1)
     throw Error("There are no partial warp scores of the specimens: run the CVA first");
@@ -32,6 +33,12 @@ analysis::Fit scoringFit(const AnalysisState& s, Eigen::Index p) {
   f.variableMeans = s.pwscores.leftCols(p).colwise().mean();
   f.axes = s.Vmatrix;
   f.manova.stats.eigenvec = s.vstats.eigenvec;
+  if (s.components > 0) {
+    // A CVA on components: the coefficients act on the unknowns' component scores.
+    f.pca = s.pca;
+    f.components = s.components;
+    f.variableMeans = s.pca.scores.leftCols(s.components).colwise().mean();
+  }
   return f;
 }
 

@@ -20,7 +20,7 @@ struct RenderOptions {
   // box closes tightly around what is drawn.
   bool blankPaper = false;
   // Limits [xmin xmax ymin ymax] shown instead of the axes' own (a window's zoom), by axes.
-  std::map<platform::Handle, std::array<double, 4>> view;
+  std::map<platform::Handle, std::array<double, 4>> view = {};
 };
 
 // The figure's width and height in pixels.

@@ -24,6 +24,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 
 #include "app/install_paths.h"
 #include "app/qt_dialogs.h"
@@ -499,6 +501,45 @@ TEST_F(FrontEndTest, ARecordedSessionReplaysToTheSameFiles) {
   EXPECT_NE(readFile(clicks / "out" / "report.txt").find("Jack-knife"), std::string::npos);
   EXPECT_FALSE(fs::exists(replay / "out" / "eigenvalues.txt"));
   EXPECT_NE(readFile(folder / "replay.log").find("the copy is skipped"), std::string::npos);
+}
+
+// The components' entries record their answers, and the replay writes the same tables.
+TEST_F(FrontEndTest, ARecordedCvaOnComponentsReplaysToTheSameTables) {
+  const fs::path clicks = folder / "clicks", replay = folder / "replay";
+  fs::create_directories(clicks / "out");
+  fs::create_directories(replay / "out");
+  person.answer(std::string(TESSALY_EXAMPLES) + "/apes/apes.txt");
+  click("pushbutton1");
+  person.answerAll({"5", std::string(TESSALY_EXAMPLES) + "/apes/apes-groups.txt"});
+  menuEntry("Tessalysw('LoadGroupListPCs')")->trigger();
+  person.answerAll({"1", "3"});
+  menuEntry("Tessalysw('ShowPCScores')")->trigger();
+  menuEntry("Tessalysw('ShowPCVariance')")->trigger();
+  person.answer("2");
+  menuEntry("Tessalysw('ShowPCDeformation', 2)")->trigger();
+  const char* tables[] = {"pca-scores.csv", "pca.csv", "pca-loadings.csv"};
+  for (const char* name : tables) person.answer((clicks / "out" / name).string());
+  menuEntry("Tessalysw('SavePCs')")->trigger();
+  person.answer((clicks / "out" / "eigenvalues.txt").string());
+  menuEntry("Tessalysw('SaveEigen')")->trigger();
+  ASSERT_NO_THROW(front->saveSessionScript((clicks / "session.tss").string()));
+
+  const std::string script = readFile(clicks / "session.tss");
+  for (const char* step : {"LoadGroupListPCs 5 ", "ShowPCScores 1 3\n", "ShowPCVariance\n",
+                           "call Tessalysw('ShowPCDeformation', 2) -- 2\n",
+                           "SavePCs out/pca-scores.csv out/pca.csv out/pca-loadings.csv\n"})
+    EXPECT_NE(script.find(step), std::string::npos) << step << "\n" << script;
+  fs::copy_file(clicks / "session.tss", replay / "session.tss");
+  const std::string command = std::string(TESSALY_BATCH) + " " + (replay / "session.tss").string() +
+                              " > " + (folder / "replay.log").string() + " 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << readFile(folder / "replay.log");
+  for (const char* name : {"pca-scores.csv", "pca.csv", "pca-loadings.csv", "eigenvalues.txt"})
+    EXPECT_EQ(readFile(replay / "out" / name), readFile(clicks / "out" / name)) << name;
+  // The CVA ran on five components: five eigenvalues.
+  std::istringstream eigenvalues(readFile(clicks / "out" / "eigenvalues.txt"));
+  EXPECT_EQ(
+      std::distance(std::istream_iterator<double>(eigenvalues), std::istream_iterator<double>()),
+      5);
 }
 
 }  // namespace

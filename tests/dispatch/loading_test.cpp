@@ -343,7 +343,7 @@ TEST_F(LoadingTest, UnknownActionNamesFallThrough) {
     EXPECT_TRUE(m.error);  // a failure, so a script stops at it
   }
   EXPECT_TRUE(dialogs.fileRequests.empty());
-  EXPECT_EQ(actionNames().size(), 61u);
+  EXPECT_EQ(actionNames().size(), 66u);
 }
 
 }  // namespace

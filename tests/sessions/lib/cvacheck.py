@@ -659,6 +659,83 @@ def cmd_jackknife(report_path, nspec, trials, fraction):
             fail("percentage %s does not match count %s of %d" % (c[1], c[0], total))
 
 
+# ---------------------------------------------------------------------------------------------
+# Principal components of shape
+
+def read_csv(path):
+    """The header and the rows of a tidy CSV file (no quoted fields in these files)."""
+    with open(path, newline="") as f:
+        lines = f.read().split("\n")
+    if lines[-1] != "":
+        fail("%s does not end with a line end" % path)
+    return lines[0].split(","), [line.split(",") for line in lines[1:-1]]
+
+
+def covariance(rows):
+    n = len(rows)
+    return [[v / (n - 1) for v in row] for row in crossproducts(rows)]
+
+
+def cmd_pca(pw_path, scores_path, variance_path):
+    """The components of the written shape variables (Jacobi on their covariance), against
+    pca.csv; the written scores of the specimens are centred, uncorrelated, with those
+    variances."""
+    pw = read_matrix(pw_path)
+    x = [r[:-1] for r in pw]
+    p = len(x[0])
+    vals, _ = jacobi_eigen(covariance(x))
+    vals.sort(reverse=True)
+    header, rows = read_csv(variance_path)
+    if header != ["component", "eigenvalue", "percent", "cumulative_percent"]:
+        fail("pca.csv has the header %s" % header)
+    q = min(p, len(x) - 1)
+    if len(rows) != q:
+        fail("%d components written, %d expected" % (len(rows), q))
+    total, cum = sum(vals), 0.0
+    for j, row in enumerate(rows):
+        e, pct, cpct = (float(v) for v in row[1:])
+        cum += vals[j]
+        # pw-scores.txt carries six significant digits.
+        if row[0] != "PC%d" % (j + 1) or not close(e, vals[j], 1e-4, 1e-5 * vals[0]):
+            fail("component %s: eigenvalue %r, expected %r" % (row[0], e, vals[j]))
+        if not close(pct, 100 * vals[j] / total, 1e-4, 1e-4) or not close(cpct, 100 * cum / total, 1e-4, 1e-4):
+            fail("component %d: percentages %r %r" % (j + 1, pct, cpct))
+    header, rows = read_csv(scores_path)
+    if header[:4] != ["specimen", "label", "group", "set"] or len(header) != 4 + q:
+        fail("pca-scores.csv has the header %s" % header)
+    spec = [[float(v) for v in r[4:]] for r in rows if r[3] == "specimen"]
+    if len(spec) != len(x):
+        fail("%d specimens in pca-scores.csv, %d in the data" % (len(spec), len(x)))
+    c = covariance(spec)
+    written = [float(r[1]) for r in read_csv(variance_path)[1]]
+    for i in range(q):
+        if abs(sum(r[i] for r in spec)) > 1e-9 * len(spec) * math.sqrt(written[0]):
+            fail("the scores on PC%d are not centred" % (i + 1))
+        for j in range(q):
+            want = written[i] if i == j else 0.0
+            if abs(c[i][j] - want) > 1e-9 * written[0]:
+                fail("covariance of PC%d and PC%d is %r, expected %r" % (i + 1, j + 1, c[i][j], want))
+    print("PCA: %d components, first %.6g" % (q, vals[0]))
+
+
+def cmd_cva_components(scores_path, groups_path, m, eigen_path, report_path):
+    """The MANOVA of the first m written component scores against the CVA run on them."""
+    m = int(m)
+    _, rows = read_csv(scores_path)
+    x = [[float(v) for v in r[4:4 + m]] for r in rows if r[3] == "specimen"]
+    codes = [r[0] for r in read_matrix(groups_path)]
+    mv = manova(x, codes)
+    eig = [float(v) for v in open(eigen_path).read().split()]
+    if len(eig) != m:
+        fail("%d eigenvalues written for a CVA on %d components" % (len(eig), m))
+    for i, (a, b) in enumerate(zip(eig, mv["eigenval"])):
+        if not close(a, b, 1e-5, 1e-6 * mv["eigenval"][0]):
+            fail("eigenvalue %d is %r, the MANOVA of the component scores gives %r" % (i + 1, a, b))
+    # report.txt as saved from the results window: each row followed by " \n".
+    check_report_lines("\n".join(open(report_path, newline="").read().split(" \n")), mv)
+    print("CVA on %d components: lambda=%s" % (m, ", ".join("%.6g" % l for l in mv["lambda"])))
+
+
 def main(argv):
     commands = {name[4:].replace("_", "-"): fn for name, fn in globals().items()
                 if name.startswith("cmd_")}
