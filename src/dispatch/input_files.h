@@ -19,10 +19,17 @@ LoadedFile readInputFile(const std::string& path, FileKind kind, bool* opened);
 // defaults (refuse, refuse, 0, skip); an answer that is none of its choices is an Error.
 LandmarkOptions askReadingOptions();
 
-// Reads landmark data with the given options and estimates its missing landmarks; the
-// warnings stay in the result. For the loading actions and the batch runner's convert.
+// Reads landmark data with the given options, estimates its missing landmarks and slides its
+// semilandmarks against the consensus of its specimens (shape::slideSemilandmarks); the
+// warnings stay in the result. *unslid, when given, gets the rows before sliding (left alone
+// when nothing slides). For the loading actions and the batch runner's convert.
 TpsData readLandmarks(const std::string& path, const LandmarkOptions& options,
-                      bool* opened = nullptr);
+                      bool* opened = nullptr, Matrix* unslid = nullptr);
+
+// Unknown specimens whose semilandmarks slid against their own consensus slide instead, from
+// their places in the file, against the consensus of the loaded specimens, when these have the
+// same landmarks and curves: so they are measured as the specimens are.
+void slideOntoSpecimens(LoadedFile& unknowns);
 
 // Shows a warning in a message box titled "Warning" and writes it to standard error.
 void showWarning(const std::string& text);

@@ -2,6 +2,7 @@
 #include "core/format.h"
 #include "dispatch/actions.h"
 #include "dispatch/controls.h"
+#include "dispatch/input_files.h"
 #include "dispatch/mfload.h"
 #include "dispatch/state.h"
 #include "plotlib/plotting.h"
@@ -65,6 +66,7 @@ void LoadUData() {
   auto loaded = mfload(1, FileKind::Landmarks);
   if (!loaded) return;
   checkLandmarkColumns(*loaded);
+  slideOntoSpecimens(*loaded);
 
   auto& s = analysisState();
   s.UDATA = std::move(loaded->data);
