@@ -71,6 +71,8 @@ void LoadUData() {
   auto& s = analysisState();
   s.UDATA = std::move(loaded->data);
   s.ULABELS = std::move(loaded->labels);
+  s.UKEPT = std::move(loaded->kept);
+  s.UFILESPECIMENS = loaded->specimens;
   s.FNAME1 = loaded->fname;
   std::string earlier = getString("FileBox");
   std::string summary =
@@ -93,6 +95,8 @@ void ClearData() {
   s.KINDS.clear();
   s.KEPT.clear();
   s.FILESPECIMENS = 0;
+  s.UKEPT.clear();
+  s.UFILESPECIMENS = 0;
   s.LABELS.clear();
   s.ULABELS.clear();
   s.variables = s.UVARIABLES = Matrix();

@@ -115,6 +115,16 @@ TEST_F(InputFilesTest, SkippedSpecimensLoseTheirLinesOfTheGroupList) {
   runWithFile("LoadGroupList", list);
   const Matrix scores = state().CVAScores;
   EXPECT_THAT(dialogs.messages.front().text, HasSubstr("1 specimens have no landmarks (LM=0)"));
+  // The same file as unknowns: their code list of every specimen of the file loses the same
+  // lines.
+  dialogs.inputs.push_back(std::vector<std::string>{"skip", "refuse", "0", "skip"});
+  runWithFile("LoadUData", data);
+  dialogs.messages.clear();
+  runWithFile("LoadUGroup", list);
+  EXPECT_EQ(state().UGLIST, state().GLIST);
+  EXPECT_EQ(dialogs.messages.front().text,
+            "The code list of the unknowns has one line for each of the 169 specimens of the "
+            "unknowns' file; the lines of the 2 specimens that were skipped are left out");
   const AnalysisState fromNumbers = analyse("apes.txt", "apes-groups.txt");
   EXPECT_LT((scores - fromNumbers.CVAScores).cwiseAbs().maxCoeff(), 1e-9);
   // An answer that is no choice of its field is refused, and nothing is loaded.
