@@ -135,6 +135,11 @@ std::string groupNameOf(double g) {
   return groupName(analysisState().GNAMES, g);
 }
 
+std::string groupLabel(double g) {
+  const std::string name = groupNameOf(g);
+  return name.empty() ? "Group " + num2str(g) : name;
+}
+
 std::string unknownNameOf(double g) {
   const auto& s = analysisState();
   return s.UGNAMES.empty() ? groupName(s.GNAMES, g) : groupName(s.UGNAMES, g);

@@ -36,6 +36,9 @@ void showWarning(const std::string& text);
 
 // The name of group code g of the specimens, or empty.
 std::string groupNameOf(double g);
+// Group g as messages and tables name it: its name when the groups are named, else "Group" and
+// its code.
+std::string groupLabel(double g);
 // The name of an unknown's code g: its own name when the unknowns' codes were names, else the
 // name of group g of the specimens; empty when neither has one.
 std::string unknownNameOf(double g);
