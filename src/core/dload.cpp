@@ -1,5 +1,10 @@
 #include "core/dload.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -50,35 +55,61 @@ bool scanLine(std::string_view line, Take take, std::string& bad) {
   }
 }
 
-// A file's bytes, read into a buffer that is not cleared first (a large file is touched once).
-struct FileBytes {
-  std::unique_ptr<char[]> data;
-  size_t size = 0;
-};
+// A file's bytes: a plain file mapped into memory (read once, without a copy), anything else
+// (a pipe) read into a buffer that grows.
+class FileBytes {
+ public:
+  FileBytes() = default;
+  FileBytes(const FileBytes&) = delete;
+  FileBytes& operator=(const FileBytes&) = delete;
+  ~FileBytes() {
+    if (mapped_) ::munmap(mapped_, size_);
+  }
+  // False when the file cannot be opened.
+  bool open(const std::string& path) {
+    if (map(path)) return true;
+    return read(path);
+  }
+  const char* begin() const { return mapped_ ? static_cast<const char*>(mapped_) : buffer_.get(); }
+  const char* end() const { return begin() + size_; }
 
-// The whole file in memory; false when it cannot be opened. A plain file is read in one go into
-// a buffer one byte larger than the file; anything else (a pipe) into a buffer that grows.
-bool readWholeFile(const std::string& path, FileBytes& bytes) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return false;
-  long size = 0;
-  if (std::fseek(file, 0, SEEK_END) == 0) {
-    size = std::max(std::ftell(file), 0L);
-    std::rewind(file);
+ private:
+  bool map(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+      const auto size = static_cast<size_t>(st.st_size);
+      void* p = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+      if (p != MAP_FAILED) {
+        mapped_ = p;
+        size_ = size;
+      }
+    }
+    ::close(fd);
+    return mapped_ != nullptr;
   }
-  size_t capacity = static_cast<size_t>(size) + 1;
-  bytes.data = std::make_unique_for_overwrite<char[]>(capacity);
-  while (true) {
-    bytes.size += std::fread(bytes.data.get() + bytes.size, 1, capacity - bytes.size, file);
-    if (bytes.size < capacity) break;  // the end of the file, or an error
-    auto larger = std::make_unique_for_overwrite<char[]>(2 * capacity);
-    std::memcpy(larger.get(), bytes.data.get(), bytes.size);
-    bytes.data = std::move(larger);
-    capacity *= 2;
+  bool read(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    size_t capacity = 1 << 16;
+    buffer_ = std::make_unique_for_overwrite<char[]>(capacity);
+    while (true) {
+      size_ += std::fread(buffer_.get() + size_, 1, capacity - size_, file);
+      if (size_ < capacity) break;  // the end of the file, or an error
+      auto larger = std::make_unique_for_overwrite<char[]>(2 * capacity);
+      std::memcpy(larger.get(), buffer_.get(), size_);
+      buffer_ = std::move(larger);
+      capacity *= 2;
+    }
+    std::fclose(file);
+    return true;
   }
-  std::fclose(file);
-  return true;
-}
+
+  void* mapped_ = nullptr;
+  std::unique_ptr<char[]> buffer_;
+  size_t size_ = 0;
+};
 
 // The number of lines in [first, last): line ends, and one more for a last line without one.
 Eigen::Index lineCount(const char* first, const char* last) {
@@ -113,18 +144,28 @@ bool parseNumberLine(const std::string& line, std::vector<double>& numbers, std:
       line, [&](double x) { numbers.push_back(x); }, bad);
 }
 
+// Rows are parsed a block at a time into row order and then copied into the column-ordered
+// matrix, so that the numbers of a row are not written a whole column apart.
+constexpr Eigen::Index kBlockRows = 64;
+using RowBlock = Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::RowMajor>;
+
 Matrix dload(const std::string& path, bool* opened, std::vector<std::string>* warnings) {
   FileBytes bytes;
-  const bool open = readWholeFile(path, bytes);
+  const bool open = bytes.open(path);
   if (opened) *opened = open;
   if (!open) return scalar(-1);
 
-  // The numbers go straight into the matrix, sized by line 1 and the count of lines.
+  // The numbers go into the matrix, sized by line 1 and the count of lines.
   Matrix x;
-  Eigen::Index cols = 0, rows = 0;
+  RowBlock block;
+  Eigen::Index cols = 0, rows = 0, inBlock = 0;
+  auto flush = [&] {
+    x.middleRows(rows - inBlock, inBlock) = block.topRows(inBlock);
+    inBlock = 0;
+  };
   size_t lineNo = 0;
-  const char* p = bytes.data.get();
-  const char* last = p + bytes.size;
+  const char* p = bytes.begin();
+  const char* last = bytes.end();
   std::string bad;
   std::vector<double> first;
   while (p != last) {
@@ -144,7 +185,7 @@ Matrix dload(const std::string& path, bool* opened, std::vector<std::string>* wa
                                 : scanLine(
                                       line,
                                       [&](double v) {
-                                        if (count < cols) x(rows, count) = v;
+                                        if (count < cols) block(inBlock, count) = v;
                                         ++count;
                                       },
                                       bad);
@@ -154,15 +195,18 @@ Matrix dload(const std::string& path, bool* opened, std::vector<std::string>* wa
     if (rows == 0) {
       cols = count;
       x.resize(1 + lineCount(p, last), cols);
-      x.row(0) = Eigen::Map<const RowVector>(first.data(), cols);
+      block.resize(kBlockRows, cols);
+      block.row(0) = Eigen::Map<const RowVector>(first.data(), cols);
     } else if (count != cols) {
       throw Error(
           fileError(path, lineNo,
                     std::to_string(count) + " numbers where line 1 has " + std::to_string(cols)));
     }
     ++rows;
+    if (++inBlock == kBlockRows) flush();
   }
   if (rows == 0) throw Error("Cannot read " + path + ": the file holds no data");
+  if (inBlock) flush();
   if (rows < x.rows()) return x.topRows(rows);  // the data ended at an empty line
   return x;
 }

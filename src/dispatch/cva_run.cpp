@@ -1,6 +1,7 @@
 // "LoadGroupList": the group codes are read and the whole canonical variates analysis is run.
 #include "dispatch/cva_run.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -144,7 +145,8 @@ CvaRun computeCva(const AnalysisState& s, Matrix codes) {
   return run;
 }
 
-void store(AnalysisState& s, CvaRun&& run) {
+// The run is taken by value: the state's earlier matrices, swapped into it, go when it ends.
+void store(AnalysisState& s, CvaRun run) {
   s.GLIST = std::move(run.GLIST);
   s.reference = std::move(run.reference);
   s.DATA = std::move(run.DATA);

@@ -38,19 +38,20 @@ int landmarksDrawn(const Matrix& x) {
   return x.cols() > 0 ? static_cast<int>((x.cols() - 1) / 2) : 0;
 }
 
-// Draws the landmarks of every row of x, one plot object each (a specimen's points in one
-// pass), then fits the axes to equal units.
+// Draws the landmarks of every row of x, one point set each (a specimen's points in one
+// pass), turned by theta about the origin as rotateConfiguration turns them, then fits the
+// axes to equal units.
 template <typename PlotPoints>
 void drawLandmarks(const Matrix& x, std::optional<double> theta, PlotPoints plotPoints) {
   pf::hold("on");
   int k = landmarksDrawn(x);
   std::vector<double> xs(static_cast<size_t>(k)), ys(static_cast<size_t>(k));
+  const double c = theta ? std::cos(*theta) : 1, s = theta ? std::sin(*theta) : 0;
   for (Eigen::Index i = 0; i < x.rows(); ++i) {
-    Matrix row = x.row(i);
-    if (theta && k > 0) row = rotateConfiguration(row, *theta);
     for (int j = 0; j < k; ++j) {
-      xs[static_cast<size_t>(j)] = row(0, 2 * j);
-      ys[static_cast<size_t>(j)] = row(0, 2 * j + 1);
+      const double px = x(i, 2 * j), py = x(i, 2 * j + 1);
+      xs[static_cast<size_t>(j)] = theta ? c * px + -s * py : px;
+      ys[static_cast<size_t>(j)] = theta ? s * px + c * py : py;
     }
     if (k > 0) plotPoints(xs, ys);
   }

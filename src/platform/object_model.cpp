@@ -43,19 +43,27 @@ const Value* ObjectModel::findValue(const Object& obj, PropertyId id) const {
   return e ? &pool_[e->value] : nullptr;
 }
 
-// The coordinate of a one-point line held in the object itself, if that is where it is.
-const double* ObjectModel::inPlaceNumber(const Object& obj, PropertyId id) {
+// The coordinates held in the object itself (of a one-point line or a point set), if that is
+// where they are.
+std::optional<std::span<const double>> ObjectModel::inPlaceData(const Object& obj, PropertyId id) {
   const Tables& t = tables();
-  if ((obj.inPlace & kXInPlace) && id == t.xdata) return &obj.x;
-  if ((obj.inPlace & kYInPlace) && id == t.ydata) return &obj.y;
-  return nullptr;
+  if (id != t.xdata && id != t.ydata) return std::nullopt;
+  if (obj.inPlace & kPacked) {
+    const double* first = obj.points.get() + (id == t.xdata ? 0 : obj.pointCount);
+    return std::span<const double>(first, obj.pointCount);
+  }
+  if ((obj.inPlace & kXInPlace) && id == t.xdata) return std::span<const double>(&obj.x, 1);
+  if ((obj.inPlace & kYInPlace) && id == t.ydata) return std::span<const double>(&obj.y, 1);
+  return std::nullopt;
 }
 
 // Whether the property now holds a value equal to v.
 bool ObjectModel::holds(const Object& obj, PropertyId id, const Value& v) const {
-  if (const double* number = inPlaceNumber(obj, id)) {
-    if (!v.isNumeric() || v.matrix().rows() != 1 || v.matrix().cols() != 1) return false;
-    return v.matrix()(0) == *number;
+  if (auto data = inPlaceData(obj, id)) {
+    if (!v.isNumeric() || v.matrix().rows() != 1) return false;
+    const Matrix& m = v.matrix();
+    return static_cast<size_t>(m.cols()) == data->size() &&
+           std::equal(data->begin(), data->end(), m.data());
   }
   if (const Value* stored = findValue(obj, id)) return *stored == v;
   return v == tables().types[obj.type].byId[id];
@@ -78,6 +86,8 @@ void ObjectModel::releaseEntries(Object& obj) {
   sets_.release(obj.props);
   obj.props = PropertySets::kEmpty;
   obj.inPlace = 0;
+  obj.points.reset();
+  obj.pointCount = 0;
 }
 
 // Frees the slot of an object that has been unlinked, for the next object made.
@@ -112,7 +122,7 @@ const TypeTable& tableWith(std::size_t type, PropertyId id) {
 const Value& ObjectModel::peek(Handle h, PropertyId id) const {
   const Object& obj = object(h);
   const TypeTable& t = tableWith(obj.type, id);
-  if (inPlaceNumber(obj, id))
+  if (inPlaceData(obj, id))
     throw Error("The " + propertyName(id) + " of this " + t.name + " is read with get.");
   const Value* stored = findValue(obj, id);
   return stored ? *stored : t.byId[id];
@@ -121,7 +131,7 @@ const Value& ObjectModel::peek(Handle h, PropertyId id) const {
 std::span<const double> ObjectModel::coordinates(Handle h, PropertyId id) const {
   const Object& obj = object(h);
   const TypeTable& t = tableWith(obj.type, id);
-  if (const double* number = inPlaceNumber(obj, id)) return {number, 1};
+  if (auto data = inPlaceData(obj, id)) return *data;
   const Value* stored = findValue(obj, id);
   const Value& v = stored ? *stored : t.byId[id];
   if (!v.isNumeric()) return {};
@@ -236,6 +246,7 @@ bool ObjectModel::packed(std::uint8_t type, PropertyId id) {
 }
 
 void ObjectModel::store(Index i, PropertyId id, Value value) {
+  if (packed(objects_[i].type, id) && (objects_[i].inPlace & kPacked)) unpackPoints(i);
   Object& obj = objects_[i];
   bool isDefault = value == tables().types[obj.type].byId[id];
   if (packed(obj.type, id)) {
@@ -326,7 +337,9 @@ Value ObjectModel::get(Handle h, PropertyId id) const {
     RowVector shown = shownLimits(*this, h);
     return id == t.xlim ? RowVector(shown.segment(0, 2)) : RowVector(shown.segment(2, 2));
   }
-  if (const double* number = inPlaceNumber(obj, id)) return *number;
+  if (auto data = inPlaceData(obj, id))
+    return RowVector(
+        Eigen::Map<const RowVector>(data->data(), static_cast<Eigen::Index>(data->size())));
   return peek(h, id);
 }
 
@@ -454,248 +467,6 @@ std::vector<std::string> ObjectModel::propertyNames(Handle h) const {
   std::vector<std::string> out;
   for (PropertyId id : tables().types[object(h).type].order) out.push_back(propertyName(id));
   return out;
-}
-
-const std::string& ObjectModel::type(Handle h) const {
-  return tables().types[object(h).type].name;
-}
-
-Handle ObjectModel::parent(Handle h) const {
-  Index p = object(h).parent;
-  return p == kNone ? -1 : static_cast<Handle>(p);
-}
-
-std::vector<Handle> ObjectModel::children(Handle h) const {
-  const Object& obj = object(h);
-  std::vector<Handle> out;
-  out.reserve(obj.childCount);
-  for (Index c = obj.lastChild; c != kNone; c = objects_[c].prevSibling) out.push_back(c);
-  return out;
-}
-
-size_t ObjectModel::childCount(Handle h) const {
-  return object(h).childCount;
-}
-
-Handle ObjectModel::figureOf(Handle h) const {
-  if (!isHandle(h)) return -1;
-  for (Index i = index(h); i != kNone && i != 0; i = objects_[i].parent)
-    if (objects_[i].type == kFigureT) return i;
-  return -1;
-}
-
-std::vector<Handle> ObjectModel::findall(Handle h) const {
-  std::vector<Handle> out;
-  std::vector<Index> stack{index(h)};
-  while (!stack.empty()) {
-    Index i = stack.back();
-    stack.pop_back();
-    out.push_back(i);
-    // Push oldest first so that the newest child comes off the stack first.
-    for (Index c = objects_[i].firstChild; c != kNone; c = objects_[c].nextSibling)
-      stack.push_back(c);
-  }
-  return out;
-}
-
-// Whether a comes before b in findall order: an ancestor before its descendants, and among
-// siblings the newer first.
-bool ObjectModel::treeOrderLess(Index a, Index b) const {
-  auto path = [&](Index i) {
-    std::vector<Index> p;
-    for (; i != kNone; i = objects_[i].parent) p.push_back(i);
-    std::reverse(p.begin(), p.end());
-    return p;
-  };
-  std::vector<Index> pa = path(a), pb = path(b);
-  size_t k = 0;
-  while (k < pa.size() && k < pb.size() && pa[k] == pb[k]) ++k;
-  if (k == pa.size()) return k != pb.size();  // a is b or an ancestor of b
-  if (k == pb.size()) return false;
-  return objects_[pa[k]].stamp > objects_[pb[k]].stamp;
-}
-
-std::vector<Handle> ObjectModel::findobj(std::string_view name, const Value& value) const {
-  PropertyId id = propertyId(name);
-  std::vector<Handle> out;
-  if (id < 0) return out;
-  const Tables& t = tables();
-  if (id == t.tag && value.isText() && !value.text().empty()) {
-    auto it = tags_.find(value.text());
-    if (it == tags_.end()) return out;
-    std::vector<Index> hits = it->second;
-    if (hits.size() > 1)
-      std::sort(hits.begin(), hits.end(), [this](Index a, Index b) { return treeOrderLess(a, b); });
-    out.assign(hits.begin(), hits.end());
-    return out;
-  }
-  for (Handle h : findall(kRoot)) {
-    const Object& obj = objects_[static_cast<Index>(h)];
-    if (!isSpecial(id) && !t.types[obj.type].has[id]) continue;
-    bool computed = isSpecial(id) || (obj.type == kAxesT && (id == t.xlim || id == t.ylim));
-    if (computed ? get(h, id) == value : holds(obj, id, value)) out.push_back(h);
-  }
-  return out;
-}
-
-void ObjectModel::setAppData(Handle h, const std::string& name, const Value& value) {
-  appdata_[index(h)][name] = value;
-}
-
-Value ObjectModel::getAppData(Handle h, const std::string& name) const {
-  auto found = appdata_.find(index(h));
-  if (found == appdata_.end()) return Value();
-  auto it = found->second.find(name);
-  return it == found->second.end() ? Value() : it->second;
-}
-
-bool ObjectModel::hasAppData(Handle h, const std::string& name) const {
-  auto found = appdata_.find(index(h));
-  return found != appdata_.end() && found->second.count(name) > 0;
-}
-
-void ObjectModel::removeAppData(Handle h, const std::string& name) {
-  auto found = appdata_.find(index(h));
-  if (found != appdata_.end()) found->second.erase(name);
-}
-
-// The handle a current-object property holds, when it is a live object of the type; read
-// directly, as every plot call asks.
-ObjectModel::Index ObjectModel::currentOf(Index holder, PropertyId id, std::uint8_t type) const {
-  const Value* v = findValue(objects_[holder], id);
-  if (!v || !v->isNumeric()) return kNone;
-  const Matrix& m = v->matrix();
-  if (m.size() == 0) return kNone;
-  Handle h = m(0);
-  if (!(h >= 0 && h < static_cast<double>(objects_.size()) && h == std::floor(h))) return kNone;
-  Index i = static_cast<Index>(h);
-  return objects_[i].alive && objects_[i].type == type ? i : kNone;
-}
-
-Handle ObjectModel::currentFigure() const {
-  Index fig = currentOf(0, tables().currentFigure, kFigureT);
-  return fig == kNone ? -1 : static_cast<Handle>(fig);
-}
-
-Handle ObjectModel::currentAxes() const {
-  Index fig = currentOf(0, tables().currentFigure, kFigureT);
-  if (fig == kNone) return -1;
-  Index axes = currentOf(fig, tables().currentAxes, kAxesT);
-  return axes == kNone ? -1 : static_cast<Handle>(axes);
-}
-
-Handle ObjectModel::gcf() {
-  Handle h = currentFigure();
-  if (h >= 0) return h;
-  h = create("figure", kRoot);
-  setCurrentFigure(h);
-  return h;
-}
-
-Handle ObjectModel::gca() {
-  Handle current = currentAxes();
-  if (current >= 0) return current;
-  Handle fig = gcf();
-  for (Index c = objects_[index(fig)].lastChild; c != kNone; c = objects_[c].prevSibling)
-    if (objects_[c].type == kAxesT) {
-      set(fig, tables().currentAxes, static_cast<double>(c));
-      return c;
-    }
-  Handle axes = create("axes", fig);
-  set(fig, tables().currentAxes, axes);
-  return axes;
-}
-
-void ObjectModel::setCurrentFigure(Handle figure) {
-  if (objects_[index(figure)].type != kFigureT) throw Error("Not a figure");
-  set(kRoot, tables().currentFigure, figure);
-}
-
-void ObjectModel::setCurrentAxes(Handle axes) {
-  if (objects_[index(axes)].type != kAxesT) throw Error("Not an axes");
-  Handle fig = figureOf(axes);
-  if (fig < 0) throw Error("Axes must be inside a figure");
-  set(fig, tables().currentAxes, axes);
-  setCurrentFigure(fig);
-}
-
-void ObjectModel::raise(Handle figure) {
-  if (objects_[index(figure)].type != kFigureT) throw Error("Not a figure");
-  notify(Change::Kind::Raised, figure);
-}
-
-int ObjectModel::subscribe(Listener listener) {
-  listeners_[nextListener_] = std::move(listener);
-  return nextListener_++;
-}
-
-void ObjectModel::unsubscribe(int id) {
-  listeners_.erase(id);
-}
-
-void ObjectModel::notify(Change::Kind kind, Handle h, PropertyId id) {
-  if (listeners_.empty()) return;
-  // An object being made is announced once, whole, when it is complete.
-  if (kind == Change::Kind::Property && creating_ != kNone && h == creating_) return;
-  Change change{kind, h, id >= 0 ? propertyName(id) : std::string()};
-  // A listener may unsubscribe itself (or others) while being told.
-  std::vector<int> ids;
-  for (auto& [key, listener] : listeners_) ids.push_back(key);
-  for (int key : ids) {
-    auto it = listeners_.find(key);
-    if (it != listeners_.end()) it->second(change);
-  }
-}
-
-std::vector<Handle> ObjectModel::createPoints(Handle axes, std::span<const double> x,
-                                              std::span<const double> y,
-                                              const PropertyIdList& style) {
-  const Tables& t = tables();
-  Index p = index(axes);
-  if (objects_[p].type != kAxesT) throw Error("Plots are drawn into an axes.");
-  if (x.size() != y.size()) throw Error("The x and y data of a plot must have matching sizes.");
-  const TypeTable& table = t.types[kLineT];
-  // The style's values enter the pool once for all the points; a later entry for the same
-  // property wins, as with create().
-  std::vector<std::pair<PropertyId, const Value*>> last;
-  for (const auto& entry : style) {
-    const PropertyId id = entry.first;
-    const Value& value = entry.second;
-    if (id < 0 || static_cast<size_t>(id) >= table.has.size() || !table.has[id] || id == t.tag ||
-        id == t.xdata || id == t.ydata)
-      throw Error("There is no " + (id < 0 ? std::string("such") : propertyName(id)) +
-                  " property for a plotted point.");
-    auto it = std::find_if(last.begin(), last.end(), [&](auto& e) { return e.first == id; });
-    if (it != last.end())
-      it->second = &value;
-    else
-      last.emplace_back(id, &value);
-  }
-  std::vector<PropertySets::Entry> entries;
-  for (const auto& [id, value] : last)
-    if (!(*value == table.byId[id]))
-      entries.push_back({static_cast<std::uint16_t>(id), pool_.acquire(*value)});
-  PropertySets::Id shared = sets_.intern(entries);
-  for (const PropertySets::Entry& e : entries) pool_.release(e.value);  // the set holds them
-  sets_.addRef(shared, static_cast<std::uint32_t>(x.size()));
-  std::vector<Handle> handles;
-  handles.reserve(x.size());
-  for (size_t k = 0; k < x.size(); ++k) {
-    Index i = allocate();
-    Object& obj = objects_[i];
-    obj.type = kLineT;
-    obj.alive = true;
-    obj.props = shared;
-    obj.inPlace = kXInPlace | kYInPlace;
-    obj.x = x[k];
-    obj.y = y[k];
-    ++live_;
-    link(i, p);
-    handles.push_back(i);
-    notify(Change::Kind::Created, i);
-  }
-  sets_.release(shared);  // the style's own hold
-  return handles;
 }
 
 void ObjectModel::copyProperty(Handle h, PropertyId from, PropertyId to) {

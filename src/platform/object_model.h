@@ -4,14 +4,14 @@
 // children and named properties. Property names are case-insensitive. Every change is
 // announced to the listeners, so a front end (windows, renderer) can follow the model.
 //
-// Built for plots of millions of objects (one line per landmark point): objects sit in a
-// vector indexed by handle whose slots are reused some time after their object is deleted; each
-// type's defaults live in one shared table and an object stores only the properties that differ
-// from them, as a reference to an interned set of them that objects of the same style share
-// (a colour used by a million points is held once); the coordinates of a one-point line are
-// held in the object itself. Property names are
-// interned to small integer ids, Tags are indexed, and removing an object costs only what it
-// removes.
+// Built for plots of millions of landmark points: objects sit in a vector indexed by handle
+// whose slots are reused some time after their object is deleted; each type's defaults live in
+// one shared table and an object stores only the properties that differ from them, as a
+// reference to an interned set of them that objects of the same style share (a colour used by a
+// million specimens is held once). The points of one style drawn together are one object, a
+// point set, whose coordinates are packed in one array of its own; the coordinates of a
+// one-point line are held in the object itself. Property names are interned to small integer
+// ids, Tags are indexed, and removing an object costs only what it removes.
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -66,11 +66,16 @@ class ObjectModel {
   // The same with interned names; the values are moved out of props (whose storage the
   // caller may reuse). Ids that are not the type's properties are an Error.
   Handle create(const std::string& type, Handle parent, PropertyIdList&& props);
-  // One-point lines under an axes, one per (x(k), y(k)), all with the same style (no Tag,
-  // Parent or Children among them): what drawing the landmarks of a specimen makes. The same
-  // objects, handles and notifications as a create() per point, made in one pass.
+  // A point set under an axes: one line holding the points (x(k), y(k)) with one style (no
+  // Tag, Parent or Children among it), what drawing the landmarks of a specimen makes. It has
+  // the properties a create() of one-point lines of that style would have, its XData and YData
+  // hold all the points (packed, read with coordinates() or get()), and it is drawn as those
+  // one-point lines are: a marker at each point, never a line joining them, whatever its
+  // LineStyle. No points make no object; the handle is the only element of the result.
   std::vector<Handle> createPoints(Handle axes, std::span<const double> x,
                                    std::span<const double> y, const PropertyIdList& style);
+  // Whether h is a point set, drawn as unjoined points.
+  bool isPointSet(Handle h) const;
   // Sets property `to` of h to the value of its property `from` (say "MarkerFaceColor" to
   // the "Color"), sharing the stored value: the restyling tools over many lines.
   void copyProperty(Handle h, PropertyId from, PropertyId to);
@@ -150,9 +155,11 @@ class ObjectModel {
   struct Object {
     std::uint8_t type = 0;
     bool alive = false;
-    // Which coordinates of a one-point line are held in x and y below (kXInPlace,
-    // kYInPlace) rather than in the property set.
+    // Which coordinates are held in the object rather than in the property set: those of a
+    // one-point line in x and y (kXInPlace, kYInPlace), both of a point set in points
+    // (kPacked).
     std::uint8_t inPlace = 0;
+    bool pointSet = false;
     Index parent = kNone;
     Index firstChild = kNone, lastChild = kNone;  // oldest, newest
     Index prevSibling = kNone, nextSibling = kNone;
@@ -160,16 +167,20 @@ class ObjectModel {
     // The properties that differ from the type's defaults, shared with every object that
     // stores the same ones.
     PropertySets::Id props = PropertySets::kEmpty;
-    std::uint64_t stamp = 0;  // order among siblings: larger is newer
+    std::uint32_t pointCount = 0;  // of a point set
+    std::uint64_t stamp = 0;       // order among siblings: larger is newer
     double x = 0, y = 0;
+    // The coordinates of a point set: pointCount x values, then as many y values.
+    std::unique_ptr<double[]> points;
   };
-  static constexpr std::uint8_t kXInPlace = 1, kYInPlace = 2;
+  static constexpr std::uint8_t kXInPlace = 1, kYInPlace = 2, kPacked = 4;
 
   Index index(Handle h) const;  // Error for a handle that is not a live object
   const Object& object(Handle h) const { return objects_[index(h)]; }
   Object& object(Handle h) { return objects_[index(h)]; }
   const Value* findValue(const Object& obj, PropertyId id) const;
-  static const double* inPlaceNumber(const Object& obj, PropertyId id);
+  static std::optional<std::span<const double>> inPlaceData(const Object& obj, PropertyId id);
+  void unpackPoints(Index i);
   void storeInSet(Object& obj, PropertyId id, std::optional<ValuePool::Ref> value);
   bool holds(const Object& obj, PropertyId id, const Value& v) const;
   static bool packed(std::uint8_t type, PropertyId id);

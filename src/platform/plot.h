@@ -21,9 +21,9 @@ std::vector<Handle> plot(const Matrix& x, const Matrix& y, std::string_view line
 std::vector<Handle> plot(const Matrix& x, const Matrix& y, const PropertyList& props);
 // One point or one segment list, the common case: same as above with 1-by-1 x and y.
 Handle plot(double x, double y, std::string_view lineSpec = "", const PropertyList& props = {});
-// Many one-point plots of one style into the current axes, one line per (x(k), y(k)): the
-// same objects as plot(x(k), y(k), lineSpec, props) for each k when the axes hold their plots
-// (with hold off the axes are cleared once, before the first point), made in one pass.
+// Points of one style into the current axes, drawn as one-point plots of (x(k), y(k)) with
+// lineSpec and props would be, held as one point set (see ObjectModel::createPoints): with hold
+// off the axes are cleared first. Returns its handle (nothing for no points).
 std::vector<Handle> plotPoints(std::span<const double> x, std::span<const double> y,
                                std::string_view lineSpec = "", const PropertyList& props = {});
 // The same into a given axes.

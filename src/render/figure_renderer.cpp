@@ -249,11 +249,12 @@ LineLook lookOf(const ObjectModel& m, Handle h, const Rgb& axesColor) {
   return look;
 }
 
-void drawLine(std::span<const double> xs, std::span<const double> ys, const LineLook& look,
-              const DataMap& map, Painter& p, MarkerBatch& batch) {
+// A line; the points of a point set are not joined, as each were a line of its own.
+void drawLine(std::span<const double> xs, std::span<const double> ys, bool joined,
+              const LineLook& look, const DataMap& map, Painter& p, MarkerBatch& batch) {
   size_t n = std::min(xs.size(), ys.size());
   if (n == 0) return;
-  if (look.dash && n > 1) {
+  if (look.dash && joined && n > 1) {
     batch.flush();
     std::vector<Point> run;
     for (size_t i = 0; i <= n; ++i) {
@@ -362,7 +363,8 @@ void drawPlotObjects(const ObjectModel& m, Handle axes, const DataMap& map, cons
       if (!lastVisible) continue;
       const std::string& type = m.type(h);
       if (type == "line") {
-        drawLine(dataOf(m, h, ids().xdata), dataOf(m, h, ids().ydata), look, map, p, batch);
+        drawLine(dataOf(m, h, ids().xdata), dataOf(m, h, ids().ydata), !m.isPointSet(h), look, map,
+                 p, batch);
       } else if (type == "patch") {
         batch.flush();
         drawPatch(m, h, map, p);

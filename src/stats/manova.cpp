@@ -69,7 +69,8 @@ std::vector<double> codeList(const Matrix& s) {
   return std::vector<double>(s.data(), s.data() + s.size());
 }
 
-ManovaResult manovaCore(const Matrix& Xin, const GroupIndex& groupsIn, double alpha);
+ManovaResult manovaCore(const Eigen::Ref<const Matrix>& Xin, const GroupIndex& groupsIn,
+                        double alpha);
 
 // Input checks shared by the numeric and text groupings.
 double checkedAlpha(const Matrix& alpha) {
@@ -110,11 +111,11 @@ ManovaResult manova1(const Matrix& X, const Matrix& group) {
   return manova1(X, group, 0.05);
 }
 
-ManovaResult manova1(const Matrix& X, const Matrix& group, double alpha) {
+ManovaResult manova1(const Eigen::Ref<const Matrix>& X, const Matrix& group, double alpha) {
   return manova1(X, group, scalar(alpha));
 }
 
-ManovaResult manova1(const Matrix& X, const Matrix& group, const Matrix& alpha) {
+ManovaResult manova1(const Eigen::Ref<const Matrix>& X, const Matrix& group, const Matrix& alpha) {
   const double a = checkedAlpha(alpha);
   // A row of codes is read as a column; anything else must be one code per row of X.
   const bool isVector = group.rows() == 1 || group.cols() == 1;
@@ -174,7 +175,8 @@ bool pivotsAboveRoundOff(const Eigen::LLT<Matrix>& chol, const Matrix& W) {
 namespace {
 
 // The analysis proper, once every row has a group number (NaN for rows left out).
-ManovaResult manovaCore(const Matrix& Xin, const GroupIndex& groups, double alpha) {
+ManovaResult manovaCore(const Eigen::Ref<const Matrix>& Xin, const GroupIndex& groups,
+                        double alpha) {
   const Eigen::Index nIn = Xin.rows();
   const Eigen::Index m = Xin.cols();
   std::vector<Eigen::Index> rows;  // input rows that take part
@@ -293,19 +295,24 @@ ManovaResult manovaCore(const Matrix& Xin, const GroupIndex& groups, double alph
     if (c.sum() < 0) c = -c;
   }
 
-  const Matrix canon = X * st.eigenvec;
+  Matrix canon = X * st.eigenvec;
+  X = Matrix();  // the centred rows are done with: a large data set holds one copy fewer
   Matrix gmean = Matrix::Zero(g, m);
   for (int j = 0; j < g; ++j) {
     const auto& list = members[static_cast<size_t>(j)];
     for (Eigen::Index k : list) gmean.row(j) += canon.row(k);
     if (!list.empty()) gmean.row(j) /= static_cast<double>(list.size());
   }
-  st.canon = Matrix::Constant(nIn, m, kNaN);
   st.mdist = Matrix::Constant(nIn, 1, kNaN);
   for (Eigen::Index k = 0; k < n; ++k) {
     const Eigen::Index i = rows[static_cast<size_t>(k)];
-    st.canon.row(i) = canon.row(k);
     st.mdist(i, 0) = (canon.row(k) - gmean.row(groupOf[static_cast<size_t>(k)] - 1)).squaredNorm();
+  }
+  if (n == nIn) {
+    st.canon = std::move(canon);  // every row took part
+  } else {
+    st.canon = Matrix::Constant(nIn, m, kNaN);
+    for (Eigen::Index k = 0; k < n; ++k) st.canon.row(rows[static_cast<size_t>(k)]) = canon.row(k);
   }
   st.gmdist = Matrix::Zero(g, g);
   for (int a = 0; a < g; ++a) {

@@ -59,8 +59,8 @@ GroupIndex grp2idx(const std::vector<std::string>& s);
 // left out. Throws tessaly::Error with the user-facing text on bad arguments or a singular
 // within-group matrix.
 ManovaResult manova1(const Matrix& X, const Matrix& group);
-ManovaResult manova1(const Matrix& X, const Matrix& group, const Matrix& alpha);
-ManovaResult manova1(const Matrix& X, const Matrix& group, double alpha);
+ManovaResult manova1(const Eigen::Ref<const Matrix>& X, const Matrix& group, const Matrix& alpha);
+ManovaResult manova1(const Eigen::Ref<const Matrix>& X, const Matrix& group, double alpha);
 ManovaResult manova1(const Matrix& X, const std::vector<std::string>& group);
 ManovaResult manova1(const Matrix& X, const std::vector<std::string>& group, const Matrix& alpha);
 

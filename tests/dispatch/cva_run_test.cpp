@@ -96,7 +96,7 @@ TEST_F(CvaRunTest, ApesRunLeavesConsistentResults) {
     EXPECT_DOUBLE_EQ(s.DATA(i, 16), raw(i, 16));
   }
   // Every landmark of every specimen is drawn.
-  EXPECT_EQ(drawn().size(), 167u * 8u);
+  EXPECT_EQ(drawnPoints().size(), 167u * 8u);
 
   // Canonical axes: 12 shape variables, unit columns, in decreasing order of eigenvalue.
   ASSERT_EQ(s.pwscores.rows(), 167);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <deque>
 #include <filesystem>
@@ -153,6 +154,17 @@ class DispatchTest : public ::testing::Test {
     auto children = platform::model().children(mainAxes);
     for (auto it = children.rbegin(); it != children.rend(); ++it)
       if (platform::model().type(*it) == type) out.push_back(*it);
+    return out;
+  }
+
+  // The points drawn in the main axes, oldest first: each point of every line.
+  std::vector<std::pair<double, double>> drawnPoints() const {
+    std::vector<std::pair<double, double>> out;
+    for (platform::Handle h : drawn()) {
+      const Matrix x = platform::model().get(h, "XData").matrix();
+      const Matrix y = platform::model().get(h, "YData").matrix();
+      for (Eigen::Index k = 0; k < std::min(x.size(), y.size()); ++k) out.emplace_back(x(k), y(k));
+    }
     return out;
   }
 

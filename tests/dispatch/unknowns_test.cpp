@@ -27,12 +27,13 @@ TEST_F(UnknownsTest, ReferenceOfOneRowIsDrawnAndNormalised) {
   EXPECT_EQ(dialogs.messages[0].title, "Reference Loaded");
   EXPECT_EQ(state().referencetype, scalar(1));
   // Drawn as loaded, in red circles.
-  auto lines = drawn();
-  ASSERT_EQ(lines.size(), 8u);
-  EXPECT_EQ(model().get(lines[1], "XData").number(), row(2));
-  EXPECT_EQ(model().get(lines[1], "YData").number(), row(3));
-  EXPECT_EQ(model().get(lines[1], "Marker").toText(), "o");
-  EXPECT_EQ(model().get(lines[1], "Color").matrix(), Matrix(RowVector{{1, 0, 0}}));
+  const auto points = drawnPoints();
+  ASSERT_EQ(points.size(), 8u);
+  EXPECT_EQ(points[1], std::make_pair(row(2), row(3)));
+  for (platform::Handle h : drawn()) {
+    EXPECT_EQ(model().get(h, "Marker").toText(), "o");
+    EXPECT_EQ(model().get(h, "Color").matrix(), Matrix(RowVector{{1, 0, 0}}));
+  }
   // Stored centred, with unit centroid size.
   const Matrix& ref = state().reference;
   double sx = 0, sy = 0, ss = 0;
@@ -97,7 +98,7 @@ TEST_F(UnknownsTest, UnknownsAreScoredOnTheAxesOfTheRun) {
   // On the unscaled axes they are the specimens' own canonical variables.
   EXPECT_LT((s.NUCVASCORES - s.vstats.canon.topRows(3)).cwiseAbs().maxCoeff(), 1e-9);
   // Unknowns, then the specimens twice.
-  EXPECT_EQ(drawn().size(), 3u * 8u + 2u * 167u * 8u);
+  EXPECT_EQ(drawnPoints().size(), 3u * 8u + 2u * 167u * 8u);
 
   // From now on the score plot shows the unknowns too.
   run("ShowPCAAxis");

@@ -38,16 +38,17 @@ class ShowShape : public ::testing::Test {
                        {{"Tag", "RefAngleBox"}, {"Style", "edit"}, {"String", text}});
   }
 
-  // The points drawn into the axes, oldest first.
+  // The points drawn into the axes, oldest first, each with the point set that holds it.
   std::vector<Drawn> drawn() const {
     std::vector<Drawn> out;
     auto kids = pf::model().children(axes);
     for (auto it = kids.rbegin(); it != kids.rend(); ++it) {
       EXPECT_EQ(pf::model().type(*it), "line");
+      EXPECT_TRUE(pf::model().isPointSet(*it));
       Matrix x = pf::get(*it, "XData").matrix();
       Matrix y = pf::get(*it, "YData").matrix();
-      EXPECT_EQ(x.size(), 1);
-      out.push_back({x(0), y(0), *it});
+      EXPECT_EQ(x.size(), y.size());
+      for (Eigen::Index k = 0; k < x.size(); ++k) out.push_back({x(k), y(k), *it});
     }
     return out;
   }
@@ -64,10 +65,11 @@ Matrix twoTriangles() {
   return x;
 }
 
-TEST_F(ShowShape, EachLandmarkIsItsOwnSmallPoint) {
+TEST_F(ShowShape, EachSpecimenIsOnePointSetOfSmallPoints) {
   EXPECT_EQ(showshape(twoTriangles(), "rx"), 1);
   std::vector<Drawn> d = drawn();
   ASSERT_EQ(d.size(), 6u);  // the centroid sizes are not drawn
+  EXPECT_EQ(pf::model().childCount(axes), 2u);
   EXPECT_EQ(d[1].x, 2);
   EXPECT_EQ(d[1].y, 3);
   EXPECT_EQ(d[5].x, 2);
@@ -203,11 +205,11 @@ TEST_F(ShowShape, ReplottingTheExampleDataReusesTheSameObjectSlots) {
     showshape_rot(apes, "ko", 0.0);
     setsymbolfill(axes, 1);
   };
-  // The first few replots fill the store's waiting list of freed slots; after that every
-  // replot takes the slots the one before it freed.
-  for (int k = 0; k < 10; ++k) replot();
+  // The first replots fill the store's waiting list of 4,096 freed slots (a replot frees one
+  // point set per specimen); after that every replot takes slots freed before it.
+  for (int k = 0; k < 30; ++k) replot();
   size_t slots = pf::model().slotCount(), live = pf::model().objectCount();
-  EXPECT_EQ(pf::model().childCount(axes), static_cast<size_t>(apes.rows() * 8));
+  EXPECT_EQ(pf::model().childCount(axes), static_cast<size_t>(apes.rows()));
   for (int k = 0; k < 90; ++k) replot();
   EXPECT_EQ(pf::model().slotCount(), slots);
   EXPECT_EQ(pf::model().objectCount(), live);

@@ -247,15 +247,14 @@ TEST(ObjectModel, StyleKeysTellWhichObjectsLookAlike) {
   ObjectModel m;
   Handle axes = m.gca();
   std::vector<double> xs{1, 2, 3}, ys{4, 5, 6};
-  std::vector<Handle> p = m.createPoints(axes, xs, ys, {{propertyId("Marker"), "o"}});
+  Handle set = m.createPoints(axes, xs, ys, {{propertyId("Marker"), "o"}}).at(0);
   Handle lone = m.create("line", axes, {{"Marker", "o"}, {"XData", 7.0}, {"YData", 8.0}});
-  EXPECT_EQ(m.styleKey(p[0]), m.styleKey(p[2]));
-  EXPECT_EQ(m.styleKey(p[0]), m.styleKey(lone));
-  m.set(p[1], "Color", RowVector{{1, 0, 0}});
-  EXPECT_NE(m.styleKey(p[0]), m.styleKey(p[1]));
-  EXPECT_EQ(m.get(p[0], "Color").matrix(), RowVector({{0, 0, 1}}).eval());
-  m.set(p[1], "Color", RowVector{{0, 0, 1}});
-  EXPECT_EQ(m.styleKey(p[0]), m.styleKey(p[1]));
+  EXPECT_EQ(m.styleKey(set), m.styleKey(lone));
+  m.set(lone, "Color", RowVector{{1, 0, 0}});
+  EXPECT_NE(m.styleKey(set), m.styleKey(lone));
+  EXPECT_EQ(m.get(set, "Color").matrix(), RowVector({{0, 0, 1}}).eval());
+  m.set(lone, "Color", RowVector{{0, 0, 1}});
+  EXPECT_EQ(m.styleKey(set), m.styleKey(lone));
   // Objects of other types with nothing stored are not alike.
   Handle text = m.create("text", axes);
   Handle plain = m.create("line", axes);
@@ -316,7 +315,7 @@ TEST(ObjectModel, OnePointCoordinatesAreHeldInPlaceAndReadAlike) {
   EXPECT_TRUE(m.coordinates(h, xdata).empty());
 }
 
-TEST(ObjectModel, PointsMadeTogetherEqualPointsMadeOneByOne) {
+TEST(ObjectModel, APointSetHasTheStyleOfOnePointLinesAndHoldsEveryPoint) {
   ObjectModel m;
   Handle axes = m.gca();
   PropertyIdList style = {{propertyId("Color"), RowVector{{1, 0, 0}}},
@@ -324,30 +323,41 @@ TEST(ObjectModel, PointsMadeTogetherEqualPointsMadeOneByOne) {
                           {propertyId("MarkerSize"), 3.0},
                           {propertyId("MarkerSize"), 4.0},  // the later one wins
                           {propertyId("LineStyle"), "-"}};  // the default: not stored
-  std::vector<Handle> one;
-  for (double x : {1.0, 2.0}) {
-    PropertyIdList props = style;
-    props.emplace_back(propertyId("XData"), x);
-    props.emplace_back(propertyId("YData"), 2 * x);
-    one.push_back(m.create("line", axes, std::move(props)));
-  }
+  PropertyIdList props = style;
+  props.emplace_back(propertyId("XData"), 1.0);
+  props.emplace_back(propertyId("YData"), 2.0);
+  Handle one = m.create("line", axes, std::move(props));
   std::vector<Change> heard;
   m.subscribe([&](const Change& c) { heard.push_back(c); });
   std::vector<double> xs{1, 2}, ys{2, 4};
-  std::vector<Handle> bulk = m.createPoints(axes, xs, ys, style);
-  ASSERT_EQ(bulk.size(), 2u);
-  ASSERT_EQ(heard.size(), 2u);
+  std::vector<Handle> made = m.createPoints(axes, xs, ys, style);
+  ASSERT_EQ(made.size(), 1u);
+  const Handle set = made[0];
+  ASSERT_EQ(heard.size(), 1u);
   EXPECT_EQ(heard[0].kind, Change::Kind::Created);
-  EXPECT_EQ(heard[1].handle, bulk[1]);
-  EXPECT_EQ(m.children(axes).front(), bulk[1]);
-  for (size_t k = 0; k < 2; ++k)
-    for (const std::string& name : m.propertyNames(one[k])) {
-      if (name == "parent" || name == "children") continue;
-      EXPECT_EQ(m.get(one[k], name), m.get(bulk[k], name)) << name;
-    }
-  EXPECT_THROW(m.createPoints(axes, xs, ys, {{propertyId("Tag"), "P"}}), Error);
+  EXPECT_EQ(m.children(axes).front(), set);
+  EXPECT_TRUE(m.isPointSet(set));
+  EXPECT_FALSE(m.isPointSet(one));
+  for (const std::string& name : m.propertyNames(one)) {
+    if (name == "parent" || name == "children" || name == "xdata" || name == "ydata") continue;
+    EXPECT_EQ(m.get(one, name), m.get(set, name)) << name;
+  }
+  EXPECT_EQ(m.get(set, "XData").matrix(), RowVector({{1, 2}}).eval());
+  EXPECT_EQ(std::vector<double>(m.coordinates(set, propertyId("YData")).begin(),
+                                m.coordinates(set, propertyId("YData")).end()),
+            ys);
+  EXPECT_THROW(m.peek(set, propertyId("XData")), Error);
+  EXPECT_EQ(m.findobj("YData", RowVector{{2, 4}}), std::vector<Handle>{set});
+  // Storing one coordinate anew keeps the other.
+  m.set(set, "XData", RowVector{{5, 6}});
+  EXPECT_EQ(m.get(set, "YData").matrix(), RowVector({{2, 4}}).eval());
+  EXPECT_EQ(m.peek(set, propertyId("XData")).matrix(), RowVector({{5, 6}}).eval());
+  // No points make no object; a bad style or bad sizes are refused.
+  EXPECT_TRUE(m.createPoints(axes, {}, {}, style).empty());
+  EXPECT_THROW(m.createPoints(axes, {}, {}, {{propertyId("Tag"), "P"}}), Error);
   EXPECT_THROW(m.createPoints(axes, xs, std::vector<double>{1}, {}), Error);
   EXPECT_THROW(m.createPoints(m.gcf(), xs, ys, {}), Error);
+  EXPECT_EQ(m.childCount(axes), 2u);
 }
 
 TEST(ObjectModel, CopiedPropertiesAreSharedUntilOneChanges) {

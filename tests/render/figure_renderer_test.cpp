@@ -135,6 +135,28 @@ TEST(FigureRenderer, RunsOfOneSymbolAreBatchedInDrawingOrder) {
   EXPECT_NEAR(batches[2].points[0].x, 50 + 30 * 4, 1e-9);
 }
 
+TEST(FigureRenderer, APointSetIsDrawnAsItsOnePointLinesWouldBe) {
+  // The same points as one-point lines and as one point set, with a line style: one run of
+  // markers, and no line joining them.
+  auto draw = [](bool asSet) {
+    SmallFigure f;
+    std::vector<double> xs{1, 2, 3}, ys{4, 5, 6};
+    if (asSet)
+      f.m.createPoints(
+          f.axes, xs, ys,
+          {{platform::propertyId("Marker"), "o"}, {platform::propertyId("LineStyle"), "-"}});
+    for (size_t k = 0; k < xs.size() && !asSet; ++k)
+      f.line({{"XData", xs[k]}, {"YData", ys[k]}, {"Marker", "o"}, {"LineStyle", "-"}});
+    return f.render();
+  };
+  Rec lines = draw(false), set = draw(true);
+  EXPECT_EQ(set.all<Rec::Polyline>().size(), lines.all<Rec::Polyline>().size());
+  auto fromSet = set.all<Rec::Markers>(), fromLines = lines.all<Rec::Markers>();
+  ASSERT_EQ(fromSet.size(), 1u);
+  ASSERT_EQ(fromLines.size(), 1u);
+  EXPECT_EQ(fromSet[0].points, fromLines[0].points);
+}
+
 TEST(FigureRenderer, TextsTicksLabelsAndTitle) {
   SmallFigure f;
   f.m.create("text", f.axes,
