@@ -131,6 +131,11 @@ LoadedFile readInputFile(const std::string& path, FileKind kind, bool* opened) {
   return file;
 }
 
+std::string entryOf(const std::vector<std::string>& list, Eigen::Index i) {
+  return i >= 0 && i < static_cast<Eigen::Index>(list.size()) ? list[static_cast<size_t>(i)]
+                                                              : std::string();
+}
+
 std::string groupNameOf(double g) {
   return groupName(analysisState().GNAMES, g);
 }

@@ -34,6 +34,9 @@ void slideOntoSpecimens(LoadedFile& unknowns);
 // Shows a warning in a message box titled "Warning" and writes it to standard error.
 void showWarning(const std::string& text);
 
+// Entry i of a per-specimen list of texts (labels, image names), empty beyond its end.
+std::string entryOf(const std::vector<std::string>& list, Eigen::Index i);
+
 // The name of group code g of the specimens, or empty.
 std::string groupNameOf(double g);
 // Group g as messages and tables name it: its name when the groups are named, else "Group" and

@@ -71,6 +71,7 @@ void LoadUData() {
   auto& s = analysisState();
   s.UDATA = std::move(loaded->data);
   s.ULABELS = std::move(loaded->labels);
+  s.UIMAGES = std::move(loaded->images);
   s.UKEPT = std::move(loaded->kept);
   s.UFILESPECIMENS = loaded->specimens;
   s.FNAME1 = loaded->fname;
@@ -95,6 +96,7 @@ void ClearData() {
   s.KINDS.clear();
   s.KEPT.clear();
   s.FILESPECIMENS = 0;
+  s.UIMAGES.clear();
   s.UKEPT.clear();
   s.UFILESPECIMENS = 0;
   s.LABELS.clear();

@@ -28,6 +28,7 @@ struct AnalysisState {
   std::vector<size_t> KEPT;
   size_t FILESPECIMENS = 0;
   // The same of the unknowns' file.
+  std::vector<std::string> UIMAGES;
   std::vector<size_t> UKEPT;
   size_t UFILESPECIMENS = 0;
   Matrix reference;      // 1-by-(2k+1), centred, unit centroid size
