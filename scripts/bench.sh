@@ -5,7 +5,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-bench
 data=${TESSALY_BENCH_DATA:-$build/data}
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSALY_TESTS=OFF >/dev/null
-cmake --build "$build" --target tessaly-batch stats_bench render_bench distances_bench crossval_bench pca_bench >/dev/null
+cmake --build "$build" --target tessaly-batch stats_bench render_bench distances_bench crossval_bench pca_bench shape_bench >/dev/null
 
 mkdir -p "$data"
 whole_process() {  # specimens landmarks groups time-target memory-target-MB
@@ -60,6 +60,7 @@ bench_ms pca_bench 'BM_Components/10000/50' 200 "PCA of 10,000 x 50"
 bench_ms crossval_bench BM_LeaveOneOutAll1000x20 3000 "1,000 x 20 leave-one-out, refit all"
 bench_ms crossval_bench BM_LeaveOneOutCva10000x50 1000 "10,000 x 50 leave-one-out, refit cva"
 bench_ms crossval_bench BM_TenFoldsAll10000x50 5000 "10,000 x 50 10 folds, refit all"
+bench_ms shape_bench BM_Slide1000x5Curves 2000 "sliding 5 curves of 20 points, 1,000"
 apes_cv=$( (/usr/bin/time -f '%e %U %S' "$build/src/tessaly-batch" analyze "$root/examples/apes/apes.txt" \
   "$root/examples/apes/apes-groups.txt" --out "$data/apes-cv" --cross-validate loo >/dev/null) 2>&1)
 printf '%-32s wall %s s (target < 0.5 s)\n' "apes analyze, loo, refit all" "${apes_cv%% *}"

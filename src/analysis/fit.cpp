@@ -13,11 +13,6 @@ namespace tessaly::analysis {
 
 namespace {
 
-// The shape variables of partial warp scores: every column but the last (centroid size).
-Matrix shapeVariables(const Matrix& pwscores) {
-  return pwscores.leftCols(pwscores.cols() - 1);
-}
-
 // The first p columns of scores minus one number, the mean of the last shape variable (not a
 // separate mean per column). Times the unit axes this gives the CVA scores.
 Matrix centredOnLastMean(const Eigen::Ref<const Matrix>& scores, const RowVector& means) {

@@ -9,6 +9,7 @@
 
 #include "core/dload.h"
 #include "core/error.h"
+#include "core/file_bytes.h"
 #include "core/line_reader.h"
 #include "core/tps.h"
 
@@ -92,16 +93,11 @@ TpsData readLandmarkFile(const std::string& path, bool* opened, const LandmarkOp
   bool ok = true;
   const std::string start = firstLine(path, ok);
   if (ok && isTpsText(start)) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (in) {
-      // Read in one piece into memory that is not cleared first: large files are the rule.
-      const std::streamoff size = std::max<std::streamoff>(in.tellg(), 0);
-      in.seekg(0, std::ios::beg);
-      auto buffer = std::make_unique_for_overwrite<char[]>(static_cast<size_t>(size) + 1);
-      in.read(buffer.get(), size);
+    // Mapped rather than copied: large files are the rule.
+    FileBytes bytes;
+    if (bytes.open(path)) {
       if (opened) *opened = true;
-      return parseTps(std::string_view(buffer.get(), static_cast<size_t>(in.gcount())), path,
-                      options);
+      return parseTps(bytes.text(), path, options);
     }
   }
   if (ok && (endsWithNts(path) || isNtsText(start))) {

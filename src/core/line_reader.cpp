@@ -1,7 +1,9 @@
 #include "core/line_reader.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace tessaly {
 
@@ -16,11 +18,23 @@ LineReader::LineReader(std::string_view text) : text_(text) {
   if (text_.substr(0, kUtf8Bom.size()) == kUtf8Bom) text_.remove_prefix(kUtf8Bom.size());
 }
 
+namespace {
+
+// The position of the first c in text from `from` on, or the text's size.
+size_t findByte(std::string_view text, size_t from, char c) {
+  const void* at = std::memchr(text.data() + from, c, text.size() - from);
+  return at ? static_cast<size_t>(static_cast<const char*>(at) - text.data()) : text.size();
+}
+
+}  // namespace
+
 bool LineReader::next(std::string_view& line) {
   if (pos_ >= text_.size()) return false;
   start_ = pos_;
-  size_t end = pos_;
-  while (end < text_.size() && text_[end] != '\n' && text_[end] != '\r') ++end;
+  if (!scanned_ || nextLf_ < pos_) nextLf_ = findByte(text_, pos_, '\n');
+  if (!scanned_ || nextCr_ < pos_) nextCr_ = findByte(text_, pos_, '\r');
+  scanned_ = true;
+  const size_t end = std::min(nextLf_, nextCr_);
   line = text_.substr(pos_, end - pos_);
   pos_ = end;
   if (pos_ < text_.size() && text_[pos_] == '\r') ++pos_;

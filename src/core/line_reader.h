@@ -26,6 +26,10 @@ class LineReader {
   size_t pos_ = 0;
   size_t start_ = 0;
   size_t number_ = 0;
+  // The next LF and the next CR at or after pos_ (the text's size when there is none), found
+  // with memchr and kept until passed, so that each byte is looked at about once.
+  size_t nextLf_ = 0, nextCr_ = 0;
+  bool scanned_ = false;
 };
 
 // A whole word as a number; "+" allowed in front; a number beyond the range of a double is read

@@ -404,6 +404,21 @@ class TpsParser {
                            std::to_string(named.size()) + " specimens: " + nameList(named, 10));
   }
 
+  // The coordinates of the kept specimens into the rows (stored column by column), a band of
+  // specimens at a time so that both the reads and the writes stay in the cache.
+  void copyCoordinates(const std::vector<const Specimen*>& kept, Matrix& rows) const {
+    constexpr size_t band = 64;
+    const Eigen::Index coordinates = rows.cols() - 1;
+    for (size_t first = 0; first < kept.size(); first += band) {
+      const size_t last = std::min(kept.size(), first + band);
+      for (Eigen::Index j = 0; j < coordinates; ++j) {
+        double* column = rows.col(j).data();
+        for (size_t i = first; i < last; ++i)
+          column[i] = values_[kept[i]->offset + static_cast<size_t>(j)];
+      }
+    }
+  }
+
   void build(const std::vector<const Specimen*>& kept, long k, TpsData& out) {
     const size_t points = kept.front()->read;
     const Eigen::Index n = static_cast<Eigen::Index>(kept.size());
@@ -414,11 +429,10 @@ class TpsParser {
     bool anyMissing = false, anyImage = false;
     size_t scaled = 0;
     std::vector<std::string> unscaled;
+    copyCoordinates(kept, out.rows);
     for (Eigen::Index i = 0; i < n; ++i) {
       const Specimen& s = *kept[static_cast<size_t>(i)];
-      const double* xy = values_.data() + s.offset;
-      for (Eigen::Index j = 0; j + 1 < cols; ++j) out.rows(i, j) = xy[j];
-      out.rows(i, cols - 1) = centroidSize(xy, points);
+      out.rows(i, cols - 1) = centroidSize(values_.data() + s.offset, points);
       out.labels.push_back(!s.id.empty() ? s.id : s.image);
       out.images.push_back(withoutFolder(s.image));
       anyImage = anyImage || !s.image.empty();

@@ -187,9 +187,10 @@ analysis::Priors currentPriors() {
   return s.CROSSVAL.valid ? s.CROSSVAL.scheme.priors : analysis::Priors::Equal;
 }
 
-std::string specimenLabel(Index i) {
-  const auto& labels = analysisState().LABELS;
-  return i < static_cast<Index>(labels.size()) ? labels[i] : std::string();
+// The first columns of specimen i's row: specimen, label, image.
+CsvTable& specimenCells(CsvTable& t, Index i) {
+  const auto& s = analysisState();
+  return t.number(static_cast<double>(i + 1)).text(entryOf(s.LABELS, i)).text(entryOf(s.IMAGES, i));
 }
 
 void addColumns(std::vector<std::string>& columns, const std::string& prefix,
@@ -210,7 +211,7 @@ void addClassification(CsvTable& t, const Classification& c, Index i, const Spec
 }
 
 std::vector<std::string> classificationColumns(const SpecimenGroups& g, bool crossValidated) {
-  std::vector<std::string> columns{"specimen", "label", "group", "assigned"};
+  std::vector<std::string> columns{"specimen", "label", "image", "group", "assigned"};
   addColumns(columns, "posterior_", g);
   addColumns(columns, "typicality_", g);
   if (crossValidated) {
@@ -297,7 +298,7 @@ void SaveClassification() {
   saveTable("File Name for Classification Table", [&] {
     CsvTable t(classificationColumns(g, cv));
     for (Index i = 0; i < resub.posterior.rows(); ++i) {
-      t.number(static_cast<double>(i + 1)).text(specimenLabel(i)).text(g.labels[g.group[i]]);
+      specimenCells(t, i).text(g.labels[g.group[i]]);
       addClassification(t, resub, i, g);
       if (cv) addClassification(t, s.CROSSVAL.cv.held, i, g);
       t.endRow();
@@ -313,11 +314,11 @@ void SaveCVScores() {
   const SpecimenGroups g = specimenGroups(s.GLIST);
   const Matrix& scores = s.CROSSVAL.cv.scores;
   saveTable("File Name for Cross-Validated CVA Scores", [&] {
-    std::vector<std::string> columns{"specimen", "label", "group"};
+    std::vector<std::string> columns{"specimen", "label", "image", "group"};
     for (Index j = 0; j < scores.cols(); ++j) columns.push_back("CV" + std::to_string(j + 1));
     CsvTable t(columns);
     for (Index i = 0; i < scores.rows(); ++i) {
-      t.number(static_cast<double>(i + 1)).text(specimenLabel(i)).text(g.labels[g.group[i]]);
+      specimenCells(t, i).text(g.labels[g.group[i]]);
       for (Index j = 0; j < scores.cols(); ++j) t.number(scores(i, j));
       t.endRow();
     }
@@ -343,7 +344,8 @@ void SaveUnknownsClassification() {
       const double code = i < s.UGLIST.size() ? s.UGLIST(i) : 0;
       const std::string name = unknownNameOf(code);
       t.number(static_cast<double>(i + 1))
-          .text(i < static_cast<Index>(s.ULABELS.size()) ? s.ULABELS[i] : std::string())
+          .text(entryOf(s.ULABELS, i))
+          .text(entryOf(s.UIMAGES, i))
           .text(name.empty() ? whole(code) : name);
       addClassification(t, u, i, g);
       t.endRow();

@@ -41,22 +41,20 @@ Matrix asCodeColumn(const Matrix& codes, const std::string& what) {
                          {what, static_cast<double>(codes.cols())}));
 }
 
-// A list of one code per specimen of the data file, when specimens of the file were left out,
-// loses the codes of those specimens (and says so); any other list is taken as it is.
-Matrix keptCodes(const Matrix& codes, const AnalysisState& s) {
-  if (s.KEPT.empty() || codes.rows() != static_cast<Eigen::Index>(s.FILESPECIMENS)) return codes;
-  Matrix kept(static_cast<Eigen::Index>(s.KEPT.size()), 1);
-  for (size_t i = 0; i < s.KEPT.size(); ++i)
-    kept(static_cast<Eigen::Index>(i)) = codes(static_cast<Eigen::Index>(s.KEPT[i] - 1));
-  showWarning(formatText(
-      "The group list has one line for each of the %d specimens of the data file; the lines of "
-      "the %d specimens that were skipped are left out",
-      {static_cast<double>(s.FILESPECIMENS),
-       static_cast<double>(s.FILESPECIMENS - s.KEPT.size())}));
-  return kept;
-}
-
 }  // namespace
+
+Matrix keptCodes(const Matrix& codes, const std::vector<size_t>& kept, size_t specimens,
+                 const std::string& list, const std::string& file) {
+  if (kept.empty() || codes.rows() != static_cast<Eigen::Index>(specimens)) return codes;
+  Matrix out(static_cast<Eigen::Index>(kept.size()), 1);
+  for (size_t i = 0; i < kept.size(); ++i)
+    out(static_cast<Eigen::Index>(i)) = codes(static_cast<Eigen::Index>(kept[i] - 1));
+  showWarning(formatText(
+      "The %s has one line for each of the %d specimens of the %s; the lines of the %d specimens "
+      "that were skipped are left out",
+      {list, static_cast<double>(specimens), file, static_cast<double>(specimens - kept.size())}));
+  return out;
+}
 
 Eigen::Index nonZeroAxes(const Matrix& eigenvalues) {
   if (eigenvalues.size() == 0 || !(eigenvalues(0) > 0)) return 0;
@@ -235,7 +233,8 @@ void runCva(const analysis::FitOptions& options, const std::string& choice) {
   if (m == 0 || n < 7)
     throw Error("Load a landmark data file of at least three landmarks before the group list");
 
-  Matrix codes = keptCodes(asCodeColumn(loaded->data, "group list"), s);
+  Matrix codes = keptCodes(asCodeColumn(loaded->data, "group list"), s.KEPT, s.FILESPECIMENS,
+                           "group list", "data file");
   if (codes.rows() != m)
     throw Error(formatText("Error: The data has %i entries, the group list has %i",
                            {static_cast<double>(m), static_cast<double>(codes.rows())}));

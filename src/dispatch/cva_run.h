@@ -1,6 +1,7 @@
 #pragma once
 // The texts of the CVA run ("LoadGroupList") that the significance report shares.
 #include <string>
+#include <vector>
 
 #include "core/matrix.h"
 #include "stats/manova.h"
@@ -22,6 +23,12 @@ Matrix shownScores(const Matrix& scores);
 // Stops with the program's message when canonical axis `axis` (0-based) of the loaded results
 // has no variation between the groups. Without eigenvalues there is nothing to check.
 void checkAxisVariation(Eigen::Index axis);
+
+// A list of one code per specimen of a landmark file of which specimens were left out (kept:
+// the 1-based numbers in the file of those kept, of `specimens`) loses the codes of the others,
+// with a warning naming the list and the file; any other list is taken as it is.
+Matrix keptCodes(const Matrix& codes, const std::vector<size_t>& kept, size_t specimens,
+                 const std::string& list, const std::string& file);
 
 // The significance report of the CVA run and its one-line summary.
 std::string cvaReport(const Matrix& d, const Matrix& p, const stats::ManovaStats& v);

@@ -10,6 +10,7 @@
 #include "dispatch/controls.h"
 #include "dispatch/cva_run.h"
 #include "dispatch/group_styles.h"
+#include "dispatch/input_files.h"
 #include "dispatch/plot_notes.h"
 #include "dispatch/state.h"
 #include "graphics/showshape.h"
@@ -138,7 +139,12 @@ void drawEllipses(const Matrix& scores, Eigen::Index xp, Eigen::Index yp,
     Matrix xy(static_cast<Eigen::Index>(rows.size()), 2);
     for (std::size_t k = 0; k < rows.size(); ++k)
       xy.row(static_cast<Eigen::Index>(k)) << scores(rows[k], xp), scores(rows[k], yp);
-    const stats::GroupEllipses e = stats::groupEllipses95(xy);
+    stats::GroupEllipses e;
+    try {
+      e = stats::groupEllipses95(xy);
+    } catch (const Error& error) {
+      throw Error(groupLabel(static_cast<double>(g + 1)) + ": " + error.what());
+    }
     const platform::Value colour = platform::model().get(firstPoint[g], "Color");
     for (const Matrix* outline : {&e.scores, &e.mean})
       platform::plot(Matrix(outline->row(0)), Matrix(outline->row(1)), "-", {{"Color", colour}});

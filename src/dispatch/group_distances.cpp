@@ -28,12 +28,6 @@ using analysis::PairResult;
 
 const char* const kTitle = "Group Distances with Permutation Tests";
 
-// A group by its name when the groups are named, else "Group" and its code.
-std::string groupLabel(double code) {
-  const std::string name = groupNameOf(code);
-  return name.empty() ? "Group " + num2str(code) : name;
-}
-
 const PairResult& pairOf(const DistanceTests& t, int a, int b, int groups) {
   // Pairs run (0,1), (0,2), ..., (0,G-1), (1,2), ...: a's pairs start after those of 0..a-1.
   const int first = a * groups - a * (a + 1) / 2;

@@ -6,6 +6,7 @@
 
 #include "core/error.h"
 #include "core/format.h"
+#include "dispatch/input_files.h"
 #include "dispatch/state.h"
 #include "graphics/showshape.h"
 #include "platform/plot.h"
@@ -25,11 +26,17 @@ bool wholeCode(double g) {
   return std::isfinite(g) && g == std::floor(g) && g >= 1;
 }
 
+// " (name)" of a named group, else nothing.
+std::string namedAfter(double g) {
+  const std::string name = groupNameOf(g);
+  return name.empty() ? name : " (" + name + ")";
+}
+
 void checkCodeRow(double g) {
   const auto& s = analysisState();
   if (!wholeCode(g) || g > static_cast<double>(s.codearray.rows()))
-    throw Error(formatText("Group code %s has no row in the group code table (%d rows)",
-                           {num2str(g), static_cast<double>(s.codearray.rows())}));
+    throw Error(formatText("Group code %s%s has no row in the group code table (%d rows)",
+                           {num2str(g), namedAfter(g), static_cast<double>(s.codearray.rows())}));
   if (s.codearray.cols() < 6)
     throw Error("The group code table does not have the six columns of a style row");
 }

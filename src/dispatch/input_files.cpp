@@ -5,10 +5,13 @@
 
 #include "core/dload.h"
 #include "core/error.h"
+#include "core/format.h"
 #include "core/tps.h"
 #include "dispatch/state.h"
 #include "platform/platform.h"
 #include "shape/missing.h"
+#include "shape/sliding.h"
+#include "shape/superimposition.h"
 
 namespace tessaly::dispatch {
 
@@ -30,15 +33,9 @@ size_t choiceOf(const std::string& answer, const std::vector<std::string>& choic
 
 LoadedFile landmarkFile(const std::string& path, bool* opened) {
   const LandmarkOptions options = hasReadingOptions(path) ? askReadingOptions() : LandmarkOptions{};
-  TpsData d = readLandmarks(path, options, opened);
-  // The analysis superimposes every landmark as a fixed one: semilandmarks taken so would give
-  // other results than sliding ones, so they are refused rather than analysed unslid.
-  if (std::find_if(d.kinds.begin(), d.kinds.end(), [](int k) { return k > 0; }) != d.kinds.end())
-    throw Error("Cannot read " + path +
-                ": sliding semilandmarks are not analysed yet; read the curves as fixed landmarks "
-                "(--curves fixed) or skip them");
-  warn(d.warnings);
   LoadedFile file;
+  TpsData d = readLandmarks(path, options, opened, &file.unslid);
+  warn(d.warnings);
   file.data = std::move(d.rows);
   file.labels = std::move(d.labels);
   file.images = std::move(d.images);
@@ -46,6 +43,21 @@ LoadedFile landmarkFile(const std::string& path, bool* opened) {
   file.kept = std::move(d.kept);
   file.specimens = d.specimens;
   return file;
+}
+
+bool hasSemilandmarks(const LandmarkKinds& kinds) {
+  return std::any_of(kinds.begin(), kinds.end(), [](int k) { return k > 0; });
+}
+
+// Slides the semilandmarks against the consensus of the specimens; a warning when the
+// alternation with the superimposition had not settled.
+void slide(TpsData& d, const std::string& path) {
+  const shape::SlideResult result = shape::slideSemilandmarks(d.rows, d.kinds);
+  if (!result.settled)
+    d.warnings.push_back(path +
+                         ": the consensus of the sliding semilandmarks had not settled after " +
+                         std::to_string(result.rounds) + " rounds (last squared change " +
+                         num2str(result.change) + "); the points of the last round are used");
 }
 
 }  // namespace
@@ -73,10 +85,24 @@ LandmarkOptions askReadingOptions() {
   return o;
 }
 
-TpsData readLandmarks(const std::string& path, const LandmarkOptions& options, bool* opened) {
+TpsData readLandmarks(const std::string& path, const LandmarkOptions& options, bool* opened,
+                      Matrix* unslid) {
   TpsData d = readLandmarkFile(path, opened, options);
   if (!d.missing.empty()) shape::estimateMissing(d.rows, d.missing);
+  if (hasSemilandmarks(d.kinds)) {
+    if (unslid) *unslid = d.rows;
+    slide(d, path);
+  }
   return d;
+}
+
+void slideOntoSpecimens(LoadedFile& unknowns) {
+  const auto& s = analysisState();
+  if (unknowns.unslid.size() == 0 || unknowns.kinds != s.KINDS ||
+      unknowns.data.cols() != s.DATA.cols() || s.DATA.rows() < 2)
+    return;
+  unknowns.data =
+      shape::slideOnto(unknowns.unslid, unknowns.kinds, shape::getconsensus(s.DATA).xref);
 }
 
 LoadedFile readInputFile(const std::string& path, FileKind kind, bool* opened) {
@@ -105,8 +131,18 @@ LoadedFile readInputFile(const std::string& path, FileKind kind, bool* opened) {
   return file;
 }
 
+std::string entryOf(const std::vector<std::string>& list, Eigen::Index i) {
+  return i >= 0 && i < static_cast<Eigen::Index>(list.size()) ? list[static_cast<size_t>(i)]
+                                                              : std::string();
+}
+
 std::string groupNameOf(double g) {
   return groupName(analysisState().GNAMES, g);
+}
+
+std::string groupLabel(double g) {
+  const std::string name = groupNameOf(g);
+  return name.empty() ? "Group " + num2str(g) : name;
 }
 
 std::string unknownNameOf(double g) {

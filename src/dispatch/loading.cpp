@@ -2,6 +2,7 @@
 #include "core/format.h"
 #include "dispatch/actions.h"
 #include "dispatch/controls.h"
+#include "dispatch/input_files.h"
 #include "dispatch/mfload.h"
 #include "dispatch/state.h"
 #include "plotlib/plotting.h"
@@ -65,10 +66,14 @@ void LoadUData() {
   auto loaded = mfload(1, FileKind::Landmarks);
   if (!loaded) return;
   checkLandmarkColumns(*loaded);
+  slideOntoSpecimens(*loaded);
 
   auto& s = analysisState();
   s.UDATA = std::move(loaded->data);
   s.ULABELS = std::move(loaded->labels);
+  s.UIMAGES = std::move(loaded->images);
+  s.UKEPT = std::move(loaded->kept);
+  s.UFILESPECIMENS = loaded->specimens;
   s.FNAME1 = loaded->fname;
   std::string earlier = getString("FileBox");
   std::string summary =
@@ -91,6 +96,9 @@ void ClearData() {
   s.KINDS.clear();
   s.KEPT.clear();
   s.FILESPECIMENS = 0;
+  s.UIMAGES.clear();
+  s.UKEPT.clear();
+  s.UFILESPECIMENS = 0;
   s.LABELS.clear();
   s.ULABELS.clear();
   s.UVARIABLES = Matrix();

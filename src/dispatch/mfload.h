@@ -23,6 +23,7 @@ struct LoadedFile {
   LandmarkKinds kinds;
   std::vector<size_t> kept;
   size_t specimens = 0;
+  Matrix unslid;  // of landmark data with sliding semilandmarks: the rows before sliding
 };
 
 // What a file dialog loads: any numeric text file; landmark data (a numeric file or a TPS

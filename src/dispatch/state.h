@@ -29,6 +29,10 @@ struct AnalysisState {
   LandmarkKinds KINDS;
   std::vector<size_t> KEPT;
   size_t FILESPECIMENS = 0;
+  // The same of the unknowns' file.
+  std::vector<std::string> UIMAGES;
+  std::vector<size_t> UKEPT;
+  size_t UFILESPECIMENS = 0;
   Matrix reference;      // 1-by-(2k+1), centred, unit centroid size
   Matrix referencetype;  // 0: consensus of the data; 1: loaded from a file
   Matrix pwscores;       // N-by-(2k-3): partial warp and uniform scores, then cs

@@ -22,8 +22,9 @@ namespace {
 struct SpecimenSet {
   const char* name;
   const std::vector<std::string>* labels;
+  const std::vector<std::string>* images;
   std::vector<std::string> groups;
-  Matrix values;  // the columns after the first four
+  Matrix values;  // the columns after the first five
 };
 
 std::vector<std::string> coordinateNames(Eigen::Index columns) {
@@ -35,7 +36,7 @@ std::vector<std::string> coordinateNames(Eigen::Index columns) {
 
 std::string tableText(const std::vector<std::string>& valueNames,
                       const std::vector<SpecimenSet>& sets) {
-  std::vector<std::string> header = {"specimen", "label", "group", "set"};
+  std::vector<std::string> header = {"specimen", "label", "image", "group", "set"};
   header.insert(header.end(), valueNames.begin(), valueNames.end());
   CsvTable csv(header);
   for (const SpecimenSet& set : sets)
@@ -44,6 +45,7 @@ std::string tableText(const std::vector<std::string>& valueNames,
       const bool labelled = k < set.labels->size() && !(*set.labels)[k].empty();
       csv.number(static_cast<double>(i + 1))
           .text(labelled ? (*set.labels)[k] : std::to_string(i + 1))
+          .text(entryOf(*set.images, i))
           .text(set.groups[k])
           .text(set.name);
       for (Eigen::Index j = 0; j < set.values.cols(); ++j) csv.number(set.values(i, j));
@@ -53,15 +55,15 @@ std::string tableText(const std::vector<std::string>& valueNames,
 }
 
 // The specimens' and (when scored) the unknowns' rows: values(specimens) and values(unknowns)
-// give the columns after the first four.
+// give the columns after the first five.
 std::vector<SpecimenSet> specimenSets(const Matrix& specimens, const Matrix& unknowns) {
   const auto& s = analysisState();
   std::vector<SpecimenSet> sets(1);
-  sets[0] = {"specimen", &s.LABELS, {}, specimens};
+  sets[0] = {"specimen", &s.LABELS, &s.IMAGES, {}, specimens};
   for (Eigen::Index i = 0; i < specimens.rows(); ++i)
     sets[0].groups.push_back(groupCell(s.GLIST(i)));
   if (!isTrue(s.UNKNOWNACTIVE) || s.UGLIST.size() < unknowns.rows()) return sets;
-  sets.push_back({"unknown", &s.ULABELS, {}, unknowns});
+  sets.push_back({"unknown", &s.ULABELS, &s.UIMAGES, {}, unknowns});
   for (Eigen::Index i = 0; i < unknowns.rows(); ++i) {
     const std::string name = unknownNameOf(s.UGLIST(i));
     sets[1].groups.push_back(name.empty() ? num2str(s.UGLIST(i)) : name);

@@ -8,6 +8,7 @@
 #include "dispatch/actions.h"
 #include "dispatch/busy_pointer.h"
 #include "dispatch/controls.h"
+#include "dispatch/cva_run.h"
 #include "dispatch/group_styles.h"
 #include "dispatch/mfload.h"
 #include "dispatch/state.h"
@@ -65,6 +66,9 @@ void LoadUGroup() {
         {(static_cast<double>(n) - 1) / 2, (static_cast<double>(s.reference.cols()) - 1) / 2}));
   Matrix codes = loaded->data;
   if (codes.cols() != 1 && codes.rows() == 1) codes.transposeInPlace();
+  if (codes.cols() == 1)
+    codes =
+        keptCodes(codes, s.UKEPT, s.UFILESPECIMENS, "code list of the unknowns", "unknowns' file");
   if (codes.cols() != 1 || codes.rows() != m)
     throw Error(formatText("Error: The unknown data has %i entries, the group list has %i",
                            {static_cast<double>(m), static_cast<double>(codes.size())}));

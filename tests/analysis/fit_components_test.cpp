@@ -37,7 +37,7 @@ TEST(FitOnComponents, IsTheManovaOfTheLeadingComponentScores) {
   const Matrix loadings = svd.matrixV().leftCols(m);
   const Matrix y = centred * loadings;
   for (Eigen::Index j = 0; j < m; ++j)
-    EXPECT_NEAR(std::abs(f.variables.col(j).dot(y.col(j))), y.col(j).squaredNorm(),
+    EXPECT_NEAR(std::abs(f.variables().col(j).dot(y.col(j))), y.col(j).squaredNorm(),
                 1e-10 * y.col(j).squaredNorm());
 
   Matrix W, B;
@@ -75,7 +75,7 @@ TEST(FitOnComponents, AutoHoldsNinetyFivePercentAndShapeVariablesStayWithout) {
   ASSERT_GE(m, 2);
   EXPECT_GE(automatic.pca->cumulative(m - 1), 95);
   EXPECT_LT(automatic.pca->cumulative(m - 2), 95);
-  EXPECT_EQ(automatic.variables.cols(), m);
+  EXPECT_EQ(automatic.variables().cols(), m);
   EXPECT_THROW(fit(apes.data, apes.codes, std::nullopt, onComponents("13")), Error);
 }
 

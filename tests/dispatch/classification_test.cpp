@@ -89,7 +89,7 @@ TEST(SignificanceLabel, LimitsAreStrictAndGroupsIndexTheirRow) {
 TEST_F(ClassificationTest, ShowGroupingTabulatesGivenAgainstAssignedGroups) {
   misassignedState();
   run("ShowGrouping");
-  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages[0].text;
   // Rows are groups 5 and 2 (their order of first appearance); each row sums to the group's
   // size and the diagonal counts the specimens assigned to their own group.
   EXPECT_EQ(results(), kTableHead + "   0   5   2 \n - \n   5   2   1 \n - \n   2   0   2");

@@ -105,17 +105,17 @@ TEST_F(CrossValidationTest, SingularFoldStopsWithItsReason) {
 // The report's tables and percentages are those of the file's assigned columns.
 TEST_F(CrossValidationTest, ReportCountsAreThoseOfTheClassificationFile) {
   apes();
-  EXPECT_EQ(csv("SaveClassification", "resub.csv")[0].size(), 4u + 12u);
+  EXPECT_EQ(csv("SaveClassification", "resub.csv")[0].size(), 5u + 12u);
   validate({"6", "cva", "proportional"});
   ASSERT_TRUE(errors().empty()) << errors()[0];
   const auto rows = csv("SaveClassification", "classification.csv");
   ASSERT_EQ(rows.size(), 168u);
-  EXPECT_EQ(rows[0][0] + rows[0][3] + rows[0][4] + rows[0][16] + rows[0][17] + rows[0][28],
+  EXPECT_EQ(rows[0][0] + rows[0][4] + rows[0][5] + rows[0][17] + rows[0][18] + rows[0][29],
             "specimenassignedposterior_1cv_assignedcv_posterior_1cv_typicality_6");
   int resub = 0, cv = 0;
   for (std::size_t i = 1; i < rows.size(); ++i) {
-    resub += rows[i][2] == rows[i][3];
-    cv += rows[i][2] == rows[i][16];
+    resub += rows[i][3] == rows[i][4];
+    cv += rows[i][3] == rows[i][17];
   }
   const std::string text = results();
   std::ostringstream overall;
@@ -125,9 +125,9 @@ TEST_F(CrossValidationTest, ReportCountsAreThoseOfTheClassificationFile) {
   EXPECT_NE(text.find(overall.str()), std::string::npos) << text;
   EXPECT_NE(text.find("6 folds: each group's specimens dealt at random to the folds (seed "),
             std::string::npos);
-  EXPECT_EQ(
-      csv("SaveCVScores", "cv-scores.csv")[0],
-      (std::vector<std::string>{"specimen", "label", "group", "CV1", "CV2", "CV3", "CV4", "CV5"}));
+  EXPECT_EQ(csv("SaveCVScores", "cv-scores.csv")[0],
+            (std::vector<std::string>{"specimen", "label", "image", "group", "CV1", "CV2", "CV3",
+                                      "CV4", "CV5"}));
 }
 
 }  // namespace

@@ -131,13 +131,34 @@ TEST_F(DisplayTest, ScorePlotErrorsDrawNothingAndChangeNothing) {
   run("ShowPCAAxis");
   s.GLIST = Matrix::Ones(2, 1);
   run("ShowPCAAxis");
+  // A named group beyond the rows of the code table is named.
+  s.GLIST = Matrix::Ones(3, 1);
+  s.GLIST(2) = 30;
+  s.GNAMES.assign(30, "site");
+  s.GNAMES[29] = "Lake Zurich";
+  s.altcode = scalar(1);
+  s.codearray = bwCodeTable();
+  run("ShowPCAAxis");
 
-  ASSERT_EQ(dialogs.messages.size(), 4u);
+  ASSERT_EQ(dialogs.messages.size(), 5u);
+  EXPECT_THAT(dialogs.messages[4].text,
+              HasSubstr("Group code 30 (Lake Zurich) has no row in the group code table"));
   EXPECT_THAT(dialogs.messages[0].text, HasSubstr("no CVA scores"));
   EXPECT_THAT(dialogs.messages[1].text, HasSubstr("no canonical axis 3"));
   EXPECT_THAT(dialogs.messages[2].text, HasSubstr("Line 3 of the group codes holds 0"));
   EXPECT_THAT(dialogs.messages[3].text, HasSubstr("3 specimens but only 2"));
   EXPECT_EQ(drawn(), std::vector<platform::Handle>{earlier});
+}
+
+TEST_F(DisplayTest, AGroupWithoutAnEllipseIsNamed) {
+  auto& s = state();
+  s.ellipses = true;
+  s.CVAScores = (Matrix(3, 2) << 1, 1, 2, 2, 3, 3).finished();
+  s.GLIST = Matrix::Ones(3, 1);
+  s.GNAMES = {"Lake Zurich"};
+  run("ShowPCAAxis");
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_THAT(dialogs.messages[0].text, HasSubstr("Lake Zurich: The scores of a group have no"));
 }
 
 TEST_F(DisplayTest, AxisSteppingShowsTheEigenvalueOfTheNewAxis) {

@@ -135,20 +135,23 @@ TEST_F(GroupDistancesTest, TidyTablesHoldSpecimensAndUnknowns) {
   const auto coords = readCsv(folder / "coords.csv");
   ASSERT_EQ(shape.size(), 1u + 167 + 2);
   ASSERT_EQ(coords.size(), 1u + 167 + 2);
-  EXPECT_EQ(firstLine(folder / "shape.csv"),
-            "specimen,label,group,set,pw1_x,pw1_y,pw2_x,pw2_y,pw3_x,pw3_y,pw4_x,pw4_y,pw5_x,pw5_y,"
-            "uniform_1,uniform_2,centroid_size");
+  EXPECT_EQ(
+      firstLine(folder / "shape.csv"),
+      "specimen,label,image,group,set,pw1_x,pw1_y,pw2_x,pw2_y,pw3_x,pw3_y,pw4_x,pw4_y,pw5_x,pw5_y,"
+      "uniform_1,uniform_2,centroid_size");
   EXPECT_EQ(firstLine(folder / "coords.csv"),
-            "specimen,label,group,set,x1,y1,x2,y2,x3,y3,x4,y4,x5,y5,x6,y6,x7,y7,x8,y8");
-  EXPECT_EQ(shape[1][0] + shape[1][1] + shape[1][2] + shape[1][3], "111specimen");
+            "specimen,label,image,group,set,x1,y1,x2,y2,x3,y3,x4,y4,x5,y5,x6,y6,x7,y7,x8,y8");
+  EXPECT_EQ(shape[1][0] + shape[1][1] + shape[1][2] + shape[1][3] + shape[1][4],
+            "11"
+            "1specimen");
   const auto& s = state();
-  for (Eigen::Index j = 0; j < 13; ++j) EXPECT_EQ(number(shape[5][4 + j]), s.pwscores(4, j));
-  for (Eigen::Index j = 0; j < 16; ++j) EXPECT_EQ(number(coords[5][4 + j]), s.DATA(4, j));
+  for (Eigen::Index j = 0; j < 13; ++j) EXPECT_EQ(number(shape[5][5 + j]), s.pwscores(4, j));
+  for (Eigen::Index j = 0; j < 16; ++j) EXPECT_EQ(number(coords[5][5 + j]), s.DATA(4, j));
   EXPECT_EQ(shape[169][0], "2");
-  EXPECT_EQ(shape[169][2], "3");
-  EXPECT_EQ(shape[169][3], "unknown");
-  for (Eigen::Index j = 0; j < 13; ++j) EXPECT_EQ(number(shape[169][4 + j]), s.UPWSCORES(1, j));
-  for (Eigen::Index j = 0; j < 16; ++j) EXPECT_EQ(number(coords[169][4 + j]), s.UDATA(1, j));
+  EXPECT_EQ(shape[169][3], "3");
+  EXPECT_EQ(shape[169][4], "unknown");
+  for (Eigen::Index j = 0; j < 13; ++j) EXPECT_EQ(number(shape[169][5 + j]), s.UPWSCORES(1, j));
+  for (Eigen::Index j = 0; j < 16; ++j) EXPECT_EQ(number(coords[169][5 + j]), s.UDATA(1, j));
 }
 
 }  // namespace

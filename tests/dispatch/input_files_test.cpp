@@ -13,6 +13,7 @@
 #include "dispatch/mfload.h"
 #include "dispatch/results_window.h"
 #include "fixture.h"
+#include "shape/configuration.h"
 
 namespace tessaly::dispatch::testing {
 namespace {
@@ -114,6 +115,16 @@ TEST_F(InputFilesTest, SkippedSpecimensLoseTheirLinesOfTheGroupList) {
   runWithFile("LoadGroupList", list);
   const Matrix scores = state().CVAScores;
   EXPECT_THAT(dialogs.messages.front().text, HasSubstr("1 specimens have no landmarks (LM=0)"));
+  // The same file as unknowns: their code list of every specimen of the file loses the same
+  // lines.
+  dialogs.inputs.push_back(std::vector<std::string>{"skip", "refuse", "0", "skip"});
+  runWithFile("LoadUData", data);
+  dialogs.messages.clear();
+  runWithFile("LoadUGroup", list);
+  EXPECT_EQ(state().UGLIST, state().GLIST);
+  EXPECT_EQ(dialogs.messages.front().text,
+            "The code list of the unknowns has one line for each of the 169 specimens of the "
+            "unknowns' file; the lines of the 2 specimens that were skipped are left out");
   const AnalysisState fromNumbers = analyse("apes.txt", "apes-groups.txt");
   EXPECT_LT((scores - fromNumbers.CVAScores).cwiseAbs().maxCoeff(), 1e-9);
   // An answer that is no choice of its field is refused, and nothing is loaded.
@@ -133,6 +144,63 @@ TEST_F(InputFilesTest, TpsReferenceAndUnknownsAreReadLikeTheData) {
   runWithFile("LoadUData", example("apes.tps"));
   EXPECT_EQ(state().UDATA.rows(), 167);
   EXPECT_THAT(stringOf("FileBox"), HasSubstr("Unknown File: apes.tps \n 167 Specimens"));
+}
+
+// The apes with a curve of five points from landmark 1 to landmark 6, bulging and unevenly
+// spaced, read with its points sliding: the landmarks stay, every point stays on its tangent
+// line, and unknowns slide against the consensus of the specimens, not their own.
+TEST_F(InputFilesTest, SlidingCurvesLoadSlidAndUnknownsSlideOntoTheSpecimens) {
+  const Matrix apes = dload(example("apes.txt").string());
+  const int n = 5;
+  Matrix unslid(apes.rows(), 2 * (8 + n) + 1);
+  std::string tps;
+  for (Eigen::Index i = 0; i < apes.rows(); ++i) {
+    tps += "LM=8\n";
+    for (Eigen::Index j = 0; j < 8; ++j) {
+      unslid.row(i).segment(2 * j, 2) = apes.row(i).segment(2 * j, 2);
+      tps += num2str(apes(i, 2 * j)) + " " + num2str(apes(i, 2 * j + 1)) + "\n";
+    }
+    tps += "CURVES=1\nPOINTS=5\n";
+    const double ax = apes(i, 0), ay = apes(i, 1), dx = apes(i, 10) - ax, dy = apes(i, 11) - ay;
+    for (int p = 0; p < n; ++p) {
+      const double s = std::pow((p + 0.5) / n, 1 + 0.002 * i), bulge = 0.2 * s * (1 - s);
+      unslid(i, 16 + 2 * p) = std::round(ax + s * dx - bulge * dy);
+      unslid(i, 17 + 2 * p) = std::round(ay + s * dy + bulge * dx);
+      tps += num2str(unslid(i, 16 + 2 * p)) + " " + num2str(unslid(i, 17 + 2 * p)) + "\n";
+    }
+  }
+  const fs::path data = writeFile("curve.tps", tps);
+  const std::vector<std::string> slide = {"refuse", "refuse", "0", "slide"};
+  dialogs.inputs.push_back(slide);
+  runWithFile("LoadData", data);
+  const Matrix slid = state().DATA;
+  ASSERT_EQ(slid.cols(), unslid.cols());
+  EXPECT_EQ(state().KINDS, LandmarkKinds({0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1}));
+  EXPECT_EQ(slid.leftCols(16), apes.leftCols(16));
+  double moved = 0;
+  for (Eigen::Index i = 0; i < slid.rows(); ++i)
+    for (int p = 1; p + 1 < n; ++p) {
+      const Eigen::Index c = 16 + 2 * p;
+      const double tx = unslid(i, c + 2) - unslid(i, c - 2),
+                   ty = unslid(i, c + 3) - unslid(i, c - 1);
+      const double mx = slid(i, c) - unslid(i, c), my = slid(i, c + 1) - unslid(i, c + 1);
+      EXPECT_NEAR(mx * ty - my * tx, 0, 1e-9 * (tx * tx + ty * ty));
+      moved = std::max(moved, std::hypot(mx, my));
+    }
+  EXPECT_GT(moved, 1.0);
+  EXPECT_EQ(slid.col(slid.cols() - 1), shape::centsize(slid));
+
+  // Three copies of the last specimen as unknowns are slid as it was among the specimens.
+  std::string three = tps.substr(tps.rfind("LM="));
+  three = three + three + three;
+  dialogs.inputs.push_back(slide);
+  runWithFile("LoadUData", writeFile("u.tps", three));
+  const Eigen::Index last = slid.rows() - 1;
+  const double size = slid(last, slid.cols() - 1);
+  ASSERT_GT((slid.row(last) - unslid.row(last)).leftCols(26).cwiseAbs().maxCoeff(), 1e-3 * size);
+  for (Eigen::Index i = 0; i < 3; ++i)
+    EXPECT_LT((state().UDATA.row(i) - slid.row(last)).leftCols(26).cwiseAbs().maxCoeff(),
+              1e-4 * size);
 }
 
 TEST_F(InputFilesTest, NamedGroupsGiveTheAnalysisOfTheCodesWithTheNamesInTheKey) {

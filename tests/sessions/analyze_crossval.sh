@@ -19,17 +19,17 @@ python3 - out/classification.csv out/unknowns-classification.csv <<'PY' || fail 
 import csv, sys
 rows = list(csv.reader(open(sys.argv[1], newline="")))
 head = rows[0]
-assert head[:5] == ["specimen", "label", "group", "assigned", "posterior_Gorilla female"], head
-assert head[16] == "cv_assigned" and head[-1] == "cv_typicality_Orangutan male", head
-assert len(rows) == 168 and rows[1][1] == "gorilla-f-01", rows[1][:3]
+assert head[:6] == ["specimen", "label", "image", "group", "assigned", "posterior_Gorilla female"], head
+assert head[17] == "cv_assigned" and head[-1] == "cv_typicality_Orangutan male", head
+assert len(rows) == 168 and rows[1][1:3] == ["gorilla-f-01", "apes-001.jpg"], rows[1][:3]
 for r in rows[1:]:
-    for first in (4, 17):
+    for first in (5, 18):
         assert abs(sum(float(v) for v in r[first:first + 6]) - 1) < 1e-12, r
-right = sum(r[2] == r[16] for r in rows[1:]) / 167
+right = sum(r[3] == r[17] for r in rows[1:]) / 167
 assert 0.8 < right < 0.92, right
 unknown = list(csv.reader(open(sys.argv[2], newline="")))
-assert unknown[0] == head[:16] and unknown[1][2:4] == ["Gorilla male", rows[40][3]], unknown[1]
-assert all(abs(float(a) - float(b)) < 1e-9 for a, b in zip(unknown[1][4:16], rows[40][4:16]))
+assert unknown[0] == head[:17] and unknown[1][3:5] == ["Gorilla male", rows[40][4]], unknown[1]
+assert all(abs(float(a) - float(b)) < 1e-9 for a, b in zip(unknown[1][5:17], rows[40][5:17]))
 PY
 
 # A seeded run of five folds gives the same files with one thread and with two.

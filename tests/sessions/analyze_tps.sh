@@ -40,8 +40,9 @@ for f in by-numbers/*; do
   [ -e "by-tps/$name" ] || { fail "the TPS run did not write $name"; continue; }
   case $name in
     *.png) cmp -s "$f" "by-tps/$name" || fail "$name differs between the numeric and the TPS run" ;;
-    # The tables label the specimens by their TPS IDs, the numeric file's by their numbers.
-    *.csv) same_numbers <(cut -d, -f1,3- "$f" | tr , " ") <(cut -d, -f1,3- "by-tps/$name" | tr , " ") ||
+    # The tables label the specimens by their TPS IDs and image names, the numeric file's by
+    # their numbers and no image.
+    *.csv) same_numbers <(cut -d, -f1,4- "$f" | tr , " ") <(cut -d, -f1,4- "by-tps/$name" | tr , " ") ||
       fail "$name differs between the numeric and the TPS run" ;;
     *) same_numbers "$f" "by-tps/$name" || fail "$name differs between the numeric and the TPS run" ;;
   esac
@@ -92,8 +93,8 @@ expect_line converted-ids.txt "$(printf 'gorilla-f-01\tapes-001.jpg')"
 expect_line converted-ids.txt "$(printf 'orang-m-30\tapes-167.jpg')"
 mkdir -p conv && cp converted.txt conv/apes
 analyze conv/apes "$APES/apes-groups.txt" by-converted
-[ "$(sed -n 2p by-tps/shape-variables.csv | cut -d, -f2)" = gorilla-f-01 ] ||
-  fail "shape-variables.csv does not label the specimens by their IDs"
+[ "$(sed -n 2p by-tps/shape-variables.csv | cut -d, -f2,3)" = gorilla-f-01,apes-001.jpg ] ||
+  fail "shape-variables.csv does not label the specimens by their IDs and image names"
 for f in by-tps/*; do
   case $f in *.csv) continue ;; esac
   cmp -s "$f" "by-converted/$(basename "$f")" || fail "$(basename "$f") differs after convert"
