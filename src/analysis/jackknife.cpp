@@ -6,10 +6,12 @@ namespace tessaly::analysis {
 
 namespace {
 
-// One trial a block: a trial of a large data set takes long enough on its own, and the
-// progress hook, called between batches of blocks, then comes every few trials so that the
-// windows go on repainting. The trials' streams are their own whatever the blocks.
+// One trial a block and few blocks a batch: a trial of a large data set takes long enough on
+// its own, and the progress hook, called between batches of blocks, then comes every few
+// trials so that the windows go on repainting. The trials' streams are their own whatever the
+// blocks.
 constexpr std::size_t kTrialsPerBlock = 1;
+constexpr std::size_t kTrialsPerBatch = 8;
 
 }  // namespace
 
@@ -32,7 +34,7 @@ stats::JackknifeResult jacknife_assignments(const Matrix& jpwscores, const Matri
         const std::lock_guard<std::mutex> lock(adding);
         total += block;
       },
-      progress);
+      progress, kTrialsPerBatch);
   return stats::jackknifeReport(jpwscores.rows(), plan, pjack, total);
 }
 

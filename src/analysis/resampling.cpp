@@ -22,10 +22,6 @@ std::unique_ptr<tbb::global_control>& threadLimit() {
   return limit;
 }
 
-// Blocks run between two calls of the progress hook, per thread: enough to keep the threads
-// busy, few enough for the hook to be called often.
-constexpr std::size_t kBlocksPerBatch = 32;
-
 }  // namespace
 
 RandomEngine blockEngine(std::uint64_t seed, std::uint64_t block) {
@@ -67,7 +63,7 @@ void forEachBlockOfRuns(
     const std::vector<BlockRun>& runs, std::size_t blockRounds,
     const std::function<void(std::size_t run, std::size_t block, RandomEngine& engine,
                              std::size_t first, std::size_t count)>& work,
-    const ProgressHook& progress) {
+    const ProgressHook& progress, std::size_t blocksPerBatch) {
   const std::size_t size = blockRounds == 0 ? 1 : blockRounds;
   // Block i of all runs is block i - start[j] of run j, start[j] <= i < start[j + 1].
   std::vector<std::size_t> start{0};
@@ -81,7 +77,8 @@ void forEachBlockOfRuns(
     return static_cast<std::size_t>(std::upper_bound(start.begin(), start.end(), i) -
                                     start.begin() - 1);
   };
-  const std::size_t batch = kBlocksPerBatch * static_cast<std::size_t>(std::max(threads(), 1));
+  const std::size_t batch =
+      std::max<std::size_t>(blocksPerBatch, 1) * static_cast<std::size_t>(std::max(threads(), 1));
   std::size_t done = 0;  // rounds of the blocks before the batch
   for (std::size_t from = 0; from < blocks; from += batch) {
     if (progress && !progress(done, rounds)) throw Cancelled();
@@ -107,13 +104,13 @@ void forEachBlockOfRuns(
 void forEachBlock(std::size_t rounds, std::size_t blockRounds, std::uint64_t seed,
                   const std::function<void(std::size_t block, RandomEngine& engine,
                                            std::size_t first, std::size_t count)>& work,
-                  const ProgressHook& progress) {
+                  const ProgressHook& progress, std::size_t blocksPerBatch) {
   forEachBlockOfRuns(
       {BlockRun{rounds, seed}}, blockRounds,
       [&](std::size_t, std::size_t b, RandomEngine& engine, std::size_t first, std::size_t count) {
         work(b, engine, first, count);
       },
-      progress);
+      progress, blocksPerBatch);
 }
 
 }  // namespace tessaly::analysis

@@ -17,6 +17,10 @@ namespace tessaly::analysis {
 // Rounds per block when a caller has no reason to choose otherwise.
 inline constexpr std::size_t kBlockRounds = 256;
 
+// Blocks run between two calls of the progress hook, per thread: enough to keep the threads
+// busy, few enough for the hook to be called often. Runs of long blocks ask for fewer.
+inline constexpr std::size_t kBlocksPerBatch = 32;
+
 // The engine of block b of a run seeded with seed.
 RandomEngine blockEngine(std::uint64_t seed, std::uint64_t block);
 
@@ -44,7 +48,7 @@ void applyThreadsVariable();
 void forEachBlock(std::size_t rounds, std::size_t blockRounds, std::uint64_t seed,
                   const std::function<void(std::size_t block, RandomEngine& engine,
                                            std::size_t first, std::size_t count)>& work,
-                  const ProgressHook& progress = {});
+                  const ProgressHook& progress = {}, std::size_t blocksPerBatch = kBlocksPerBatch);
 
 // Runs work(i) for every i < n on the resampling threads (set-up work of no randomness).
 void forEachIndex(std::size_t n, const std::function<void(std::size_t i)>& work);
@@ -62,7 +66,7 @@ void forEachBlockOfRuns(
     const std::vector<BlockRun>& runs, std::size_t blockRounds,
     const std::function<void(std::size_t run, std::size_t block, RandomEngine& engine,
                              std::size_t first, std::size_t count)>& work,
-    const ProgressHook& progress = {});
+    const ProgressHook& progress = {}, std::size_t blocksPerBatch = kBlocksPerBatch);
 
 // The result of each block, in block order: result[b] = work(engine, first, count).
 template <class Result, class Work>

@@ -1,6 +1,6 @@
 #pragma once
 // Tables of specimens for other programs: one row per specimen, then one per scored unknown,
-// with the columns specimen, label, group, set and then the named values.
+// with the columns specimen, label, image, group, set and then the named values.
 #include <string>
 #include <vector>
 

@@ -436,8 +436,8 @@ TEST_F(FrontEndTest, TheStatusBarSaysWhatIsLoadedAndWhatTheLastActionDid) {
 // A recent file and a dropped one load without a dialog, and are recorded as the File menu's
 // actions with their file; a recent file that is gone is refused and taken off the list.
 TEST_F(FrontEndTest, RecentAndDroppedFilesLoadAsTheFileMenuLoadsThem) {
-  const std::string apes = std::string(TESSALY_EXAMPLES) + "/apes/apes.txt";
-  const std::string groups = std::string(TESSALY_EXAMPLES) + "/apes/apes-groups.txt";
+  const std::string apes = TESSALY_EXAMPLES "/apes/apes.txt";
+  const std::string groups = TESSALY_EXAMPLES "/apes/apes-groups.txt";
   const FileKind& data = *kindOfAction("LoadData");
   runAnalysis();
   EXPECT_EQ(front->recentFiles().list(data), std::vector<std::string>{apes});

@@ -44,7 +44,7 @@ class PictureNotesTest : public ::testing::Test {
     fs::remove_all(dir_);
   }
   void analyse(const std::string& groups) {
-    const std::string apes = std::string(TESSALY_EXAMPLES) + "/apes/";
+    const std::string apes = TESSALY_EXAMPLES "/apes/";
     std::istringstream script("LoadData " + apes + "apes.txt\nLoadGroupList " + apes + groups +
                               "\nShowPCAAxis\n");
     ASSERT_EQ(session_->runScript(parseScript(script), "notes"), 0) << err_.str();

@@ -230,7 +230,7 @@ TEST_F(SessionTest, AnswersAfterACallGoToItsDialogsOnly) {
 // A button that the window shows greyed out cannot be clicked in a script either, and the
 // state stays as it was.
 TEST_F(SessionTest, AnActionOfADisabledControlIsRefused) {
-  const std::string apes = std::string(TESSALY_EXAMPLES) + "/apes/";
+  const std::string apes = TESSALY_EXAMPLES "/apes/";
   std::ofstream(dir_ / "ref.txt") << "1 2 3 4 5 6 7\n";
   EXPECT_EQ(session_->runScript(script("LoadReference ref.txt\n"), "e.tss"), 1);
   const std::string refused =

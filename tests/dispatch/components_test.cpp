@@ -69,8 +69,8 @@ TEST_F(ComponentsTest, ScoresVarianceAndTablesShowTheComponents) {
   std::istringstream scores(readFile(folder / "scores.csv"));
   std::getline(scores, line);
   std::getline(scores, line);
-  EXPECT_EQ(line.substr(0, 15), "1,1,1,specimen,");
-  EXPECT_DOUBLE_EQ(numbers(line, 4)[0], pca.scores(0, 0));
+  EXPECT_EQ(line.substr(0, 16), "1,1,,1,specimen,");
+  EXPECT_DOUBLE_EQ(numbers(line, 5)[0], pca.scores(0, 0));
   EXPECT_THAT(readFile(folder / "loadings.csv"), HasSubstr("\npw5_y,"));
   EXPECT_THAT(readFile(folder / "loadings.csv"), HasSubstr("\nuniform_2,"));
 }

@@ -701,9 +701,9 @@ def cmd_pca(pw_path, scores_path, variance_path):
         if not close(pct, 100 * vals[j] / total, 1e-4, 1e-4) or not close(cpct, 100 * cum / total, 1e-4, 1e-4):
             fail("component %d: percentages %r %r" % (j + 1, pct, cpct))
     header, rows = read_csv(scores_path)
-    if header[:4] != ["specimen", "label", "group", "set"] or len(header) != 4 + q:
+    if header[:5] != ["specimen", "label", "image", "group", "set"] or len(header) != 5 + q:
         fail("pca-scores.csv has the header %s" % header)
-    spec = [[float(v) for v in r[4:]] for r in rows if r[3] == "specimen"]
+    spec = [[float(v) for v in r[5:]] for r in rows if r[4] == "specimen"]
     if len(spec) != len(x):
         fail("%d specimens in pca-scores.csv, %d in the data" % (len(spec), len(x)))
     c = covariance(spec)
@@ -722,7 +722,7 @@ def cmd_cva_components(scores_path, groups_path, m, eigen_path, report_path):
     """The MANOVA of the first m written component scores against the CVA run on them."""
     m = int(m)
     _, rows = read_csv(scores_path)
-    x = [[float(v) for v in r[4:4 + m]] for r in rows if r[3] == "specimen"]
+    x = [[float(v) for v in r[5:5 + m]] for r in rows if r[4] == "specimen"]
     codes = [r[0] for r in read_matrix(groups_path)]
     mv = manova(x, codes)
     eig = [float(v) for v in open(eigen_path).read().split()]
