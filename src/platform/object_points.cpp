@@ -24,7 +24,8 @@ std::vector<std::pair<PropertyId, const Value*>> pointStyle(const PropertyIdList
         id == t.xdata || id == t.ydata)
       throw Error("There is no " + (id < 0 ? std::string("such") : propertyName(id)) +
                   " property for a plotted point.");
-    auto it = std::find_if(last.begin(), last.end(), [&](auto& e) { return e.first == id; });
+    const PropertyId key = id;  // clang 14 cannot capture a structured binding
+    auto it = std::find_if(last.begin(), last.end(), [&](auto& e) { return e.first == key; });
     if (it != last.end())
       it->second = &value;
     else
