@@ -703,13 +703,13 @@ def cmd_pca(pw_path, scores_path, variance_path):
     header, rows = read_csv(scores_path)
     if header[:5] != ["specimen", "label", "image", "group", "set"] or len(header) != 5 + q:
         fail("pca-scores.csv has the header %s" % header)
-    spec = [[float(v) for v in r[5:]] for r in rows if r[4] == "specimen"]
-    if len(spec) != len(x):
-        fail("%d specimens in pca-scores.csv, %d in the data" % (len(spec), len(x)))
-    c = covariance(spec)
+    pcs = [[float(v) for v in r[5:]] for r in rows if r[4] == "specimen"]
+    if len(pcs) != len(x):
+        fail("%d specimens in pca-scores.csv, %d in the data" % (len(pcs), len(x)))
+    c = covariance(pcs)
     written = [float(r[1]) for r in read_csv(variance_path)[1]]
     for i in range(q):
-        if abs(sum(r[i] for r in spec)) > 1e-9 * len(spec) * math.sqrt(written[0]):
+        if abs(sum(r[i] for r in pcs)) > 1e-9 * len(pcs) * math.sqrt(written[0]):
             fail("the scores on PC%d are not centred" % (i + 1))
         for j in range(q):
             want = written[i] if i == j else 0.0
