@@ -333,13 +333,13 @@ DeformationResult showpw5(const Matrix& reference, const Matrix& pwscore, double
   return result;
 }
 
-double aheadw(double x1, double y1, double x2, double y2, double l, const std::string& spec) {
+double aheadw(double x1, double y1, double x2, double y2, double l, const std::string& lineStyle) {
   const double t = std::atan2(y2 - y1, x2 - x1);
   constexpr double spread = 0.3490658503988659;  // 20 degrees
   pf::hold("on");
   for (double side : {t + spread, t - spread}) {
     RowVector x{{x2, x2 - l * std::cos(side)}}, y{{y2, y2 - l * std::sin(side)}};
-    pf::plot(x, y, spec, {{"LineWidth", 1.0}});
+    pf::plot(x, y, lineStyle, {{"LineWidth", 1.0}});
   }
   return 1;
 }

@@ -61,8 +61,9 @@ DeformationResult showpw5(const Matrix& reference, const Matrix& pwscore, double
                           const DeformationStyle& style = {});
 
 // An arrow head at (x2, y2) for the vector from (x1, y1): two strokes of length l (data
-// units) at 20 degrees either side of the shaft, black unless a line spec says otherwise.
+// units) at 20 degrees either side of the shaft, black unless a line style says otherwise.
 // Returns 1.
-double aheadw(double x1, double y1, double x2, double y2, double l, const std::string& spec = "k");
+double aheadw(double x1, double y1, double x2, double y2, double l,
+              const std::string& lineStyle = "k");
 
 }  // namespace tessaly::graphics
