@@ -27,7 +27,7 @@ constexpr Eigen::Index kBlockRows = 2048;
 
 // Calls work(first row, centred rows) for each block of rows of X.
 template <class Work>
-void forCentredBlocks(const Matrix& X, const RowVector& mean, Work work) {
+void forCentredBlocks(const Eigen::Ref<const Matrix>& X, const RowVector& mean, Work work) {
   Matrix block;
   for (Eigen::Index first = 0; first < X.rows(); first += kBlockRows) {
     block = X.middleRows(first, std::min(kBlockRows, X.rows() - first)).rowwise() - mean;
@@ -36,7 +36,7 @@ void forCentredBlocks(const Matrix& X, const RowVector& mean, Work work) {
 }
 
 // The covariance matrix (divisor N - 1) of the rows about their mean, by symmetric rank updates.
-Matrix covariance(const Matrix& X, const RowVector& mean) {
+Matrix covariance(const Eigen::Ref<const Matrix>& X, const RowVector& mean) {
   const Eigen::Index p = X.cols();
   Matrix c = Matrix::Zero(p, p);
   const double divisor = static_cast<double>(X.rows() - 1);
@@ -46,9 +46,17 @@ Matrix covariance(const Matrix& X, const RowVector& mean) {
   return c.selfadjointView<Eigen::Lower>();
 }
 
+// Specimens to score must have the variables the components were computed on.
+void requireVariables(const Pca& pca, Eigen::Index variables) {
+  if (variables != pca.loadings.rows())
+    throw Error(
+        formatText("The specimens have %d shape variables where the components have %d",
+                   {static_cast<double>(variables), static_cast<double>(pca.loadings.rows())}));
+}
+
 }  // namespace
 
-Pca principalComponents(const Matrix& X) {
+Pca principalComponents(const Eigen::Ref<const Matrix>& X, bool withScores) {
   const Eigen::Index n = X.rows(), p = X.cols();
   if (n < 2 || p < 1)
     throw Error("The principal components need at least two specimens and one shape variable");
@@ -64,10 +72,7 @@ Pca principalComponents(const Matrix& X) {
   pca.eigenvalues = eigen.eigenvalues().tail(q).reverse();
   pca.loadings = eigen.eigenvectors().rightCols(q).rowwise().reverse();
   fixSigns(pca.loadings);
-  pca.scores.resize(n, q);
-  forCentredBlocks(X, pca.mean, [&](Eigen::Index first, const Matrix& block) {
-    pca.scores.middleRows(first, block.rows()).noalias() = block * pca.loadings;
-  });
+  if (withScores) pca.scores = componentScores(pca, X);
   pca.percent = pca.eigenvalues * (100 / pca.totalVariance);
   pca.cumulative.resize(q);
   double sum = 0;
@@ -76,12 +81,18 @@ Pca principalComponents(const Matrix& X) {
   return pca;
 }
 
+Matrix componentScores(const Pca& pca, const Eigen::Ref<const Matrix>& X) {
+  requireVariables(pca, X.cols());
+  Matrix scores(X.rows(), pca.loadings.cols());
+  forCentredBlocks(X, pca.mean, [&](Eigen::Index first, const Matrix& block) {
+    scores.middleRows(first, block.rows()).noalias() = block * pca.loadings;
+  });
+  return scores;
+}
+
 Matrix projectOnComponents(const Pca& pca, const Matrix& rows) {
   if (rows.rows() == 0) return Matrix(0, pca.loadings.cols());
-  if (rows.cols() != pca.loadings.rows())
-    throw Error(
-        formatText("The specimens have %d shape variables where the components have %d",
-                   {static_cast<double>(rows.cols()), static_cast<double>(pca.loadings.rows())}));
+  requireVariables(pca, rows.cols());
   return (rows.rowwise() - pca.mean) * pca.loadings;
 }
 

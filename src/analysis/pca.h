@@ -14,7 +14,7 @@ struct Pca {
   ColVector percent;         // share of the total variance, in percent
   ColVector cumulative;      // running sum of percent
   Matrix loadings;           // one unit column per component, one row per variable
-  Matrix scores;             // one row per specimen, centred on the mean
+  Matrix scores;             // one row per specimen, centred on the mean (may be left empty)
   double totalVariance = 0;  // trace of the covariance matrix
 };
 
@@ -22,8 +22,13 @@ struct Pca {
 // them, since N centred specimens span at most N - 1 dimensions. Signs: the loading of
 // largest absolute value of each component is positive (the first of equal ones), so that
 // runs and platforms agree. An Error when there are fewer than two specimens or they do not
-// vary.
-Pca principalComponents(const Matrix& X);
+// vary. Without `withScores` the scores are left empty (componentScores gives them when they
+// are wanted): a large data set then holds no matrix of them beside its shape variables.
+Pca principalComponents(const Eigen::Ref<const Matrix>& X, bool withScores = true);
+
+// The scores of the rows of X, the specimens the components were computed from, as
+// principalComponents gives them.
+Matrix componentScores(const Pca& pca, const Eigen::Ref<const Matrix>& X);
 
 // Rows of other specimens (same variables) on the components: (rows - mean) * loadings.
 Matrix projectOnComponents(const Pca& pca, const Matrix& rows);

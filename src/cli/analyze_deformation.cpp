@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "core/format.h"
+#include "dispatch/components.h"
 #include "dispatch/state.h"
 #include "plotlib/plotting.h"
 
@@ -101,7 +102,7 @@ std::vector<OutputFile> writeDeformationPictures(Session& session, const std::st
 
 std::vector<OutputFile> writeComponentDeformationPictures(Session& session,
                                                           const std::string& outDir) {
-  const auto& pca = dispatch::analysisState().pca;
+  const auto& pca = dispatch::shapeComponents();
   const int axes = static_cast<int>(std::min<Eigen::Index>(pca.loadings.cols(), kDeformationAxes));
   setDeformationStyle(session);
   for (int t = 1; t <= axes; ++t) {

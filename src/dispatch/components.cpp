@@ -41,10 +41,13 @@ bool unknownsScored() {
 }  // namespace
 
 const analysis::Pca& shapeComponents() {
-  const auto& s = analysisState();
+  auto& s = analysisState();
   requireCurrentResults();
   if (!s.hasPca)
     throw Error("There are no principal components yet: load a group list to run the CVA first");
+  // A CVA on the shape variables leaves the component scores to be formed when first shown.
+  if (s.pca.scores.rows() != s.pwscores.rows())
+    s.pca.scores = analysis::componentScores(s.pca, s.pwscores.leftCols(s.pwscores.cols() - 1));
   return s.pca;
 }
 

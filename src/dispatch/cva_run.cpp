@@ -162,7 +162,7 @@ CvaRun computeCva(const AnalysisState& s, Matrix codes, const analysis::FitOptio
   run.DATA = std::move(f.superimposed);
   // The components are shown whether or not the CVA ran on them.
   run.components = f.components;
-  run.pca = f.pca ? std::move(*f.pca) : analysis::principalComponents(f.variables());
+  run.pca = f.pca ? std::move(*f.pca) : analysis::principalComponents(f.variables(), false);
   run.pwscores = std::move(f.pwscores);
   run.d = std::move(f.manova.d);
   run.p = std::move(f.manova.p);

@@ -39,7 +39,7 @@ class ComponentsTest : public DispatchTest {
 
 TEST_F(ComponentsTest, ScoresVarianceAndTablesShowTheComponents) {
   runApes();
-  const analysis::Pca& pca = state().pca;
+  const analysis::Pca& pca = shapeComponents();
   ASSERT_TRUE(state().hasPca);
   ASSERT_EQ(pca.scores.rows(), 167);
   EXPECT_EQ(state().components, 0);
