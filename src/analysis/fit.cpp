@@ -42,6 +42,7 @@ Matrix centredScores(const Eigen::Ref<const Matrix>& scores, const RowVector& me
 // The MANOVA leaves out rows with a missing value; here every specimen must take part, so a
 // specimen whose shape variables are not finite is named instead.
 void requireFiniteShapes(const Eigen::Ref<const Matrix>& shapes) {
+  if (shapes.allFinite()) return;
   for (Eigen::Index i = 0; i < shapes.rows(); ++i)
     if (!shapes.row(i).allFinite())
       throw Error(formatText(
@@ -74,13 +75,16 @@ Fit fit(const Matrix& data, const Matrix& codes, const std::optional<Matrix>& re
   GroupNumbering numbering = numberGroups(f.codes);
   f.ordinal = std::move(numbering.ordinal);
   f.groupCodes = std::move(numbering.codes);
-  if (reference)
+  if (reference) {
     f.reference = normalisedReference(*reference, data.cols());
-  else if (options.consensusStart.size() > 0)
-    f.reference = shape::getconsensus(data, options.consensusStart).xref;
-  else
-    f.reference = shape::getconsensus(data).xref;
-  f.superimposed = shape::getpsup(data, f.reference);
+    f.superimposed = shape::getpsup(data, f.reference);
+  } else {
+    shape::Consensus consensus = options.consensusStart.size() > 0
+                                     ? shape::getconsensus(data, options.consensusStart)
+                                     : shape::getconsensus(data);
+    f.reference = consensus.xref;
+    f.superimposed = shape::superimposeOnConsensus(std::move(consensus));
+  }
   f.pwscores = shape::getpw_arbit(f.reference, f.superimposed);
   // The shape variables: every column of the partial warp scores but the centroid size.
   const auto shapes = f.pwscores.leftCols(f.pwscores.cols() - 1);
@@ -93,6 +97,9 @@ Fit fit(const Matrix& data, const Matrix& codes, const std::optional<Matrix>& re
   const Eigen::Ref<const Matrix> variables = f.variables();
   f.variableMeans = variables.colwise().mean();
   f.manova = stats::manova1(variables, f.codes, 0.05);
+  // Only the canonical variables of the tested dimensions, min(G - 1, p), vary between the
+  // groups, and nothing reads the others: a large data set is spared them.
+  f.manova.stats.canon.conservativeResize(Eigen::NoChange, f.manova.stats.lambda.size());
   f.axes = unitColumns(f.manova.stats.eigenvec);
   if (f.pca) f.axes = f.pca->loadings.leftCols(f.components) * f.axes;
   f.cvScores = centredScores(shapes, f.pca ? f.pca->mean : f.variableMeans, f.axes);

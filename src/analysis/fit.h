@@ -38,7 +38,7 @@ struct Fit {
     return pwscores.leftCols(pwscores.cols() - 1);
   }
   RowVector variableMeans;  // their means over the specimens
-  stats::ManovaResult manova;
+  stats::ManovaResult manova;  // its canonical variables only those of the tested dimensions
   // The principal components of the shape variables, with FitOptions::components; then the
   // variables are the scores on the first `components` of them.
   std::optional<Pca> pca;

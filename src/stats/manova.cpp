@@ -5,6 +5,7 @@
 #include <limits>
 #include <unordered_map>
 
+#include "core/bands.h"
 #include "core/error.h"
 #include "core/format.h"
 #include "core/groups.h"
@@ -174,6 +175,85 @@ bool pivotsAboveRoundOff(const Eigen::LLT<Matrix>& chol, const Matrix& W) {
 
 namespace {
 
+// Rows per band of the sums over the specimens: a band's centred rows stay in cache.
+constexpr Eigen::Index kSscpBand = 2048;
+
+// The specimens' means, overall and by group, and the within-group and between-group sums of
+// squares and cross products. W sums the rows centred on their group means, a band of rows at a
+// time; B sums each group's mean centred on the overall mean, weighted by the group's size; the
+// total is W + B. A group of one row adds nothing to W.
+// The number of rows of each group (0-based group numbers).
+std::vector<double> groupSizes(const std::vector<int>& groupOf, int g) {
+  std::vector<double> size(static_cast<size_t>(g), 0.0);
+  for (int k : groupOf) size[static_cast<size_t>(k)] += 1;
+  return size;
+}
+
+// Each group's mean of the columns of X, summed in row order; a group without rows gets zeros.
+Matrix groupMeansOf(const Eigen::Ref<const Matrix>& X, const std::vector<int>& groupOf,
+                    const std::vector<double>& size) {
+  Matrix means = Matrix::Zero(static_cast<Eigen::Index>(size.size()), X.cols());
+  for (Eigen::Index j = 0; j < X.cols(); ++j)
+    for (Eigen::Index i = 0; i < X.rows(); ++i)
+      means(groupOf[static_cast<size_t>(i)], j) += X(i, j);
+  for (size_t k = 0; k < size.size(); ++k)
+    if (size[k] > 0) means.row(static_cast<Eigen::Index>(k)) /= size[k];
+  return means;
+}
+
+struct Sscp {
+  RowVector mean;
+  Matrix groupMeans;  // g x m
+  Matrix W, B, T;
+};
+
+Sscp sumsOfSquares(const Eigen::Ref<const Matrix>& X, const std::vector<int>& groupOf, int g) {
+  const Eigen::Index n = X.rows(), m = X.cols();
+  Sscp s;
+  s.mean = n > 0 ? RowVector(X.colwise().mean()) : RowVector::Zero(m);
+  const std::vector<double> size = groupSizes(groupOf, g);
+  s.groupMeans = groupMeansOf(X, groupOf, size);
+  // With no variables the products are empty; Eigen's rank update must not see empty operands.
+  const Matrix zero = Matrix::Zero(m, m);
+  s.W =
+      m == 0 ? zero : sumOverBands(n, kSscpBand, zero, [&](Eigen::Index first, Eigen::Index count) {
+        Matrix Z(count, m);
+        for (Eigen::Index j = 0; j < m; ++j)
+          for (Eigen::Index i = 0; i < count; ++i)
+            Z(i, j) = X(first + i, j) - s.groupMeans(groupOf[static_cast<size_t>(first + i)], j);
+        Matrix part = Matrix::Zero(m, m);
+        part.selfadjointView<Eigen::Lower>().rankUpdate(Z.transpose());
+        return part;
+      });
+  s.W = s.W.selfadjointView<Eigen::Lower>();
+  s.B = zero;
+  for (int k = 0; k < g; ++k) {
+    const RowVector d = s.groupMeans.row(k) - s.mean;
+    s.B += size[static_cast<size_t>(k)] * (d.transpose() * d);
+  }
+  s.T = s.W + s.B;
+  return s;
+}
+
+// The specimens' canonical variables, (X - mean) * C a band of rows at a time, and the squared
+// distance of each to its group's mean on them.
+void canonicalVariables(const Eigen::Ref<const Matrix>& X, const RowVector& mean, const Matrix& C,
+                        const std::vector<int>& groupOf, int g, Matrix& canon, Matrix& gmean,
+                        ColVector& mdist) {
+  const Eigen::Index n = X.rows(), m = C.cols();
+  canon.resize(n, m);
+  forEachBand(n, kBandRows, [&](Eigen::Index, Eigen::Index first, Eigen::Index count) {
+    canon.middleRows(first, count).noalias() = (X.middleRows(first, count).rowwise() - mean) * C;
+  });
+  gmean = groupMeansOf(canon, groupOf, groupSizes(groupOf, g));
+  mdist = ColVector::Zero(n);
+  for (Eigen::Index j = 0; j < m; ++j)
+    for (Eigen::Index i = 0; i < n; ++i) {
+      const double d = canon(i, j) - gmean(groupOf[static_cast<size_t>(i)], j);
+      mdist(i) += d * d;
+    }
+}
+
 // The analysis proper, once every row has a group number (NaN for rows left out).
 ManovaResult manovaCore(const Eigen::Ref<const Matrix>& Xin, const GroupIndex& groups,
                         double alpha) {
@@ -185,33 +265,23 @@ ManovaResult manovaCore(const Eigen::Ref<const Matrix>& Xin, const GroupIndex& g
   }
   const auto n = static_cast<Eigen::Index>(rows.size());
   const int g = static_cast<int>(groups.gn.size());
-
-  Matrix X(n, m);
-  std::vector<int> groupOf(static_cast<size_t>(n));
-  for (Eigen::Index k = 0; k < n; ++k) {
-    X.row(k) = Xin.row(rows[static_cast<size_t>(k)]);
-    groupOf[static_cast<size_t>(k)] = static_cast<int>(groups.g(rows[static_cast<size_t>(k)], 0));
+  std::vector<int> groupOf(static_cast<size_t>(n));  // 0-based
+  for (Eigen::Index k = 0; k < n; ++k)
+    groupOf[static_cast<size_t>(k)] =
+        static_cast<int>(groups.g(rows[static_cast<size_t>(k)], 0)) - 1;
+  // Every row takes part as a rule, and then the rows are read where they are; otherwise the
+  // rows that take part are gathered first.
+  Matrix gathered;
+  if (n < nIn) {
+    gathered.resize(n, m);
+    for (Eigen::Index j = 0; j < m; ++j)
+      for (Eigen::Index k = 0; k < n; ++k) gathered(k, j) = Xin(rows[static_cast<size_t>(k)], j);
   }
-  if (n > 0) X.rowwise() -= X.colwise().mean();
-
-  // With no variables the products are empty; Eigen's rank update must not see empty operands.
-  Matrix T = Matrix::Zero(m, m);
-  if (m > 0) T.selfadjointView<Eigen::Lower>().rankUpdate(X.transpose());
-  T = T.selfadjointView<Eigen::Lower>();
-
-  // Within-group SSCP: each group centred on its own mean. A group of one row adds nothing.
-  std::vector<std::vector<Eigen::Index>> members(static_cast<size_t>(g));
-  for (Eigen::Index k = 0; k < n; ++k) members[static_cast<size_t>(groupOf[k] - 1)].push_back(k);
-  Matrix W = Matrix::Zero(m, m);
-  for (const auto& list : members) {
-    if (list.size() < 2 || m == 0) continue;
-    Matrix Z(static_cast<Eigen::Index>(list.size()), m);
-    for (size_t k = 0; k < list.size(); ++k) Z.row(static_cast<Eigen::Index>(k)) = X.row(list[k]);
-    Z.rowwise() -= Z.colwise().mean();
-    W.selfadjointView<Eigen::Lower>().rankUpdate(Z.transpose());
-  }
-  W = W.selfadjointView<Eigen::Lower>();
-  const Matrix B = T - W;
+  const Eigen::Ref<const Matrix> X = n < nIn ? Eigen::Ref<const Matrix>(gathered) : Xin;
+  Sscp sums = sumsOfSquares(X, groupOf, g);
+  const Matrix& W = sums.W;
+  const Matrix& B = sums.B;
+  const Matrix& T = sums.T;
 
   // W = R'R; the canonical problem B c = e W c becomes the symmetric S v = e v with
   // S = R'^-1 B R^-1 and c = R^-1 v.
@@ -295,19 +365,12 @@ ManovaResult manovaCore(const Eigen::Ref<const Matrix>& Xin, const GroupIndex& g
     if (c.sum() < 0) c = -c;
   }
 
-  Matrix canon = X * st.eigenvec;
-  X = Matrix();  // the centred rows are done with: a large data set holds one copy fewer
-  Matrix gmean = Matrix::Zero(g, m);
-  for (int j = 0; j < g; ++j) {
-    const auto& list = members[static_cast<size_t>(j)];
-    for (Eigen::Index k : list) gmean.row(j) += canon.row(k);
-    if (!list.empty()) gmean.row(j) /= static_cast<double>(list.size());
-  }
+  Matrix canon, gmean;
+  ColVector mdist;
+  canonicalVariables(X, sums.mean, st.eigenvec, groupOf, g, canon, gmean, mdist);
+  gathered = Matrix();  // the gathered rows are done with: a large data set holds one copy fewer
   st.mdist = Matrix::Constant(nIn, 1, kNaN);
-  for (Eigen::Index k = 0; k < n; ++k) {
-    const Eigen::Index i = rows[static_cast<size_t>(k)];
-    st.mdist(i, 0) = (canon.row(k) - gmean.row(groupOf[static_cast<size_t>(k)] - 1)).squaredNorm();
-  }
+  for (Eigen::Index k = 0; k < n; ++k) st.mdist(rows[static_cast<size_t>(k)], 0) = mdist(k);
   if (n == nIn) {
     st.canon = std::move(canon);  // every row took part
   } else {
