@@ -6,6 +6,7 @@
 #include <numeric>
 #include <vector>
 
+#include "core/bands.h"
 #include "core/error.h"
 #include "core/format.h"
 #include "shape/configuration.h"
@@ -242,8 +243,12 @@ Matrix getpw_arbit(const Matrix& xref, const Matrix& x) {
     const auto E = Le.leftCols(k - 3);
     detail::Strided outX(y2.data(), N, k - 3, Eigen::OuterStride<>(2 * N));
     detail::Strided outY(y2.data() + N, N, k - 3, Eigen::OuterStride<>(2 * N));
-    outX.noalias() = detail::xColumns(x, k) * E;
-    outY.noalias() = detail::yColumns(x, k) * E;
+    const auto xs = detail::xColumns(x, k);
+    const auto ys = detail::yColumns(x, k);
+    forEachBand(N, kBandRows, [&](Index, Index first, Index count) {
+      outX.middleRows(first, count).noalias() = xs.middleRows(first, count) * E;
+      outY.middleRows(first, count).noalias() = ys.middleRows(first, count) * E;
+    });
   }
   // Uniform scores: projections of the deviation from the reference on U1 and U2. The
   // directions depend on the reference only, so they are built once for all specimens.

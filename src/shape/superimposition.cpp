@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "core/bands.h"
 #include "core/diagnostics.h"
 #include "core/error.h"
 #include "core/format.h"
@@ -41,13 +42,13 @@ Index firstNonFiniteRow(const Matrix& x, Index coordinateColumns) {
 // on a band of rows small enough to stay in cache, so the data cross memory once per pass.
 constexpr Index kBlockRows = 256;
 
-// Applies step to each band of consecutive rows of x, in place.
+// Applies step to each band of consecutive rows of x, in place, the bands on the threads.
 template <class Step>
 void forEachRowBlock(Matrix& x, Step step) {
-  for (Index r = 0; r < x.rows(); r += kBlockRows) {
-    auto band = x.middleRows(r, std::min(kBlockRows, x.rows() - r));
+  forEachBand(x.rows(), kBlockRows, [&](Index, Index first, Index count) {
+    auto band = x.middleRows(first, count);
     step(band);
-  }
+  });
 }
 
 }  // namespace
@@ -127,7 +128,7 @@ Matrix centredUnitSpecimens(const Matrix& x) {
 Consensus iterateConsensus(const Matrix& x, Matrix y, RowVector xref, int maxPasses) {
   const Index n = x.cols();
   Consensus result;
-  RowVector old(n), sums(n);
+  RowVector old(n);
   double xd = 1.0;
   int passes = 0;
   while (xd > kConsensusTolerance) {
@@ -138,11 +139,13 @@ Consensus iterateConsensus(const Matrix& x, Matrix y, RowVector xref, int maxPas
                      {static_cast<double>(maxPasses)}));
     ++passes;
     old = xref;
-    sums.setZero();
-    forEachRowBlock(y, [&](auto& band) {
-      detail::rotateOnto(band, old.data());
-      sums += band.colwise().sum();
-    });
+    // Each band turned onto the old consensus and summed; the sums added in band order.
+    const Matrix sums = sumOverBands(y.rows(), kBlockRows, RowVector::Zero(n),
+                                     [&](Index first, Index count) -> Matrix {
+                                       auto band = y.middleRows(first, count);
+                                       detail::rotateOnto(band, old.data());
+                                       return band.colwise().sum();
+                                     });
     xref = sums / static_cast<double>(x.rows());
     xref /= std::sqrt(xref.head(n - 1).squaredNorm());
     xd = (xref.head(n - 1) - old.head(n - 1)).squaredNorm();
@@ -167,6 +170,12 @@ Consensus getconsensus(const Matrix& x, const Matrix& start, int maxPasses) {
   if (start.rows() != 1 || start.cols() != x.cols() || !start.allFinite())
     throw Error("The consensus needs a starting configuration of the data's landmarks.");
   return iterateConsensus(x, std::move(y), start.row(0), maxPasses);
+}
+
+Matrix superimposeOnConsensus(Consensus consensus) {
+  Matrix y = std::move(consensus.x);
+  forEachRowBlock(y, [&](auto& band) { detail::rotateOnto(band, consensus.xref.data()); });
+  return y;
 }
 
 Matrix basereg(const Matrix& x, double b1, double b2) {

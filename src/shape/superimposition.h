@@ -23,6 +23,10 @@ struct Consensus {
   Matrix x;     // the data rotated onto the consensus of the pass before the last
 };
 
+// The data of a consensus fit superimposed onto its consensus, as getpsup(data, xref) gives
+// them: the rows, centred and of unit size already, are only turned once more.
+Matrix superimposeOnConsensus(Consensus consensus);
+
 // Passes allowed before getconsensus gives up.
 inline constexpr int kConsensusPassLimit = 10000;
 
