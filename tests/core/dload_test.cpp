@@ -119,6 +119,34 @@ TEST_F(DloadTest, ALargeFileReadsRowByRowAsItsLinesDo) {
   EXPECT_EQ(x, expected);
 }
 
+// A file of some megabytes is read in parts on the threads; where the data end or a line is
+// refused must still be the first such line of the file, whichever part it falls in.
+TEST_F(DloadTest, AFileReadInPartsEndsAtItsFirstEmptyOrRefusedLine) {
+  constexpr int kLines = 1000000;  // about 17 MB: several parts
+  const auto line = [](int i) { return std::to_string(i) + " " + std::to_string(-i) + ".25\n"; };
+  struct Case {
+    int emptyAt, badAt;  // 1-based line numbers; 0: none
+    Eigen::Index rows;   // rows read, or 0 for an Error
+  };
+  for (const Case& c : {Case{0, 0, kLines}, Case{300000, 900000, 299999}, Case{900000, 300000, 0},
+                        Case{999999, 0, 999998}}) {
+    std::string text;
+    for (int i = 1; i <= kLines; ++i)
+      text += i == c.emptyAt ? "\n" : i == c.badAt ? "1 x\n" : line(i);
+    std::vector<std::string> warnings;
+    if (c.rows == 0) {
+      const std::string message = test_support::errorText([&] { dload(write(text)); });
+      EXPECT_NE(message.find("line 300000: \"x\" is not a number"), std::string::npos) << message;
+      continue;
+    }
+    const Matrix x = dload(write(text), nullptr, &warnings);
+    ASSERT_EQ(x.rows(), c.rows);
+    EXPECT_EQ(x(c.rows - 1, 0), static_cast<double>(c.rows));
+    EXPECT_EQ(x(c.rows - 1, 1), -static_cast<double>(c.rows) - 0.25);
+    EXPECT_EQ(warnings.size(), c.emptyAt ? 1u : 0u);
+  }
+}
+
 // A pipe has no size to read ahead of time: its bytes come in as they are written.
 TEST_F(DloadTest, ReadsFromAPipe) {
   const auto fifo =
