@@ -96,10 +96,7 @@ Fit fit(const Matrix& data, const Matrix& codes, const std::optional<Matrix>& re
   }
   const Eigen::Ref<const Matrix> variables = f.variables();
   f.variableMeans = variables.colwise().mean();
-  f.manova = stats::manova1(variables, f.codes, 0.05);
-  // Only the canonical variables of the tested dimensions, min(G - 1, p), vary between the
-  // groups, and nothing reads the others: a large data set is spared them.
-  f.manova.stats.canon.conservativeResize(Eigen::NoChange, f.manova.stats.lambda.size());
+  f.manova = stats::manova1(variables, f.codes, 0.05, stats::CanonicalColumns::Tested);
   f.axes = unitColumns(f.manova.stats.eigenvec);
   if (f.pca) f.axes = f.pca->loadings.leftCols(f.components) * f.axes;
   f.cvScores = centredScores(shapes, f.pca ? f.pca->mean : f.variableMeans, f.axes);

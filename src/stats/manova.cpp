@@ -71,7 +71,7 @@ std::vector<double> codeList(const Matrix& s) {
 }
 
 ManovaResult manovaCore(const Eigen::Ref<const Matrix>& Xin, const GroupIndex& groupsIn,
-                        double alpha);
+                        double alpha, CanonicalColumns kept);
 
 // Input checks shared by the numeric and text groupings.
 double checkedAlpha(const Matrix& alpha) {
@@ -117,7 +117,12 @@ ManovaResult manova1(const Eigen::Ref<const Matrix>& X, const Matrix& group, dou
 }
 
 ManovaResult manova1(const Eigen::Ref<const Matrix>& X, const Matrix& group, const Matrix& alpha) {
-  const double a = checkedAlpha(alpha);
+  return manova1(X, group, checkedAlpha(alpha), CanonicalColumns::All);
+}
+
+ManovaResult manova1(const Eigen::Ref<const Matrix>& X, const Matrix& group, double alpha,
+                     CanonicalColumns columns) {
+  const double a = checkedAlpha(scalar(alpha));
   // A row of codes is read as a column; anything else must be one code per row of X.
   const bool isVector = group.rows() == 1 || group.cols() == 1;
   if (!isVector || group.size() != X.rows()) {
@@ -125,14 +130,14 @@ ManovaResult manova1(const Eigen::Ref<const Matrix>& X, const Matrix& group, con
   }
   // Rows of X with a missing value are dropped before the groups are numbered, so that the
   // group numbers count only the groups that keep members.
-  std::vector<double> codes = codeList(group);
-  std::vector<double> kept;
-  for (Eigen::Index i = 0; i < X.rows(); ++i) {
-    kept.push_back(X.row(i).hasNaN() ? kNaN : codes[static_cast<size_t>(i)]);
-  }
+  // The rows are scanned a column at a time, the order in which the matrix is stored.
+  std::vector<double> kept = codeList(group);
+  for (Eigen::Index j = 0; j < X.cols(); ++j)
+    for (Eigen::Index i = 0; i < X.rows(); ++i)
+      if (std::isnan(X(i, j))) kept[static_cast<size_t>(i)] = kNaN;
   // NaN codes (missing rows or missing groups) become the missing group "NaN" of grp2idx.
   Matrix keptCodes = Eigen::Map<Matrix>(kept.data(), static_cast<Eigen::Index>(kept.size()), 1);
-  return manovaCore(X, grp2idx(keptCodes), a);
+  return manovaCore(X, grp2idx(keptCodes), a, columns);
 }
 
 ManovaResult manova1(const Matrix& X, const std::vector<std::string>& group) {
@@ -158,7 +163,7 @@ ManovaResult manova1(const Matrix& X, const std::vector<std::string>& group, con
   for (Eigen::Index i = 0, k = 0; i < X.rows(); ++i) {
     if (!dropped[static_cast<size_t>(i)]) groups.g(i, 0) = keptGroups.g(k++, 0);
   }
-  return manovaCore(X, groups, a);
+  return manovaCore(X, groups, a, CanonicalColumns::All);
 }
 
 // A Cholesky factor whose pivot is at the level of round-off relative to its variable's sum of
@@ -235,28 +240,31 @@ Sscp sumsOfSquares(const Eigen::Ref<const Matrix>& X, const std::vector<int>& gr
   return s;
 }
 
-// The specimens' canonical variables, (X - mean) * C a band of rows at a time, and the squared
-// distance of each to its group's mean on them.
-void canonicalVariables(const Eigen::Ref<const Matrix>& X, const RowVector& mean, const Matrix& C,
-                        const std::vector<int>& groupOf, int g, Matrix& canon, Matrix& gmean,
-                        ColVector& mdist) {
+// The specimens' canonical variables (X - mean) * C, a band of rows at a time, of which the
+// first `keep` columns are kept, and the squared distance of each specimen to its group's mean
+// over all of them. The group means on the canonical variables are the groups' mean rows,
+// centred and multiplied by C.
+void canonicalVariables(const Eigen::Ref<const Matrix>& X, const Sscp& sums, const Matrix& C,
+                        const std::vector<int>& groupOf, Eigen::Index keep, Matrix& canon,
+                        Matrix& gmean, ColVector& mdist) {
   const Eigen::Index n = X.rows(), m = C.cols();
-  canon.resize(n, m);
+  gmean = (sums.groupMeans.rowwise() - sums.mean) * C;
+  canon.resize(n, keep);
+  mdist.resize(n);
   forEachBand(n, kBandRows, [&](Eigen::Index, Eigen::Index first, Eigen::Index count) {
-    canon.middleRows(first, count).noalias() = (X.middleRows(first, count).rowwise() - mean) * C;
+    Matrix band(count, m);
+    band.noalias() = (X.middleRows(first, count).rowwise() - sums.mean) * C;
+    canon.middleRows(first, count) = band.leftCols(keep);
+    for (Eigen::Index j = 0; j < m; ++j)
+      for (Eigen::Index i = 0; i < count; ++i)
+        band(i, j) -= gmean(groupOf[static_cast<size_t>(first + i)], j);
+    mdist.segment(first, count) = band.rowwise().squaredNorm();
   });
-  gmean = groupMeansOf(canon, groupOf, groupSizes(groupOf, g));
-  mdist = ColVector::Zero(n);
-  for (Eigen::Index j = 0; j < m; ++j)
-    for (Eigen::Index i = 0; i < n; ++i) {
-      const double d = canon(i, j) - gmean(groupOf[static_cast<size_t>(i)], j);
-      mdist(i) += d * d;
-    }
 }
 
 // The analysis proper, once every row has a group number (NaN for rows left out).
-ManovaResult manovaCore(const Eigen::Ref<const Matrix>& Xin, const GroupIndex& groups,
-                        double alpha) {
+ManovaResult manovaCore(const Eigen::Ref<const Matrix>& Xin, const GroupIndex& groups, double alpha,
+                        CanonicalColumns kept) {
   const Eigen::Index nIn = Xin.rows();
   const Eigen::Index m = Xin.cols();
   std::vector<Eigen::Index> rows;  // input rows that take part
@@ -367,14 +375,15 @@ ManovaResult manovaCore(const Eigen::Ref<const Matrix>& Xin, const GroupIndex& g
 
   Matrix canon, gmean;
   ColVector mdist;
-  canonicalVariables(X, sums.mean, st.eigenvec, groupOf, g, canon, gmean, mdist);
+  const Eigen::Index keep = kept == CanonicalColumns::All ? m : r;
+  canonicalVariables(X, sums, st.eigenvec, groupOf, keep, canon, gmean, mdist);
   gathered = Matrix();  // the gathered rows are done with: a large data set holds one copy fewer
   st.mdist = Matrix::Constant(nIn, 1, kNaN);
   for (Eigen::Index k = 0; k < n; ++k) st.mdist(rows[static_cast<size_t>(k)], 0) = mdist(k);
   if (n == nIn) {
     st.canon = std::move(canon);  // every row took part
   } else {
-    st.canon = Matrix::Constant(nIn, m, kNaN);
+    st.canon = Matrix::Constant(nIn, keep, kNaN);
     for (Eigen::Index k = 0; k < n; ++k) st.canon.row(rows[static_cast<size_t>(k)]) = canon.row(k);
   }
   st.gmdist = Matrix::Zero(g, g);

@@ -61,6 +61,13 @@ GroupIndex grp2idx(const std::vector<std::string>& s);
 ManovaResult manova1(const Matrix& X, const Matrix& group);
 ManovaResult manova1(const Eigen::Ref<const Matrix>& X, const Matrix& group, const Matrix& alpha);
 ManovaResult manova1(const Eigen::Ref<const Matrix>& X, const Matrix& group, double alpha);
+
+// Which canonical variables a MANOVA keeps in `canon`: all m, or only those of the tested
+// dimensions, min(G - 1, m), the only ones that vary between the groups (a large data set is
+// then spared the rest). The distances to the group means are over all m either way.
+enum class CanonicalColumns { All, Tested };
+ManovaResult manova1(const Eigen::Ref<const Matrix>& X, const Matrix& group, double alpha,
+                     CanonicalColumns kept);
 ManovaResult manova1(const Matrix& X, const std::vector<std::string>& group);
 ManovaResult manova1(const Matrix& X, const std::vector<std::string>& group, const Matrix& alpha);
 
