@@ -30,6 +30,8 @@ class LineReader {
   }
 
  private:
+  size_t lineEnd();
+
   std::string_view text_;
   size_t pos_ = 0;
   size_t start_ = 0;

@@ -107,22 +107,41 @@ size_t plainLandmarkLine(std::string_view text, double xy[2]) {
   return static_cast<size_t>(p - text.data());
 }
 
+// The number of LM= lines in text: each "=" whose line holds only blanks and LM before it.
+// Found with memchr, so the count costs little beside the reading.
+size_t countLmLines(std::string_view text) {
+  size_t count = 0;
+  for (size_t at = text.find('='); at != std::string_view::npos; at = text.find('=', at + 1)) {
+    size_t i = at;
+    while (i > 0 && isBlank(text[i - 1])) --i;
+    if (i < 2 || upper(text[i - 1]) != 'M' || upper(text[i - 2]) != 'L') continue;
+    i -= 2;
+    while (i > 0 && isBlank(text[i - 1])) --i;
+    if (i == 0 || text[i - 1] == '\n' || text[i - 1] == '\r') ++count;
+  }
+  return count;
+}
+
 // A run of entries in one of the parser's stores that all specimens share.
 struct Run {
   size_t first = 0, size = 0;
 };
 
-// What is known of one specimen, for its row and for messages: a record of fixed size, whose
-// texts are views of the file's text. Its coordinates lie in the parser's flat store from
-// `offset` on: the landmarks, then the points of its curves.
+// What is known of one specimen, for its row and for messages: a record of fixed size. Its
+// ID and image name lie in the parser's buffer of names, its coordinates (the landmarks, then
+// the points of its curves, scaled) in row `at` of the parser's rows or, when they do not fit
+// there, in its flat store from `at` on.
 struct Specimen {
   size_t number = 0;  // 1-based
   long k = 0;
-  size_t offset = 0;
   size_t read = 0;  // coordinate pairs read (landmarks and curve points)
-  std::string_view id, image;
-  double scale = 1;
+  size_t at = 0;
+  bool inRows = false;
   bool hasScale = false;
+  bool degenerate = false;  // its landmarks all coincide
+  double scale = 1;
+  double size = 0;  // the centroid size of its points
+  Run id, image;
   Run curves;   // the points read of each curve
   Run missing;  // the 0-based landmarks that are missing
 };
@@ -131,10 +150,6 @@ std::string who(size_t number, std::string_view id) {
   std::string text = "specimen " + std::to_string(number);
   if (!id.empty()) text += " (ID " + std::string(id) + ")";
   return text;
-}
-
-std::string who(const Specimen& s) {
-  return who(s.number, s.id);
 }
 
 std::string formatCount(std::string text, size_t a, long b) {
@@ -183,6 +198,8 @@ class TpsParser {
       : text_(text), lines_(text), path_(path), options_(options) {}
 
   TpsData run() {
+    expected_ = countLmLines(lines_.rest());
+    specimens_.reserve(expected_);
     std::string_view line;
     while (true) {
       while (landmarksMissing() && readPlainLandmark()) {
@@ -198,6 +215,7 @@ class TpsParser {
                          static_cast<size_t>(pointsOfCurve_ - pointsLeft_), pointsOfCurve_));
       finishSpecimen();
     }
+    flushBand();
     return finish();
   }
 
@@ -209,6 +227,10 @@ class TpsParser {
   static std::span<const T> entries(const std::vector<T>& store, Run run) {
     return std::span<const T>(store).subspan(run.first, run.size);
   }
+  std::string_view name(Run run) const {
+    return std::string_view(names_).substr(run.first, run.size);
+  }
+  std::string who(const Specimen& s) const { return tessaly::who(s.number, name(s.id)); }
 
   // The next line when it is a plain landmark line: its numbers are stored and the line
   // passed. Anything else (missing values among them) is left to readLine.
@@ -217,8 +239,8 @@ class TpsParser {
     const size_t size = plainLandmarkLine(lines_.rest(), xy);
     if (size == 0 || (options_.negativeMissing && (xy[0] < 0 || xy[1] < 0))) return false;
     lines_.pass(size);
-    values_.push_back(xy[0]);
-    values_.push_back(xy[1]);
+    points_.push_back(xy[0]);
+    points_.push_back(xy[1]);
     ++current_.read;
     return true;
   }
@@ -256,21 +278,25 @@ class TpsParser {
       fail(
           "LM3= marks three-dimensional landmarks; Tessaly analyses two-dimensional landmarks "
           "only");
-    if (kw.name == "LM") {
-      startSpecimen(kw.value);
-      return;
-    }
-    if (!isSpecimenKeyword(kw.name)) {
+    const bool lm = kw.name == "LM";
+    if (!lm && !isSpecimenKeyword(kw.name)) {
       // NUM= and the like number or describe the file; they carry no landmarks.
       if (kw.name != "NUM" && std::find(skippedKeywords_.begin(), skippedKeywords_.end(),
                                         kw.name) == skippedKeywords_.end())
         skippedKeywords_.push_back(kw.name);
       return;
     }
-    if (current_.number == 0) fail("the keyword " + kw.name + "= comes before the first LM=");
+    if (current_.number == 0 && !lm)
+      fail("the keyword " + kw.name + "= comes before the first LM=");
+    // A block cut short, by the next LM= too, is named as the specimen it belongs to.
     if (landmarksMissing())
       fail(formatCount("its landmark block ends after %1 of its %2 landmarks", current_.read,
-                       current_.k));
+                       current_.k),
+           !lm);
+    if (lm) {
+      startSpecimen(kw.value);
+      return;
+    }
     if (pointsLeft_ > 0)
       fail(formatCount("a curve ends after %1 of its %2 points",
                        static_cast<size_t>(pointsOfCurve_ - pointsLeft_), pointsOfCurve_));
@@ -285,9 +311,9 @@ class TpsParser {
 
   void readSpecimenKeyword(const Keyword& kw) {
     if (kw.name == "ID") {
-      current_.id = kw.value;
+      current_.id = keepName(kw.value);
     } else if (kw.name == "IMAGE") {
-      current_.image = kw.value;
+      current_.image = keepName(kw.value);
     } else if (kw.name == "SCALE") {
       readScale(kw.value);
     } else if (kw.name == "CURVES") {
@@ -302,6 +328,14 @@ class TpsParser {
       ++current_.curves.size;
     }
     // COMMENT= and VARIABLES= are kept by digitising programs for their own use.
+  }
+
+  // The text appended to the buffer of names (read while it is at hand, made into the
+  // result's strings at the end).
+  Run keepName(std::string_view text) {
+    const Run run{names_.size(), text.size()};
+    names_.append(text);
+    return run;
   }
 
   void readScale(std::string_view value) {
@@ -319,15 +353,14 @@ class TpsParser {
     if (current_.number != 0) finishSpecimen();
     current_ = Specimen{};
     current_.number = ++count_;
-    current_.offset = values_.size();
     current_.curves.first = curvePoints_.size();
     current_.missing.first = missing_.size();
     curvesDeclared_ = pointsLeft_ = pointsOfCurve_ = 0;
+    points_.clear();
     long k = 0;
     if (!parseCount(value, 0, k))
       fail("LM= must give a whole number of landmarks, not \"" + std::string(value) + "\"");
     current_.k = k;
-    if (values_.empty()) values_.reserve(text_.size() / 8);
   }
 
   void readLandmark(std::string_view line) {
@@ -359,19 +392,57 @@ class TpsParser {
       missing_.push_back(static_cast<Eigen::Index>(current_.read));
       ++current_.missing.size;
     }
-    values_.push_back(xy[0]);
-    values_.push_back(xy[1]);
+    points_.push_back(xy[0]);
+    points_.push_back(xy[1]);
     ++current_.read;
   }
 
+  // The specimen read: its points scaled, measured while they are at hand, and stored.
   void finishSpecimen() {
     Specimen& s = current_;
     if (static_cast<long>(s.curves.size) != curvesDeclared_ && keepCurves())
       fail(formatCount("CURVES= gives %1 curves, but %2 POINTS= blocks follow",
                        static_cast<size_t>(curvesDeclared_), static_cast<long>(s.curves.size)));
     if (s.hasScale)
-      for (size_t j = s.offset; j < values_.size(); ++j) values_[j] *= s.scale;
+      for (double& v : points_) v *= s.scale;
+    if (s.read > 0) {
+      s.degenerate = allCoincide(points_.data(), static_cast<size_t>(s.k));
+      s.size = centroidSize(points_.data(), s.read);
+    }
+    store(s);
     specimens_.push_back(s);
+  }
+
+  // The rows are sized by the count of LM= lines and the landmark count of the first
+  // specimen, so that a file of specimens alike (the rule) is read into them directly. They
+  // are not used for curve points (their count is known only when a block ends) nor when
+  // they would take more than 8 bytes for each byte of the file.
+  void store(Specimen& s) {
+    if (rowsK_ < 0 && s.k > 0) {
+      const auto cols = static_cast<size_t>(2 * s.k + 1);
+      const bool fits = !keepCurves() && expected_ <= text_.size() / cols;
+      rowsK_ = fits ? s.k : 0;
+      if (fits) {
+        rows_.resize(static_cast<Eigen::Index>(expected_), static_cast<Eigen::Index>(cols));
+        band_.resize(kBand, static_cast<Eigen::Index>(cols));
+      }
+    }
+    if (s.k == rowsK_ && rowsUsed_ < rows_.rows()) {
+      s.inRows = true;
+      s.at = static_cast<size_t>(rowsUsed_++);
+      band_.row(inBand_).head(2 * s.k) = Eigen::Map<const RowVector>(points_.data(), 2 * s.k);
+      band_(inBand_, 2 * s.k) = s.size;
+      if (++inBand_ == kBand) flushBand();
+    } else {
+      s.at = values_.size();
+      values_.insert(values_.end(), points_.begin(), points_.end());
+    }
+  }
+
+  // The rows of the band into theirs in the rows, whole columns of the band at a time.
+  void flushBand() {
+    rows_.middleRows(rowsUsed_ - inBand_, inBand_) = band_.topRows(inBand_);
+    inBand_ = 0;
   }
 
   // The landmark count of most specimens (the first such count in the file on a tie), among
@@ -387,10 +458,6 @@ class TpsParser {
     return best;
   }
 
-  bool degenerate(const Specimen& s) const {
-    return allCoincide(values_.data() + s.offset, static_cast<size_t>(s.k));
-  }
-
   TpsData finish() {
     TpsData out;
     out.specimens = specimens_.size();
@@ -401,7 +468,7 @@ class TpsParser {
     for (const Specimen& s : specimens_) {
       if (s.k == 0)
         placeholders.push_back(who(s));
-      else if (s.k != k || degenerate(s))
+      else if (s.k != k || s.degenerate)
         odd.push_back(who(s) + (s.k != k ? " (" + std::to_string(s.k) + " landmarks)"
                                          : " (all landmarks coincide)"));
       else
@@ -476,30 +543,41 @@ class TpsParser {
                            std::to_string(named.size()) + " specimens: " + nameList(named, 10));
   }
 
-  // The coordinates of the kept specimens into the rows (stored column by column), a band of
-  // specimens at a time so that both the reads and the writes stay in the cache.
-  void copyCoordinates(const std::vector<const Specimen*>& kept, Matrix& rows) const {
-    constexpr size_t band = 64;
-    const Eigen::Index coordinates = rows.cols() - 1;
-    for (size_t first = 0; first < kept.size(); first += band) {
-      const size_t last = std::min(kept.size(), first + band);
-      for (Eigen::Index j = 0; j < coordinates; ++j) {
-        double* column = rows.col(j).data();
-        for (size_t i = first; i < last; ++i)
-          column[i] = values_[kept[i]->offset + static_cast<size_t>(j)];
-      }
-    }
+  // True when the kept specimens are the parser's rows, all of them and in their order.
+  bool keptAreTheRows(const std::vector<const Specimen*>& kept) const {
+    if (static_cast<Eigen::Index>(kept.size()) != rows_.rows()) return false;
+    for (size_t i = 0; i < kept.size(); ++i)
+      if (!kept[i]->inRows || kept[i]->at != i) return false;
+    return true;
   }
 
-  void build(const std::vector<const Specimen*>& kept, long k, TpsData& out) const {
-    const size_t points = kept.front()->read;
-    const Eigen::Index n = static_cast<Eigen::Index>(kept.size());
-    const Eigen::Index cols = 2 * static_cast<Eigen::Index>(points) + 1;
-    out.rows.resize(n, cols);
-    copyCoordinates(kept, out.rows);
-    for (Eigen::Index i = 0; i < n; ++i)
-      out.rows(i, cols - 1) =
-          centroidSize(values_.data() + kept[static_cast<size_t>(i)]->offset, points);
+  // The rows of the kept specimens, gathered from where each was stored, a band of specimens
+  // at a time so that both the reads and the writes stay in the cache.
+  void gatherRows(const std::vector<const Specimen*>& kept, Matrix& rows) const {
+    constexpr size_t band = 64;
+    const Eigen::Index cs = rows.cols() - 1;
+    for (size_t first = 0; first < kept.size(); first += band) {
+      const size_t last = std::min(kept.size(), first + band);
+      for (Eigen::Index j = 0; j < cs; ++j) {
+        double* column = rows.col(j).data();
+        for (size_t i = first; i < last; ++i) {
+          const Specimen& s = *kept[i];
+          column[i] = s.inRows ? rows_(static_cast<Eigen::Index>(s.at), j)
+                               : values_[s.at + static_cast<size_t>(j)];
+        }
+      }
+    }
+    for (size_t i = 0; i < kept.size(); ++i) rows(static_cast<Eigen::Index>(i), cs) = kept[i]->size;
+  }
+
+  void build(const std::vector<const Specimen*>& kept, long k, TpsData& out) {
+    if (keptAreTheRows(kept)) {
+      out.rows = std::move(rows_);
+    } else {
+      const auto points = static_cast<Eigen::Index>(kept.front()->read);
+      out.rows.resize(static_cast<Eigen::Index>(kept.size()), 2 * points + 1);
+      gatherRows(kept, out.rows);
+    }
     labelsOf(kept, out);
     if (kept.size() != specimens_.size())
       for (const Specimen* s : kept) out.kept.push_back(s->number);
@@ -518,19 +596,18 @@ class TpsParser {
                              "are read");
   }
 
-  // The labels, image names and missing landmarks of the kept specimens, made into the
-  // result's own texts only now.
+  // The labels (ID, else IMAGE), image names and missing landmarks of the kept specimens.
   void labelsOf(const std::vector<const Specimen*>& kept, TpsData& out) const {
     out.labels.reserve(kept.size());
     bool anyImage = false, anyMissing = false;
     for (const Specimen* s : kept) {
-      out.labels.emplace_back(!s->id.empty() ? s->id : s->image);
-      anyImage = anyImage || !s->image.empty();
+      out.labels.emplace_back(name(s->id.size != 0 ? s->id : s->image));
+      anyImage = anyImage || s->image.size != 0;
       anyMissing = anyMissing || s->missing.size != 0;
     }
     if (anyImage) {
       out.images.reserve(kept.size());
-      for (const Specimen* s : kept) out.images.push_back(withoutFolder(s->image));
+      for (const Specimen* s : kept) out.images.push_back(withoutFolder(name(s->image)));
     }
     if (anyMissing)
       for (const Specimen* s : kept) {
@@ -552,13 +629,14 @@ class TpsParser {
   }
 
   // The ID of the specimen being read, looked for from the current line up to the next LM=
-  // when it is not read yet.
-  std::string idAhead() const {
-    if (!current_.id.empty() || current_.number == 0) return std::string(current_.id);
-    LineReader ahead(text_.substr(lines_.start()));
+  // when it is not read yet (and `ahead`).
+  std::string idAhead(bool ahead) const {
+    if (current_.id.size != 0 || current_.number == 0 || !ahead)
+      return std::string(name(current_.id));
+    LineReader reader(text_.substr(lines_.start()));
     std::string_view line;
     bool first = true;
-    while (ahead.next(line)) {
+    while (reader.next(line)) {
       auto kw = keywordOf(line);
       const bool current = std::exchange(first, false);
       if (!kw) continue;
@@ -568,9 +646,11 @@ class TpsParser {
     return {};
   }
 
-  [[noreturn]] void fail(const std::string& what) const {
+  // Refuses the file at the current line, naming the specimen being read; its ID is looked
+  // for further on when `ahead`.
+  [[noreturn]] void fail(const std::string& what, bool ahead = true) const {
     std::string where = "Cannot read " + path_ + ", line " + std::to_string(lines_.number()) + ": ";
-    if (current_.number != 0) where += who(current_.number, idAhead()) + ": ";
+    if (current_.number != 0) where += tessaly::who(current_.number, idAhead(ahead)) + ": ";
     throw Error(where + what);
   }
 
@@ -583,10 +663,21 @@ class TpsParser {
   std::string path_;
   LandmarkOptions options_;
   Specimen current_;
+  std::vector<double> points_;  // the current specimen's coordinates
   // The state of the curve being read in the current specimen.
   long curvesDeclared_ = 0, pointsLeft_ = 0, pointsOfCurve_ = 0;
   size_t count_ = 0;
-  std::vector<double> values_;
+  size_t expected_ = 0;  // the LM= lines of the file
+  Matrix rows_;          // configuration rows of rowsK_ landmarks, rowsUsed_ of them filled
+  long rowsK_ = -1;      // -1 while no specimen has landmarks; 0 when rows_ is not used
+  Eigen::Index rowsUsed_ = 0;
+  // The last rows stored, kept in row order until kBand of them are written at once, so that
+  // each write of a column fills whole lines of the cache.
+  static constexpr Eigen::Index kBand = 64;
+  Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::RowMajor> band_;
+  Eigen::Index inBand_ = 0;
+  std::vector<double> values_;  // the coordinates of the specimens not in rows_
+  std::string names_;
   std::vector<long> curvePoints_;
   std::vector<Eigen::Index> missing_;
   std::vector<Specimen> specimens_;
