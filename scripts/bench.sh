@@ -5,7 +5,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-bench
 data=${TESSALY_BENCH_DATA:-$build/data}
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSALY_TESTS=OFF >/dev/null
-cmake --build "$build" --target tessaly-batch stats_bench render_bench distances_bench crossval_bench pca_bench shape_bench >/dev/null
+cmake --build "$build" --target tessaly-batch stats_bench render_bench distances_bench crossval_bench pca_bench shape_bench tps_bench >/dev/null
 
 mkdir -p "$data"
 whole_process() {  # specimens landmarks groups time-target memory-target-MB
@@ -61,6 +61,10 @@ bench_ms crossval_bench BM_LeaveOneOutAll1000x20 3000 "1,000 x 20 leave-one-out,
 bench_ms crossval_bench BM_LeaveOneOutCva10000x50 1000 "10,000 x 50 leave-one-out, refit cva"
 bench_ms crossval_bench BM_TenFoldsAll10000x50 5000 "10,000 x 50 10 folds, refit all"
 bench_ms shape_bench BM_Slide1000x5Curves 2000 "sliding 5 curves of 20 points, 1,000"
+"$build/bench/tps_bench" --benchmark_format=csv 2>/dev/null | awk -F, '
+  NR == 1 { for (i = 1; i <= NF; i++) col[$i] = i }
+  NR == 2 { printf "%-32s TPS %.0f ms, numeric %.0f ms CPU: ratio %.2f (target at most 2)\n",
+    "reading 100,000 x 20 TPS", $col["\"tps_cpu_ms\""], $col["\"numeric_cpu_ms\""], $col["\"ratio\""] }'
 apes_cv=$( (/usr/bin/time -f '%e %U %S' "$build/src/tessaly-batch" analyze "$root/examples/apes/apes.txt" \
   "$root/examples/apes/apes-groups.txt" --out "$data/apes-cv" --cross-validate loo >/dev/null) 2>&1)
 printf '%-32s wall %s s (target < 0.5 s)\n' "apes analyze, loo, refit all" "${apes_cv%% *}"

@@ -20,8 +20,18 @@ class LineReader {
   size_t number() const { return number_; }
   // Where the line read last starts.
   size_t start() const { return start_; }
+  // The text from the start of the next line on, for a caller that reads a line where it
+  // stands; pass(size) then counts that line, `size` bytes with its line end.
+  std::string_view rest() const { return text_.substr(pos_); }
+  void pass(size_t size) {
+    start_ = pos_;
+    pos_ += size;
+    ++number_;
+  }
 
  private:
+  size_t lineEnd();
+
   std::string_view text_;
   size_t pos_ = 0;
   size_t start_ = 0;

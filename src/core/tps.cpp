@@ -5,6 +5,7 @@
 #include <cmath>
 #include <map>
 #include <optional>
+#include <span>
 #include <utility>
 
 #include "core/error.h"
@@ -71,26 +72,83 @@ std::string withoutFolder(std::string_view image) {
   return std::string(slash == std::string_view::npos ? image : image.substr(slash + 1));
 }
 
-// What is known of one specimen, for its row and for messages. Its coordinates lie in the
-// parser's flat store from `offset` on: the landmarks, then the points of its curves.
+bool isBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+// A finite number at p, read as parseCoordinate reads a word ('+' allowed in front), that a
+// blank or the line's end follows; nullptr when there is none.
+const char* finiteNumber(const char* p, const char* end, double& x) {
+  if (p != end && *p == '+') ++p;
+  const auto [after, ec] = std::from_chars(p, end, x);
+  if (ec != std::errc() || !std::isfinite(x)) return nullptr;
+  if (after != end && !isBlank(*after) && *after != '\n' && *after != '\r') return nullptr;
+  return after;
+}
+
+// The size of a plain landmark line "x y" at the start of text, its line end included, with
+// its two numbers in xy; 0 for any other line, which the general reading then takes (and
+// refuses with its message where it must). The bulk of a file is read here, where it lies.
+size_t plainLandmarkLine(std::string_view text, double xy[2]) {
+  const char* p = text.data();
+  const char* end = p + text.size();
+  while (p != end && isBlank(*p)) ++p;
+  p = finiteNumber(p, end, xy[0]);
+  if (!p || p == end || !isBlank(*p)) return 0;
+  while (p != end && isBlank(*p)) ++p;
+  p = finiteNumber(p, end, xy[1]);
+  if (!p) return 0;
+  while (p != end && isBlank(*p)) ++p;
+  if (p != end && *p == '\r')
+    ++p;
+  else if (p != end && *p != '\n')
+    return 0;
+  if (p != end && *p == '\n') ++p;
+  return static_cast<size_t>(p - text.data());
+}
+
+// The number of LM= lines in text: each "=" whose line holds only blanks and LM before it.
+// Found with memchr, so the count costs little beside the reading.
+size_t countLmLines(std::string_view text) {
+  size_t count = 0;
+  for (size_t at = text.find('='); at != std::string_view::npos; at = text.find('=', at + 1)) {
+    size_t i = at;
+    while (i > 0 && isBlank(text[i - 1])) --i;
+    if (i < 2 || upper(text[i - 1]) != 'M' || upper(text[i - 2]) != 'L') continue;
+    i -= 2;
+    while (i > 0 && isBlank(text[i - 1])) --i;
+    if (i == 0 || text[i - 1] == '\n' || text[i - 1] == '\r') ++count;
+  }
+  return count;
+}
+
+// A run of entries in one of the parser's stores that all specimens share.
+struct Run {
+  size_t first = 0, size = 0;
+};
+
+// What is known of one specimen, for its row and for messages: a record of fixed size. Its
+// ID and image name lie in the parser's buffer of names, its coordinates (the landmarks, then
+// the points of its curves, scaled) in row `at` of the parser's rows or, when they do not fit
+// there, in its flat store from `at` on.
 struct Specimen {
   size_t number = 0;  // 1-based
   long k = 0;
-  size_t offset = 0;
   size_t read = 0;  // coordinate pairs read (landmarks and curve points)
-  std::string id, image;
-  double scale = 1;
+  size_t at = 0;
+  bool inRows = false;
   bool hasScale = false;
-  std::vector<long> curves;  // points of each curve read
-  long curvesDeclared = 0;
-  long pointsLeft = 0;  // curve points still to read
-  long pointsOfCurve = 0;
-  std::vector<Eigen::Index> missing;
+  bool degenerate = false;  // its landmarks all coincide
+  double scale = 1;
+  double size = 0;  // the centroid size of its points
+  Run id, image;
+  Run curves;   // the points read of each curve
+  Run missing;  // the 0-based landmarks that are missing
 };
 
-std::string who(const Specimen& s) {
-  std::string text = "specimen " + std::to_string(s.number);
-  if (!s.id.empty()) text += " (ID " + s.id + ")";
+std::string who(size_t number, std::string_view id) {
+  std::string text = "specimen " + std::to_string(number);
+  if (!id.empty()) text += " (ID " + std::string(id) + ")";
   return text;
 }
 
@@ -140,23 +198,52 @@ class TpsParser {
       : text_(text), lines_(text), path_(path), options_(options) {}
 
   TpsData run() {
+    expected_ = countLmLines(lines_.rest());
+    specimens_.reserve(expected_);
     std::string_view line;
-    while (lines_.next(line)) readLine(line);
+    while (true) {
+      while (landmarksMissing() && readPlainLandmark()) {
+      }
+      if (!lines_.next(line)) break;
+      readLine(line);
+    }
     if (current_.number != 0) {
       if (landmarksMissing())
         fail(formatCount("the file ends after %1 of its %2 landmarks", current_.read, current_.k));
-      if (current_.pointsLeft > 0)
+      if (pointsLeft_ > 0)
         fail(formatCount("the file ends after %1 of the %2 points of a curve",
-                         static_cast<size_t>(current_.pointsOfCurve - current_.pointsLeft),
-                         current_.pointsOfCurve));
+                         static_cast<size_t>(pointsOfCurve_ - pointsLeft_), pointsOfCurve_));
       finishSpecimen();
     }
+    flushBand();
     return finish();
   }
 
  private:
   bool landmarksMissing() const { return current_.read < static_cast<size_t>(current_.k); }
   bool keepCurves() const { return options_.curves != LandmarkOptions::Curves::Skip; }
+
+  template <typename T>
+  static std::span<const T> entries(const std::vector<T>& store, Run run) {
+    return std::span<const T>(store).subspan(run.first, run.size);
+  }
+  std::string_view name(Run run) const {
+    return std::string_view(names_).substr(run.first, run.size);
+  }
+  std::string who(const Specimen& s) const { return tessaly::who(s.number, name(s.id)); }
+
+  // The next line when it is a plain landmark line: its numbers are stored and the line
+  // passed. Anything else (missing values among them) is left to readLine.
+  bool readPlainLandmark() {
+    double xy[2];
+    const size_t size = plainLandmarkLine(lines_.rest(), xy);
+    if (size == 0 || (options_.negativeMissing && (xy[0] < 0 || xy[1] < 0))) return false;
+    lines_.pass(size);
+    points_.push_back(xy[0]);
+    points_.push_back(xy[1]);
+    ++current_.read;
+    return true;
+  }
 
   void readLine(std::string_view line) {
     const size_t first = line.find_first_not_of(" \t");
@@ -174,9 +261,9 @@ class TpsParser {
     if (current_.number == 0) fail("a line of numbers before the first LM=");
     if (landmarksMissing()) {
       readLandmark(line);
-    } else if (current_.pointsLeft > 0) {
-      --current_.pointsLeft;
-      ++current_.curves.back();
+    } else if (pointsLeft_ > 0) {
+      --pointsLeft_;
+      ++curvePoints_.back();
       if (keepCurves())
         readLandmark(line);
       else
@@ -191,25 +278,28 @@ class TpsParser {
       fail(
           "LM3= marks three-dimensional landmarks; Tessaly analyses two-dimensional landmarks "
           "only");
-    if (kw.name == "LM") {
-      startSpecimen(kw.value);
-      return;
-    }
-    if (!isSpecimenKeyword(kw.name)) {
+    const bool lm = kw.name == "LM";
+    if (!lm && !isSpecimenKeyword(kw.name)) {
       // NUM= and the like number or describe the file; they carry no landmarks.
       if (kw.name != "NUM" && std::find(skippedKeywords_.begin(), skippedKeywords_.end(),
                                         kw.name) == skippedKeywords_.end())
         skippedKeywords_.push_back(kw.name);
       return;
     }
-    if (current_.number == 0) fail("the keyword " + kw.name + "= comes before the first LM=");
+    if (current_.number == 0 && !lm)
+      fail("the keyword " + kw.name + "= comes before the first LM=");
+    // A block cut short, by the next LM= too, is named as the specimen it belongs to.
     if (landmarksMissing())
       fail(formatCount("its landmark block ends after %1 of its %2 landmarks", current_.read,
-                       current_.k));
-    if (current_.pointsLeft > 0)
+                       current_.k),
+           !lm);
+    if (lm) {
+      startSpecimen(kw.value);
+      return;
+    }
+    if (pointsLeft_ > 0)
       fail(formatCount("a curve ends after %1 of its %2 points",
-                       static_cast<size_t>(current_.pointsOfCurve - current_.pointsLeft),
-                       current_.pointsOfCurve));
+                       static_cast<size_t>(pointsOfCurve_ - pointsLeft_), pointsOfCurve_));
     readSpecimenKeyword(kw);
   }
 
@@ -221,22 +311,31 @@ class TpsParser {
 
   void readSpecimenKeyword(const Keyword& kw) {
     if (kw.name == "ID") {
-      current_.id = std::string(kw.value);
+      current_.id = keepName(kw.value);
     } else if (kw.name == "IMAGE") {
-      current_.image = std::string(kw.value);
+      current_.image = keepName(kw.value);
     } else if (kw.name == "SCALE") {
       readScale(kw.value);
     } else if (kw.name == "CURVES") {
-      if (!parseCount(kw.value, 0, current_.curvesDeclared))
+      if (!parseCount(kw.value, 0, curvesDeclared_))
         fail("CURVES= must give a whole number of curves, not \"" + std::string(kw.value) + "\"");
     } else if (kw.name == "POINTS") {
       long p = 0;
       if (!parseCount(kw.value, 0, p))
         fail("POINTS= must give a whole number of points, not \"" + std::string(kw.value) + "\"");
-      current_.pointsLeft = current_.pointsOfCurve = p;
-      current_.curves.push_back(0);
+      pointsLeft_ = pointsOfCurve_ = p;
+      curvePoints_.push_back(0);
+      ++current_.curves.size;
     }
     // COMMENT= and VARIABLES= are kept by digitising programs for their own use.
+  }
+
+  // The text appended to the buffer of names (read while it is at hand, made into the
+  // result's strings at the end).
+  Run keepName(std::string_view text) {
+    const Run run{names_.size(), text.size()};
+    names_.append(text);
+    return run;
   }
 
   void readScale(std::string_view value) {
@@ -254,12 +353,14 @@ class TpsParser {
     if (current_.number != 0) finishSpecimen();
     current_ = Specimen{};
     current_.number = ++count_;
-    current_.offset = values_.size();
+    current_.curves.first = curvePoints_.size();
+    current_.missing.first = missing_.size();
+    curvesDeclared_ = pointsLeft_ = pointsOfCurve_ = 0;
+    points_.clear();
     long k = 0;
     if (!parseCount(value, 0, k))
       fail("LM= must give a whole number of landmarks, not \"" + std::string(value) + "\"");
     current_.k = k;
-    if (values_.empty()) values_.reserve(text_.size() / 8);
   }
 
   void readLandmark(std::string_view line) {
@@ -267,10 +368,10 @@ class TpsParser {
     size_t n = 0, pos = 0;
     const size_t size = line.size();
     while (true) {
-      while (pos < size && (line[pos] == ' ' || line[pos] == '\t')) ++pos;
+      while (pos < size && isBlank(line[pos])) ++pos;
       if (pos == size) break;
       size_t end = pos;
-      while (end < size && line[end] != ' ' && line[end] != '\t') ++end;
+      while (end < size && !isBlank(line[end])) ++end;
       std::string_view word = line.substr(pos, end - pos);
       double x = 0;
       if (isMissingWord(word))
@@ -288,21 +389,60 @@ class TpsParser {
     const bool negative = options_.negativeMissing && (xy[0] < 0 || xy[1] < 0);
     if (std::isnan(xy[0]) || std::isnan(xy[1]) || negative) {
       xy[0] = xy[1] = std::nan("");
-      current_.missing.push_back(static_cast<Eigen::Index>(current_.read));
+      missing_.push_back(static_cast<Eigen::Index>(current_.read));
+      ++current_.missing.size;
     }
-    values_.push_back(xy[0]);
-    values_.push_back(xy[1]);
+    points_.push_back(xy[0]);
+    points_.push_back(xy[1]);
     ++current_.read;
   }
 
+  // The specimen read: its points scaled, measured while they are at hand, and stored.
   void finishSpecimen() {
     Specimen& s = current_;
-    if (static_cast<long>(s.curves.size()) != s.curvesDeclared && keepCurves())
+    if (static_cast<long>(s.curves.size) != curvesDeclared_ && keepCurves())
       fail(formatCount("CURVES= gives %1 curves, but %2 POINTS= blocks follow",
-                       static_cast<size_t>(s.curvesDeclared), static_cast<long>(s.curves.size())));
+                       static_cast<size_t>(curvesDeclared_), static_cast<long>(s.curves.size)));
     if (s.hasScale)
-      for (size_t j = s.offset; j < values_.size(); ++j) values_[j] *= s.scale;
-    specimens_.push_back(std::move(s));
+      for (double& v : points_) v *= s.scale;
+    if (s.read > 0) {
+      s.degenerate = allCoincide(points_.data(), static_cast<size_t>(s.k));
+      s.size = centroidSize(points_.data(), s.read);
+    }
+    store(s);
+    specimens_.push_back(s);
+  }
+
+  // The rows are sized by the count of LM= lines and the landmark count of the first
+  // specimen, so that a file of specimens alike (the rule) is read into them directly. They
+  // are not used for curve points (their count is known only when a block ends) nor when
+  // they would take more than 8 bytes for each byte of the file.
+  void store(Specimen& s) {
+    if (rowsK_ < 0 && s.k > 0) {
+      const auto cols = static_cast<size_t>(2 * s.k + 1);
+      const bool fits = !keepCurves() && expected_ <= text_.size() / cols;
+      rowsK_ = fits ? s.k : 0;
+      if (fits) {
+        rows_.resize(static_cast<Eigen::Index>(expected_), static_cast<Eigen::Index>(cols));
+        band_.resize(kBand, static_cast<Eigen::Index>(cols));
+      }
+    }
+    if (s.k == rowsK_ && rowsUsed_ < rows_.rows()) {
+      s.inRows = true;
+      s.at = static_cast<size_t>(rowsUsed_++);
+      band_.row(inBand_).head(2 * s.k) = Eigen::Map<const RowVector>(points_.data(), 2 * s.k);
+      band_(inBand_, 2 * s.k) = s.size;
+      if (++inBand_ == kBand) flushBand();
+    } else {
+      s.at = values_.size();
+      values_.insert(values_.end(), points_.begin(), points_.end());
+    }
+  }
+
+  // The rows of the band into theirs in the rows, whole columns of the band at a time.
+  void flushBand() {
+    rows_.middleRows(rowsUsed_ - inBand_, inBand_) = band_.topRows(inBand_);
+    inBand_ = 0;
   }
 
   // The landmark count of most specimens (the first such count in the file on a tie), among
@@ -314,12 +454,8 @@ class TpsParser {
     long best = 0;
     size_t most = 0;
     for (const Specimen& s : specimens_)
-      if (s.k > 0 && counts[s.k] > most) most = counts[s.k], best = s.k;
+      if (s.k > 0 && s.k != best && counts[s.k] > most) most = counts[s.k], best = s.k;
     return best;
-  }
-
-  bool degenerate(const Specimen& s) const {
-    return allCoincide(values_.data() + s.offset, static_cast<size_t>(s.k));
   }
 
   TpsData finish() {
@@ -328,10 +464,11 @@ class TpsParser {
     std::vector<std::string> placeholders, odd;
     const long k = commonCount();
     std::vector<const Specimen*> kept;
+    kept.reserve(specimens_.size());
     for (const Specimen& s : specimens_) {
       if (s.k == 0)
         placeholders.push_back(who(s));
-      else if (s.k != k || degenerate(s))
+      else if (s.k != k || s.degenerate)
         odd.push_back(who(s) + (s.k != k ? " (" + std::to_string(s.k) + " landmarks)"
                                          : " (all landmarks coincide)"));
       else
@@ -367,8 +504,9 @@ class TpsParser {
 
   void checkCurves(const std::vector<const Specimen*>& kept) const {
     if (!keepCurves()) return;
+    const auto first = entries(curvePoints_, kept.front()->curves);
     for (const Specimen* s : kept)
-      if (s->curves != kept.front()->curves)
+      if (!std::ranges::equal(entries(curvePoints_, s->curves), first))
         failFile(who(*s) + " has other curves (CURVES= and POINTS=) than " + who(*kept.front()) +
                  "; every specimen must have the same curves with the same numbers of points");
   }
@@ -377,14 +515,15 @@ class TpsParser {
     std::vector<std::string> named;
     bool complete = false;
     for (const Specimen* s : kept) {
-      complete = complete || s->missing.empty();
-      if (s->missing.empty()) continue;
+      complete = complete || s->missing.size == 0;
+      if (s->missing.size == 0) continue;
       std::string text = who(*s) + ": landmark";
-      if (s->missing.size() > 1) text += "s";
-      for (size_t i = 0; i < s->missing.size(); ++i)
-        text += (i ? ", " : " ") + std::to_string(s->missing[i] + 1);
+      if (s->missing.size > 1) text += "s";
+      const auto missing = entries(missing_, s->missing);
+      for (size_t i = 0; i < missing.size(); ++i)
+        text += (i ? ", " : " ") + std::to_string(missing[i] + 1);
       named.push_back(text);
-      const size_t present = s->read - s->missing.size();
+      const size_t present = s->read - s->missing.size;
       if (options_.estimateMissing && present < 3)
         failFile(who(*s) + " has " + std::to_string(present) +
                  " landmarks present; at least three are needed to estimate the missing ones");
@@ -404,74 +543,100 @@ class TpsParser {
                            std::to_string(named.size()) + " specimens: " + nameList(named, 10));
   }
 
-  // The coordinates of the kept specimens into the rows (stored column by column), a band of
-  // specimens at a time so that both the reads and the writes stay in the cache.
-  void copyCoordinates(const std::vector<const Specimen*>& kept, Matrix& rows) const {
+  // True when the kept specimens are the parser's rows, all of them and in their order.
+  bool keptAreTheRows(const std::vector<const Specimen*>& kept) const {
+    if (static_cast<Eigen::Index>(kept.size()) != rows_.rows()) return false;
+    for (size_t i = 0; i < kept.size(); ++i)
+      if (!kept[i]->inRows || kept[i]->at != i) return false;
+    return true;
+  }
+
+  // The rows of the kept specimens, gathered from where each was stored, a band of specimens
+  // at a time so that both the reads and the writes stay in the cache.
+  void gatherRows(const std::vector<const Specimen*>& kept, Matrix& rows) const {
     constexpr size_t band = 64;
-    const Eigen::Index coordinates = rows.cols() - 1;
+    const Eigen::Index cs = rows.cols() - 1;
     for (size_t first = 0; first < kept.size(); first += band) {
       const size_t last = std::min(kept.size(), first + band);
-      for (Eigen::Index j = 0; j < coordinates; ++j) {
+      for (Eigen::Index j = 0; j < cs; ++j) {
         double* column = rows.col(j).data();
-        for (size_t i = first; i < last; ++i)
-          column[i] = values_[kept[i]->offset + static_cast<size_t>(j)];
+        for (size_t i = first; i < last; ++i) {
+          const Specimen& s = *kept[i];
+          column[i] = s.inRows ? rows_(static_cast<Eigen::Index>(s.at), j)
+                               : values_[s.at + static_cast<size_t>(j)];
+        }
       }
     }
+    for (size_t i = 0; i < kept.size(); ++i) rows(static_cast<Eigen::Index>(i), cs) = kept[i]->size;
   }
 
   void build(const std::vector<const Specimen*>& kept, long k, TpsData& out) {
-    const size_t points = kept.front()->read;
-    const Eigen::Index n = static_cast<Eigen::Index>(kept.size());
-    const Eigen::Index cols = 2 * static_cast<Eigen::Index>(points) + 1;
-    out.rows.resize(n, cols);
-    out.labels.reserve(kept.size());
-    out.images.reserve(kept.size());
-    bool anyMissing = false, anyImage = false;
-    size_t scaled = 0;
-    std::vector<std::string> unscaled;
-    copyCoordinates(kept, out.rows);
-    for (Eigen::Index i = 0; i < n; ++i) {
-      const Specimen& s = *kept[static_cast<size_t>(i)];
-      out.rows(i, cols - 1) = centroidSize(values_.data() + s.offset, points);
-      out.labels.push_back(!s.id.empty() ? s.id : s.image);
-      out.images.push_back(withoutFolder(s.image));
-      anyImage = anyImage || !s.image.empty();
-      anyMissing = anyMissing || !s.missing.empty();
-      if (s.hasScale)
-        ++scaled;
-      else
-        unscaled.push_back(who(s));
+    if (keptAreTheRows(kept)) {
+      out.rows = std::move(rows_);
+    } else {
+      const auto points = static_cast<Eigen::Index>(kept.front()->read);
+      out.rows.resize(static_cast<Eigen::Index>(kept.size()), 2 * points + 1);
+      gatherRows(kept, out.rows);
     }
-    if (!anyImage) out.images.clear();
-    if (anyMissing)
-      for (const Specimen* s : kept) out.missing.push_back(s->missing);
+    labelsOf(kept, out);
     if (kept.size() != specimens_.size())
       for (const Specimen* s : kept) out.kept.push_back(s->number);
     if (keepCurves()) {
       out.kinds.assign(static_cast<size_t>(k), 0);
       const bool slide = options_.curves == LandmarkOptions::Curves::Slide;
-      for (size_t c = 0; c < kept.front()->curves.size(); ++c)
-        out.kinds.insert(out.kinds.end(), static_cast<size_t>(kept.front()->curves[c]),
+      const auto curves = entries(curvePoints_, kept.front()->curves);
+      for (size_t c = 0; c < curves.size(); ++c)
+        out.kinds.insert(out.kinds.end(), static_cast<size_t>(curves[c]),
                          slide ? static_cast<int>(c + 1) : 0);
     }
-    if (scaled > 0 && !unscaled.empty())
-      out.warnings.push_back(
-          path_ + ": " + std::to_string(unscaled.size()) + " of " + std::to_string(kept.size()) +
-          " specimens have no SCALE= and are taken at scale 1: " + nameList(unscaled));
+    scaleWarning(kept, out);
     if (skippedPoints_ > 0)
       out.warnings.push_back(path_ + ": " + std::to_string(skippedPoints_) +
                              " curve points (POINTS= blocks) were skipped; only the landmarks "
                              "are read");
   }
 
+  // The labels (ID, else IMAGE), image names and missing landmarks of the kept specimens.
+  void labelsOf(const std::vector<const Specimen*>& kept, TpsData& out) const {
+    out.labels.reserve(kept.size());
+    bool anyImage = false, anyMissing = false;
+    for (const Specimen* s : kept) {
+      out.labels.emplace_back(name(s->id.size != 0 ? s->id : s->image));
+      anyImage = anyImage || s->image.size != 0;
+      anyMissing = anyMissing || s->missing.size != 0;
+    }
+    if (anyImage) {
+      out.images.reserve(kept.size());
+      for (const Specimen* s : kept) out.images.push_back(withoutFolder(name(s->image)));
+    }
+    if (anyMissing)
+      for (const Specimen* s : kept) {
+        const auto missing = entries(missing_, s->missing);
+        out.missing.emplace_back(missing.begin(), missing.end());
+      }
+  }
+
+  // When some specimens have a SCALE= and others not, one warning names those without.
+  void scaleWarning(const std::vector<const Specimen*>& kept, TpsData& out) const {
+    const auto scaled = std::ranges::count_if(kept, [](const Specimen* s) { return s->hasScale; });
+    if (scaled == 0 || static_cast<size_t>(scaled) == kept.size()) return;
+    std::vector<std::string> unscaled;
+    for (const Specimen* s : kept)
+      if (!s->hasScale) unscaled.push_back(who(*s));
+    out.warnings.push_back(
+        path_ + ": " + std::to_string(unscaled.size()) + " of " + std::to_string(kept.size()) +
+        " specimens have no SCALE= and are taken at scale 1: " + nameList(unscaled));
+  }
+
   // The ID of the specimen being read, looked for from the current line up to the next LM=
-  // when it is not read yet.
-  std::string idAhead() const {
-    if (!current_.id.empty() || current_.number == 0) return current_.id;
-    LineReader ahead(text_.substr(lines_.start()));
+  // when it is not read yet (and `ahead`).
+  std::string idAhead(bool ahead) const {
+    if (current_.id.size != 0 || current_.number == 0 || !ahead)
+      return std::string(name(current_.id));
+    LineReader reader(text_.substr(lines_.start()));
     std::string_view line;
     bool first = true;
-    while (ahead.next(line)) {
+    while (reader.next(line)) {
       auto kw = keywordOf(line);
       const bool current = std::exchange(first, false);
       if (!kw) continue;
@@ -481,14 +646,11 @@ class TpsParser {
     return {};
   }
 
-  [[noreturn]] void fail(const std::string& what) const {
+  // Refuses the file at the current line, naming the specimen being read; its ID is looked
+  // for further on when `ahead`.
+  [[noreturn]] void fail(const std::string& what, bool ahead = true) const {
     std::string where = "Cannot read " + path_ + ", line " + std::to_string(lines_.number()) + ": ";
-    if (current_.number != 0) {
-      Specimen s;
-      s.number = current_.number;
-      s.id = idAhead();
-      where += who(s) + ": ";
-    }
+    if (current_.number != 0) where += tessaly::who(current_.number, idAhead(ahead)) + ": ";
     throw Error(where + what);
   }
 
@@ -501,8 +663,23 @@ class TpsParser {
   std::string path_;
   LandmarkOptions options_;
   Specimen current_;
+  std::vector<double> points_;  // the current specimen's coordinates
+  // The state of the curve being read in the current specimen.
+  long curvesDeclared_ = 0, pointsLeft_ = 0, pointsOfCurve_ = 0;
   size_t count_ = 0;
-  std::vector<double> values_;
+  size_t expected_ = 0;  // the LM= lines of the file
+  Matrix rows_;          // configuration rows of rowsK_ landmarks, rowsUsed_ of them filled
+  long rowsK_ = -1;      // -1 while no specimen has landmarks; 0 when rows_ is not used
+  Eigen::Index rowsUsed_ = 0;
+  // The last rows stored, kept in row order until kBand of them are written at once, so that
+  // each write of a column fills whole lines of the cache.
+  static constexpr Eigen::Index kBand = 64;
+  Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::RowMajor> band_;
+  Eigen::Index inBand_ = 0;
+  std::vector<double> values_;  // the coordinates of the specimens not in rows_
+  std::string names_;
+  std::vector<long> curvePoints_;
+  std::vector<Eigen::Index> missing_;
   std::vector<Specimen> specimens_;
   std::vector<std::string> skippedKeywords_;
   size_t skippedPoints_ = 0;

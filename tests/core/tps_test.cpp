@@ -47,6 +47,12 @@ TEST(TpsParse, AcceptsEveryLineEndAndKeywordSpelling) {
   EXPECT_EQ(a.rows, b.rows);
   EXPECT_EQ(a.rows, c.rows);
   EXPECT_EQ(b.labels, a.labels);
+  // Lines longer than most (blanks before the line end) read the same.
+  std::string padded;
+  for (char c : unix) padded += c == '\n' ? std::string(70, ' ') + "\r\n" : std::string(1, c);
+  const TpsData p = parseTps(padded, "f");
+  EXPECT_EQ(p.rows, a.rows);
+  EXPECT_EQ(p.labels, a.labels);
   // A byte order mark, blank lines, tabs and blanks around "=" change nothing.
   const TpsData d = parseTps(
       "\xEF\xBB\xBF\n  Lm\t= 3\n\n0\t0\n10 0\n  0 10\nScale = 0.1\nid=first\n"
@@ -132,6 +138,9 @@ const BadFile kBadFiles[] = {
      "Cannot read bad.tps, line 4: specimen 1: \"1e999\" is not a finite number"},
     {"LM=3\n0 0\n1 0\n0 1\nLM=3\n0 0\n1 0\n",
      "Cannot read bad.tps, line 7: specimen 2: the file ends after 2 of its 3 landmarks"},
+    {"LM=3\n0 0\n1 0\nLM=3\n0 0\n1 0\n0 1\nID=b\n",
+     "Cannot read bad.tps, line 4: specimen 1: its landmark block ends after 2 of its 3 "
+     "landmarks"},
     {"LM=3\r\n0 0\r\n1 0\r\nID=short\r\n0 1\r\n",
      "Cannot read bad.tps, line 4: specimen 1 (ID short): its landmark block ends after 2 of "
      "its 3 landmarks"},
@@ -238,6 +247,23 @@ TEST(TpsParse, ReadsWhatRealFilesHold) {
   const TpsData c = parseTps(files[3].text, "f", files[3].options);
   EXPECT_EQ(c.rows(0, 8), 6);
   EXPECT_EQ(c.kinds, LandmarkKinds(5, 0));
+}
+
+// Specimens left out, wherever they stand, leave the rows of the others as the file of those
+// others alone gives them.
+TEST(TpsParse, LeftOutSpecimensLeaveTheOthersRowsAsTheyAre) {
+  const std::string a = "LM=3\n0 0\n4 0\n0 2\nSCALE=0.5\nID=a\n", b = "LM=3\n1 1\n-2 1\n1 5\n";
+  const std::pair<std::string, std::string> files[] = {
+      {"LM=2\n0 0\n1 1\n" + a + b, a + b},
+      {a + "LM=0\n" + b + "LM=4\n0 0\n1 0\n0 1\n1 1\n", a + b},
+      {a + "LM=3\n7 7\n7 7\n7 7\n" + b + "LM=2\n0 0\n1 1\n" + a, a + b + a},
+  };
+  for (const auto& [mixed, alone] : files) {
+    SCOPED_TRACE(mixed);
+    const TpsData m = parseTps(mixed, "f", skipping()), o = parseTps(alone, "f");
+    EXPECT_EQ(m.rows, o.rows);
+    EXPECT_EQ(m.labels, o.labels);
+  }
 }
 
 TEST(TpsParse, MissingLandmarksAreMarkedForEstimation) {
