@@ -2,6 +2,7 @@
 // specimens of 50 landmarks in 5 groups, plot included; and the steps of the run one by one,
 // to show where the time goes.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -15,8 +16,10 @@
 #include "dispatch/controls.h"
 #include "dispatch/group_styles.h"
 #include "dispatch/state.h"
+#include "graphics/styling.h"
 #include "platform/platform.h"
 #include "platform/scripted_dialogs.h"
+#include "platform/verbs.h"
 #include "plotlib/plotting.h"
 #include "shape/spline.h"
 #include "shape/superimposition.h"
@@ -154,6 +157,41 @@ void BM_PlotSpecimens(benchmark::State& st) {
     dispatch::plotRows(steps().superimposed, steps().groups);
   }
 }
+// Bytes taken from the heap, large blocks included.
+size_t heapBytes() {
+  const struct mallinfo2 info = mallinfo2();
+  return info.uordblks + info.hblkhd;
+}
+
+// The drawing at the end of the run on many specimens: rows x 20 landmarks in 8 groups, every
+// specimen one point set, then filled in its colour, as "LoadGroupList" draws them; with the
+// heap each specimen's drawing keeps.
+void BM_PlotRows(benchmark::State& st) {
+  const auto rows = static_cast<Eigen::Index>(st.range(0));
+  std::mt19937 engine(20261209);
+  std::normal_distribution<double> normal(0.0, 1.0);
+  Matrix data(rows, 41), codes(rows, 1);
+  for (Eigen::Index j = 0; j < data.cols(); ++j)
+    for (Eigen::Index i = 0; i < rows; ++i) data(i, j) = normal(engine);
+  for (Eigen::Index i = 0; i < rows; ++i) codes(i) = static_cast<double>(i % 8 + 1);
+  for (auto _ : st) {
+    st.PauseTiming();
+    freshSession();
+    dispatch::analysisState().ColorList = dispatch::defaultColorList();
+    st.ResumeTiming();
+    const size_t before = heapBytes();
+    dispatch::plotRows(data, codes);
+    graphics::setsymbolfill(platform::gca(), 1);
+    st.PauseTiming();
+    st.counters["bytes_per_specimen"] =
+        static_cast<double>(heapBytes() - before) / static_cast<double>(rows);
+    platform::resetPlatform();  // the clearing is not what is measured
+    st.ResumeTiming();
+  }
+  st.SetItemsProcessed(st.iterations() * rows);
+}
+BENCHMARK(BM_PlotRows)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 BENCHMARK(BM_ReadDataFile)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_Consensus)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_Superimpose)->Unit(benchmark::kMillisecond)->Iterations(3);

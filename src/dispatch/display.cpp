@@ -42,13 +42,7 @@ bool unknownsActive() {
 
 // Registered configurations: drawn as they are, without the reference angle.
 void plotRegistered(const Matrix& rows, const Matrix& codes) {
-  for (Eigen::Index i = 0; i < rows.rows(); ++i) {
-    double g = codes(i);
-    if (useCodeTable())
-      graphics::showshapec(rows.row(i), codeRow(g), 0.0);
-    else
-      graphics::showshape(rows.row(i), listSymbol(g));
-  }
+  plotRows(rows, codes, useCodeTable() ? std::optional<double>(0.0) : std::nullopt);
 }
 
 void writeHandle(const std::string& tag) {

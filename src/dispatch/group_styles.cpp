@@ -127,14 +127,26 @@ void plotRow(const RowVector& row, double g) {
 }
 
 void plotRows(const Matrix& rows, const Matrix& codes) {
-  const double theta = graphics::referenceAngle();
+  plotRows(rows, codes, graphics::referenceAngle());
+}
+
+void plotRows(const Matrix& rows, const Matrix& codes, std::optional<double> theta) {
+  // Each group's style is worked out once, all before anything is drawn.
+  const bool table = useCodeTable();
+  std::vector<double> seen;
+  std::vector<platform::PointStyle> styles;
+  std::vector<std::uint32_t> styleOf(static_cast<size_t>(rows.rows()));
   for (Eigen::Index i = 0; i < rows.rows(); ++i) {
     const double g = codes(i);
-    if (useCodeTable())
-      graphics::showshapec(rows.row(i), codeRow(g), theta);
-    else
-      graphics::showshape_rot(rows.row(i), listSymbol(g), theta);
+    auto it = std::find(seen.begin(), seen.end(), g);
+    if (it == seen.end()) {
+      styles.push_back(table ? graphics::styleOfRow(codeRow(g))
+                             : graphics::symbolStyle(listSymbol(g)));
+      it = seen.insert(seen.end(), g);
+    }
+    styleOf[static_cast<size_t>(i)] = static_cast<std::uint32_t>(it - seen.begin());
   }
+  graphics::showshapes(rows, styles, styleOf, theta);
 }
 
 Handle plotGroupPoint(double x, double y, double g, double sizeExtra, double listMarkerSize) {

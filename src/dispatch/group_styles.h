@@ -1,6 +1,7 @@
 #pragma once
 // How a group is drawn: the symbol of its code in `ColorList`, or its style row of the code
 // table `codearray` when `altcode` is set; and the drawing of specimens in those styles.
+#include <optional>
 #include <string>
 
 #include "core/matrix.h"
@@ -31,8 +32,11 @@ const Matrix& bwCodeTable();
 // Draws one configuration row in the style of group g: showshapec(row, codearray(g,:)) with
 // the code table, else showshape_rot(row, ColorList{g}); the angle in "RefAngleBox" applies.
 void plotRow(const RowVector& row, double g);
-// plotRow for every row, rows(i) with codes(i); the reference angle is read once for all.
+// plotRow for every row, rows(i) with codes(i), drawn at once; the reference angle is read
+// once for all. A code without a symbol is an Error before anything is drawn.
 void plotRows(const Matrix& rows, const Matrix& codes);
+// The same turned by theta, or as the rows are without it.
+void plotRows(const Matrix& rows, const Matrix& codes, std::optional<double> theta);
 
 // Draws one point (x, y) in the style of group g and returns its line. sizeExtra is added to
 // the code table's marker size; listMarkerSize > 0 sets "MarkerSize" in list style.

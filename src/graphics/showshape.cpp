@@ -1,5 +1,6 @@
 #include "graphics/showshape.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -38,25 +39,39 @@ int landmarksDrawn(const Matrix& x) {
   return x.cols() > 0 ? static_cast<int>((x.cols() - 1) / 2) : 0;
 }
 
-// Draws the landmarks of every row of x, one point set each (a specimen's points in one
-// pass), turned by theta about the origin as rotateConfiguration turns them, then fits the
-// axes to equal units.
-template <typename PlotPoints>
-void drawLandmarks(const Matrix& x, std::optional<double> theta, PlotPoints plotPoints) {
+// Draws the landmarks of every row of x at once, one point set each (row i in
+// styles[styleOf[i]]), turned by theta about the origin as rotateConfiguration turns them, then
+// fits the axes to equal units.
+void drawLandmarks(const Matrix& x, std::optional<double> theta,
+                   std::span<const pf::PointStyle> styles, std::span<const std::uint32_t> styleOf) {
   pf::hold("on");
-  int k = landmarksDrawn(x);
-  std::vector<double> xs(static_cast<size_t>(k)), ys(static_cast<size_t>(k));
+  const int k = landmarksDrawn(x);
+  const auto n = static_cast<size_t>(k);
   const double c = theta ? std::cos(*theta) : 1, s = theta ? std::sin(*theta) : 0;
-  for (Eigen::Index i = 0; i < x.rows(); ++i) {
-    for (int j = 0; j < k; ++j) {
-      const double px = x(i, 2 * j), py = x(i, 2 * j + 1);
-      xs[static_cast<size_t>(j)] = theta ? c * px + -s * py : px;
-      ys[static_cast<size_t>(j)] = theta ? s * px + c * py : py;
+  // The rows are copied a tile at a time, column by column, so that both the columns read and
+  // the point sets written stay in the cache.
+  constexpr Eigen::Index kTile = 64;
+  auto fill = [&](std::span<double> out) {
+    for (Eigen::Index first = 0; first < x.rows(); first += kTile) {
+      const Eigen::Index last = std::min(first + kTile, x.rows());
+      for (int j = 0; j < k; ++j)
+        for (Eigen::Index i = first; i < last; ++i) {
+          const double px = x(i, 2 * j), py = x(i, 2 * j + 1);
+          double* set = out.data() + 2 * n * static_cast<size_t>(i);
+          set[j] = theta ? c * px + -s * py : px;
+          set[n + static_cast<size_t>(j)] = theta ? s * px + c * py : py;
+        }
     }
-    if (k > 0) plotPoints(xs, ys);
-  }
+  };
+  pf::plotPointSets(static_cast<size_t>(x.rows()), n, styles, styleOf, fill);
   pf::axis("auto");
   pf::axis("equal");
+}
+
+// Every row of x in one style.
+void drawLandmarks(const Matrix& x, std::optional<double> theta, const pf::PointStyle& style) {
+  const std::vector<std::uint32_t> styleOf(static_cast<size_t>(x.rows()), 0);
+  drawLandmarks(x, theta, {&style, 1}, styleOf);
 }
 
 }  // namespace
@@ -106,22 +121,11 @@ Matrix rotateConfiguration(const Matrix& row, double theta) {
   return shape::xyfromvert(turned.transpose(), row(0, row.cols() - 1));
 }
 
-double showshape(const Matrix& x, const std::string& xform) {
-  drawLandmarks(x, std::nullopt, [&](const std::vector<double>& px, const std::vector<double>& py) {
-    pf::plotPoints(px, py, xform, {{"MarkerSize", 3.0}});
-  });
-  return 1;
+pf::PointStyle symbolStyle(const std::string& xform) {
+  return {xform, {{"MarkerSize", 3.0}}};
 }
 
-double showshape_rot(const Matrix& x, const std::string& xform, std::optional<double> theta) {
-  double angle = theta ? *theta : referenceAngle();
-  drawLandmarks(x, angle, [&](const std::vector<double>& px, const std::vector<double>& py) {
-    pf::plotPoints(px, py, xform, {{"MarkerSize", 3.0}});
-  });
-  return 1;
-}
-
-double showshapec(const Matrix& x, const Matrix& xform, std::optional<double> theta) {
+pf::PointStyle styleOfRow(const Matrix& xform) {
   if (xform.size() < 6) throw Error("Index exceeds matrix dimensions.");
   double m = xform(3);
   if (!(m >= 1 && m == std::floor(m)))
@@ -129,15 +133,32 @@ double showshapec(const Matrix& x, const Matrix& xform, std::optional<double> th
   if (m > static_cast<double>(kSymbolList.size())) throw Error("Index exceeds matrix dimensions.");
   RowVector color{{xform(0), xform(1), xform(2)}};
   pf::Value face = xform(5) != 0 ? pf::Value(color) : pf::Value("None");
-  pf::PropertyList style = {{"MarkerSize", xform(4)},
-                            {"Marker", std::string(1, kSymbolList[static_cast<size_t>(m) - 1])},
-                            {"Color", color},
-                            {"MarkerFaceColor", face}};
-  double angle = theta ? *theta : referenceAngle();
-  drawLandmarks(x, angle, [&](const std::vector<double>& px, const std::vector<double>& py) {
-    pf::plotPoints(px, py, "", style);
-  });
+  return {"",
+          {{"MarkerSize", xform(4)},
+           {"Marker", std::string(1, kSymbolList[static_cast<size_t>(m) - 1])},
+           {"Color", color},
+           {"MarkerFaceColor", face}}};
+}
+
+double showshape(const Matrix& x, const std::string& xform) {
+  drawLandmarks(x, std::nullopt, symbolStyle(xform));
   return 1;
+}
+
+double showshape_rot(const Matrix& x, const std::string& xform, std::optional<double> theta) {
+  drawLandmarks(x, theta ? *theta : referenceAngle(), symbolStyle(xform));
+  return 1;
+}
+
+double showshapec(const Matrix& x, const Matrix& xform, std::optional<double> theta) {
+  const pf::PointStyle style = styleOfRow(xform);
+  drawLandmarks(x, theta ? *theta : referenceAngle(), style);
+  return 1;
+}
+
+void showshapes(const Matrix& x, std::span<const pf::PointStyle> styles,
+                std::span<const std::uint32_t> styleOf, std::optional<double> theta) {
+  drawLandmarks(x, theta, styles, styleOf);
 }
 
 }  // namespace tessaly::graphics

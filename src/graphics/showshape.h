@@ -5,10 +5,13 @@
 //
 // Input rows are configuration rows x1 y1 ... xk yk cs; with n columns (n-1)/2 landmarks
 // (rounded down) are drawn, so the trailing centroid size never is.
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "core/matrix.h"
+#include "platform/plot.h"
 
 namespace tessaly::graphics {
 
@@ -28,6 +31,16 @@ Matrix defaultStyleRow();
 // A marker position outside 1..13 or a row shorter than six numbers is an Error.
 double showshapec(const Matrix& x, const Matrix& xform = defaultStyleRow(),
                   std::optional<double> theta = std::nullopt);
+
+// The style in which showshape and showshape_rot draw with the line spec xform, and the one in
+// which showshapec draws with the style row xform (its Errors too).
+platform::PointStyle symbolStyle(const std::string& xform);
+platform::PointStyle styleOfRow(const Matrix& xform);
+
+// Every row of x at once, row i in styles[styleOf[i]], turned by theta as showshape_rot turns
+// it (without theta, as showshape draws it): what drawing each row alone would draw.
+void showshapes(const Matrix& x, std::span<const platform::PointStyle> styles,
+                std::span<const std::uint32_t> styleOf, std::optional<double> theta);
 
 // The reference rotation angle in radians as the "RefAngleBox" control gives it (degrees),
 // echoed to the diagnostic console; 0, and no echo, when there is no such control or its

@@ -45,15 +45,16 @@ const Value* ObjectModel::findValue(const Object& obj, PropertyId id) const {
 
 // The coordinates held in the object itself (of a one-point line or a point set), if that is
 // where they are.
-std::optional<std::span<const double>> ObjectModel::inPlaceData(const Object& obj, PropertyId id) {
+std::optional<std::span<const double>> ObjectModel::inPlaceData(const Object& obj,
+                                                                PropertyId id) const {
   const Tables& t = tables();
   if (id != t.xdata && id != t.ydata) return std::nullopt;
   if (obj.inPlace & kPacked) {
-    const double* first = obj.points.get() + (id == t.xdata ? 0 : obj.pointCount);
+    const double* first = packedPoints(obj) + (id == t.xdata ? 0 : obj.pointCount);
     return std::span<const double>(first, obj.pointCount);
   }
-  if ((obj.inPlace & kXInPlace) && id == t.xdata) return std::span<const double>(&obj.x, 1);
-  if ((obj.inPlace & kYInPlace) && id == t.ydata) return std::span<const double>(&obj.y, 1);
+  if ((obj.inPlace & kXInPlace) && id == t.xdata) return std::span<const double>(&obj.at.xy[0], 1);
+  if ((obj.inPlace & kYInPlace) && id == t.ydata) return std::span<const double>(&obj.at.xy[1], 1);
   return std::nullopt;
 }
 
@@ -85,9 +86,8 @@ ObjectModel::Index ObjectModel::allocate() {
 void ObjectModel::releaseEntries(Object& obj) {
   sets_.release(obj.props);
   obj.props = PropertySets::kEmpty;
+  releasePoints(obj);
   obj.inPlace = 0;
-  obj.points.reset();
-  obj.pointCount = 0;
 }
 
 // Frees the slot of an object that has been unlinked, for the next object made.
@@ -255,7 +255,7 @@ void ObjectModel::store(Index i, PropertyId id, Value value) {
     const Matrix* m = value.isNumeric() ? &value.matrix() : nullptr;
     if (!isDefault && m && m->rows() == 1 && m->cols() == 1) {
       obj.inPlace |= bit;
-      (bit == kXInPlace ? obj.x : obj.y) = (*m)(0);
+      obj.at.xy[bit == kXInPlace ? 0 : 1] = (*m)(0);
       storeInSet(obj, id, std::nullopt);
       return;
     }

@@ -9,8 +9,9 @@
 // one shared table and an object stores only the properties that differ from them, as a
 // reference to an interned set of them that objects of the same style share (a colour used by a
 // million specimens is held once). The points of one style drawn together are one object, a
-// point set, whose coordinates are packed in one array of its own; the coordinates of a
-// one-point line are held in the object itself. Property names are interned to small integer
+// point set, whose coordinates are packed in one array shared by the point sets made in the
+// same call (a plot of a million specimens allocates it once); the coordinates of a one-point
+// line are held in the object itself. Property names are interned to small integer
 // ids, Tags are indexed, and removing an object costs only what it removes.
 #include <cstdint>
 #include <deque>
@@ -74,6 +75,17 @@ class ObjectModel {
   // LineStyle. No points make no object; the handle is the only element of the result.
   std::vector<Handle> createPoints(Handle axes, std::span<const double> x,
                                    std::span<const double> y, const PropertyIdList& style);
+  // Writes the coordinates of point sets of n points each into their packed array: set k's
+  // x values at 2nk, its y values at 2nk + n.
+  using PointFill = std::function<void(std::span<double> coordinates)>;
+  // `count` point sets of `points` points each under an axes, as createPoints of each in
+  // order would make them: set k has the style styles[styleOf[k]] and the coordinates that
+  // fill writes. Their coordinates are packed in one array allocated once; every style is
+  // checked before anything is made. Returns the handles in order (none for no points).
+  std::vector<Handle> createPointSets(Handle axes, size_t count, size_t points,
+                                      std::span<const PropertyIdList> styles,
+                                      std::span<const std::uint32_t> styleOf,
+                                      const PointFill& fill);
   // Whether h is a point set, drawn as unjoined points.
   bool isPointSet(Handle h) const;
   // Sets property `to` of h to the value of its property `from` (say "MarkerFaceColor" to
@@ -169,9 +181,20 @@ class ObjectModel {
     PropertySets::Id props = PropertySets::kEmpty;
     std::uint32_t pointCount = 0;  // of a point set
     std::uint64_t stamp = 0;       // order among siblings: larger is newer
-    double x = 0, y = 0;
-    // The coordinates of a point set: pointCount x values, then as many y values.
-    std::unique_ptr<double[]> points;
+    // The coordinates of a one-point line (xy), or where a point set's are: set number `set`
+    // of the point block `block`, pointCount x values, then as many y values.
+    struct PackedAt {
+      std::uint32_t block, set;
+    };
+    union At {
+      double xy[2] = {0, 0};
+      PackedAt packed;
+    } at;
+  };
+  // The coordinates of point sets made together, freed with the last of them.
+  struct PointBlock {
+    std::unique_ptr<double[]> data;
+    std::uint32_t users = 0;
   };
   static constexpr std::uint8_t kXInPlace = 1, kYInPlace = 2, kPacked = 4;
 
@@ -179,8 +202,15 @@ class ObjectModel {
   const Object& object(Handle h) const { return objects_[index(h)]; }
   Object& object(Handle h) { return objects_[index(h)]; }
   const Value* findValue(const Object& obj, PropertyId id) const;
-  static std::optional<std::span<const double>> inPlaceData(const Object& obj, PropertyId id);
+  std::optional<std::span<const double>> inPlaceData(const Object& obj, PropertyId id) const;
   void unpackPoints(Index i);
+  PropertySets::Id internPointStyle(const PropertyIdList& style);
+  std::vector<Handle> placePointSets(Index axes, size_t count, size_t points,
+                                     const std::vector<PropertySets::Id>& shared,
+                                     std::span<const std::uint32_t> styleOf, const PointFill& fill);
+  std::uint32_t addPointBlock(std::unique_ptr<double[]> data, size_t users);
+  const double* packedPoints(const Object& obj) const;
+  void releasePoints(Object& obj);
   void storeInSet(Object& obj, PropertyId id, std::optional<ValuePool::Ref> value);
   bool holds(const Object& obj, PropertyId id, const Value& v) const;
   static bool packed(std::uint8_t type, PropertyId id);
@@ -206,6 +236,7 @@ class ObjectModel {
     Object& operator[](Index i) { return blocks_[i >> kShift][i & kMask]; }
     const Object& operator[](Index i) const { return blocks_[i >> kShift][i & kMask]; }
     size_t size() const { return size_; }
+    void reserve(size_t n) { blocks_.reserve((n + kMask) >> kShift); }
     Object& emplace_back() {
       if (size_ == blocks_.size() << kShift)
         blocks_.push_back(std::make_unique<Object[]>(size_t{1} << kShift));
@@ -221,6 +252,8 @@ class ObjectModel {
   Store objects_;
   static constexpr size_t kQuarantine = 4096;
   std::deque<Index> freeSlots_;  // slots of deleted objects, oldest first
+  std::vector<PointBlock> pointBlocks_;
+  std::vector<std::uint32_t> freePointBlocks_;
   ValuePool pool_;
   PropertySets sets_{pool_};
   std::unordered_map<Index, std::map<std::string, Value>> appdata_;

@@ -244,6 +244,18 @@ std::vector<Handle> plotPoints(std::span<const double> x, std::span<const double
   return m.createPoints(axes, x, y, style);
 }
 
+std::vector<Handle> plotPointSets(size_t count, size_t points, std::span<const PointStyle> styles,
+                                  std::span<const std::uint32_t> styleOf,
+                                  const ObjectModel::PointFill& fill) {
+  ObjectModel& m = model();
+  Handle axes = m.gca();
+  std::vector<PropertyIdList> resolved(styles.size());
+  for (size_t k = 0; k < styles.size(); ++k)
+    pointStyle(m, axes, styles[k].lineSpec, styles[k].props, resolved[k]);
+  prepare(m, axes);
+  return m.createPointSets(axes, count, points, resolved, styleOf, fill);
+}
+
 Handle text(double x, double y, const std::string& string, const PropertyList& props) {
   ObjectModel& m = model();
   PropertyList all = {{"Position", RowVector{{x, y, 0}}}, {"String", string}};

@@ -1,6 +1,7 @@
 #pragma once
 // Drawing into the current axes: plot, text and hold. Every plotted object is a line or text
 // object of the object tree; the renderer draws whatever the tree holds.
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -26,6 +27,18 @@ Handle plot(double x, double y, std::string_view lineSpec = "", const PropertyLi
 // off the axes are cleared first. Returns its handle (nothing for no points).
 std::vector<Handle> plotPoints(std::span<const double> x, std::span<const double> y,
                                std::string_view lineSpec = "", const PropertyList& props = {});
+// The style of a point set: a lineSpec and the properties set after it.
+struct PointStyle {
+  std::string lineSpec;
+  PropertyList props;
+};
+// `count` point sets of `points` points each into the current axes at once, drawn as
+// plotPoints of each in order would draw them: set k in styles[styleOf[k]], with the
+// coordinates fill(k, x, y) writes (see ObjectModel::createPointSets). Every style is resolved
+// once and checked before the axes are cleared. Returns the handles in order.
+std::vector<Handle> plotPointSets(size_t count, size_t points, std::span<const PointStyle> styles,
+                                  std::span<const std::uint32_t> styleOf,
+                                  const ObjectModel::PointFill& fill);
 // The same into a given axes.
 std::vector<Handle> plot(Handle axes, const Matrix& x, const Matrix& y,
                          std::string_view lineSpec = "", const PropertyList& props = {});

@@ -48,11 +48,14 @@ PropertySets::Id PropertySets::internSorted(std::vector<Entry> entries) {
 }
 
 PropertySets::Id PropertySets::with(Id s, std::uint16_t property, ValuePool::Ref value) {
-  // Restyling runs over many objects of one set: the step just taken is likely taken again.
-  if (lastStep_.from == s && lastStep_.entry == Entry{property, value}) {
-    addRef(lastStep_.to);
-    return lastStep_.to;
-  }
+  // Restyling runs over many objects of a few sets (one per group drawn): the steps just
+  // taken are likely taken again.
+  const Entry entry{property, value};
+  for (const Step& step : steps_)
+    if (step.from == s && step.entry == entry) {
+      addRef(step.to);
+      return step.to;
+    }
   std::vector<Entry> entries = sets_[s];
   auto it = std::find_if(entries.begin(), entries.end(),
                          [&](const Entry& e) { return e.property >= property; });
@@ -61,7 +64,8 @@ PropertySets::Id PropertySets::with(Id s, std::uint16_t property, ValuePool::Ref
   else
     entries.insert(it, Entry{property, value});
   Id next = internSorted(std::move(entries));
-  lastStep_ = {s, Entry{property, value}, next};
+  steps_[nextStep_] = {s, entry, next};
+  nextStep_ = (nextStep_ + 1) % steps_.size();
   return next;
 }
 
@@ -83,7 +87,8 @@ void PropertySets::release(Id s) {
   if (s == kEmpty) return;
   sets_.release(s, [&](const std::vector<Entry>& gone) {
     for (const Entry& e : gone) pool_.release(e.value);
-    if (lastStep_.from == s || lastStep_.to == s) lastStep_ = Step();
+    for (Step& step : steps_)
+      if (step.from == s || step.to == s) step = Step();
   });
 }
 

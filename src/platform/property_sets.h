@@ -5,6 +5,7 @@
 // a list of its own. Changing a property of one object moves that object to another set (made
 // when no object has it yet); a set no object uses any more is freed. The values themselves
 // live in the ValuePool, each set counting once for each value it holds.
+#include <array>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -58,7 +59,8 @@ class PropertySets {
 
   ValuePool& pool_;
   InternTable<std::vector<Entry>> sets_;
-  Step lastStep_;
+  std::array<Step, 16> steps_;  // the steps taken last
+  size_t nextStep_ = 0;
 };
 
 }  // namespace tessaly::platform

@@ -209,6 +209,40 @@ TEST_F(ShowShape, StyleRowFollowsTheAngleBox) {
   EXPECT_NEAR(d[0].y, -1, 1e-12);
 }
 
+TEST_F(ShowShape, ManyRowsAtOnceDrawWhatEachRowAloneDraws) {
+  Matrix x(3, 7);
+  x << twoTriangles(), -0.0, 3, 1e-300, -7, 2, 2, 1;
+  const std::vector<pf::PointStyle> styles = {symbolStyle("rx"),
+                                              styleOfRow(RowVector{{0, 0, 1, 12, 5, 1}})};
+  const std::vector<std::uint32_t> styleOf = {1, 0, 1};
+  for (std::optional<double> theta : {std::optional<double>(), std::optional<double>(0.7)}) {
+    pf::resetAxes(axes);
+    for (Eigen::Index i = 0; i < x.rows(); ++i) {
+      if (styleOf[i] == 1)
+        showshapec(x.row(i), RowVector{{0, 0, 1, 12, 5, 1}}, theta.value_or(0));
+      else if (theta)
+        showshape_rot(x.row(i), "rx", theta);
+      else
+        showshape(x.row(i), "rx");
+    }
+    const std::vector<Drawn> alone = drawn();
+    showshapes(x, styles, styleOf, theta);
+    std::vector<Drawn> all = drawn();
+    ASSERT_EQ(all.size(), 2 * alone.size());
+    for (size_t p = 0; p < alone.size(); ++p) {
+      const Drawn& a = alone[p];
+      const Drawn& b = all[alone.size() + p];
+      EXPECT_EQ(std::signbit(a.x), std::signbit(b.x));
+      EXPECT_EQ(a.x, b.x);
+      EXPECT_EQ(a.y, b.y);
+      for (const std::string& name : pf::model().propertyNames(a.h)) {
+        if (name == "xdata" || name == "ydata") continue;
+        EXPECT_EQ(pf::get(a.h, name), pf::get(b.h, name)) << name;
+      }
+    }
+  }
+}
+
 TEST_F(ShowShape, ReplottingTheExampleDataReusesTheSameObjectSlots) {
   Matrix apes = dload(std::string(TESSALY_EXAMPLES) + "/apes/apes.txt");
   ASSERT_GT(apes.rows(), 100);

@@ -386,6 +386,36 @@ TEST(ObjectModel, APointSetHasTheStyleOfOnePointLinesAndHoldsEveryPoint) {
   EXPECT_EQ(m.childCount(axes), 2u);
 }
 
+TEST(ObjectModel, PointSetsMadeTogetherKeepTheirOwnPointsAndStyles) {
+  ObjectModel m;
+  Handle axes = m.gca();
+  const std::vector<PropertyIdList> styles = {{{propertyId("Marker"), "o"}},
+                                              {{propertyId("Marker"), "x"}}};
+  const std::vector<std::uint32_t> styleOf = {1, 0, 1};
+  auto fill = [](std::span<double> out) {
+    for (size_t k = 0; k < out.size(); ++k) out[k] = static_cast<double>(k);
+  };
+  std::vector<Handle> made = m.createPointSets(axes, 3, 2, styles, styleOf, fill);
+  ASSERT_EQ(made.size(), 3u);
+  EXPECT_EQ(m.children(axes), std::vector<Handle>(made.rbegin(), made.rend()));
+  for (size_t k = 0; k < 3; ++k) {
+    EXPECT_EQ(m.get(made[k], "Marker").text(), k == 1 ? "o" : "x");
+    const double first = 4.0 * static_cast<double>(k);
+    EXPECT_EQ(m.get(made[k], "XData").matrix(), RowVector({{first, first + 1}}).eval());
+    EXPECT_EQ(m.get(made[k], "YData").matrix(), RowVector({{first + 2, first + 3}}).eval());
+  }
+  // The shared coordinates outlive the sets that let go of them.
+  m.remove(made[0]);
+  m.set(made[2], "YData", RowVector{{7, 7}});
+  EXPECT_EQ(m.get(made[1], "YData").matrix(), RowVector({{6, 7}}).eval());
+  EXPECT_EQ(m.get(made[2], "XData").matrix(), RowVector({{8, 9}}).eval());
+  // A bad style anywhere makes nothing.
+  const std::vector<PropertyIdList> bad = {styles[0], {{propertyId("Tag"), "P"}}};
+  EXPECT_EQ(errorText([&] { m.createPointSets(axes, 3, 2, bad, styleOf, fill); }),
+            "There is no tag property for a plotted point.");
+  EXPECT_EQ(m.childCount(axes), 2u);
+}
+
 TEST(ObjectModel, CopiedPropertiesAreSharedUntilOneChanges) {
   ObjectModel m;
   Handle axes = m.gca();
