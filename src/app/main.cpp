@@ -10,7 +10,7 @@
 #include "app/front_end.h"
 #include "app/install_paths.h"
 #include "app/qt_dialogs.h"
-#include "core/huge_pages.h"
+#include "core/allocation.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ void applyLook(QApplication& application) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  tessaly::startOnHugePages(argv);
+  tessaly::tuneAllocation(argv);
   QApplication application(argc, argv);
   // The person's locale, as Qt itself sets it; numbers in files do not depend on it.
   std::setlocale(LC_ALL, "");

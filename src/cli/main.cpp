@@ -12,7 +12,7 @@
 #include "cli/options.h"
 #include "cli/script.h"
 #include "cli/session.h"
-#include "core/huge_pages.h"
+#include "core/allocation.h"
 
 namespace {
 
@@ -61,7 +61,7 @@ int runScriptFile(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  tessaly::startOnHugePages(argv);
+  tessaly::tuneAllocation(argv);
   CLI::App app{
       "Tessaly batch runner: canonical variates analysis of 2-D landmark data without windows.\n"
       "Give a session script (one step a line), or use analyze to run the usual analysis."};

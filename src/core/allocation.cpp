@@ -1,5 +1,6 @@
-#include "core/huge_pages.h"
+#include "core/allocation.h"
 
+#include <malloc.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -7,7 +8,9 @@
 
 namespace tessaly {
 
-void startOnHugePages(char** argv) {
+void tuneAllocation(char** argv) {
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
+  mallopt(M_TRIM_THRESHOLD, 128 << 20);
   const char* current = std::getenv("GLIBC_TUNABLES");
   std::string tunables = current ? current : "";
   if (tunables.find("glibc.malloc.hugetlb") != std::string::npos) return;
@@ -15,8 +18,7 @@ void startOnHugePages(char** argv) {
   tunables += "glibc.malloc.hugetlb=1";
   if (setenv("GLIBC_TUNABLES", tunables.c_str(), 1) != 0) return;
   execv("/proc/self/exe", argv);
-  // Not started again (no /proc, say): the program goes on, and the variable it set stays in
-  // its environment for the programs it starts.
+  // Not started again (no /proc, say): the program goes on as it is.
 }
 
 }  // namespace tessaly
