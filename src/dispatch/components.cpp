@@ -45,9 +45,11 @@ const analysis::Pca& shapeComponents() {
   requireCurrentResults();
   if (!s.hasPca)
     throw Error("There are no principal components yet: load a group list to run the CVA first");
-  // A CVA on the shape variables leaves the component scores to be formed when first shown.
+  // A CVA on the shape variables leaves the components to be formed when first shown.
+  const auto shapes = s.pwscores.leftCols(s.pwscores.cols() - 1);
+  if (s.pca.loadings.size() == 0) s.pca = analysis::principalComponents(shapes, false);
   if (s.pca.scores.rows() != s.pwscores.rows())
-    s.pca.scores = analysis::componentScores(s.pca, s.pwscores.leftCols(s.pwscores.cols() - 1));
+    s.pca.scores = analysis::componentScores(s.pca, shapes);
   return s.pca;
 }
 

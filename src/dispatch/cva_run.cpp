@@ -160,9 +160,10 @@ CvaRun computeCva(const AnalysisState& s, Matrix codes, const analysis::FitOptio
   run.GLIST = std::move(codes);
   run.reference = std::move(f.reference);
   run.DATA = std::move(f.superimposed);
-  // The components are shown whether or not the CVA ran on them.
+  // The components are shown whether or not the CVA ran on them; when it did not, they are
+  // computed when first shown.
   run.components = f.components;
-  run.pca = f.pca ? std::move(*f.pca) : analysis::principalComponents(f.variables(), false);
+  if (f.pca) run.pca = std::move(*f.pca);
   run.pwscores = std::move(f.pwscores);
   run.d = std::move(f.manova.d);
   run.p = std::move(f.manova.p);

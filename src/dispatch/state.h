@@ -51,7 +51,9 @@ struct AnalysisState {
   Matrix Dmatrix;                  // eigenvalues, decreasing
   Matrix CVAScores;                // N-by-s
   CrossValidationRecord CROSSVAL;  // the last cross-validated classification
-  analysis::Pca pca;               // principal components of the specimens' shape variables
+  // The principal components of the specimens' shape variables; after a CVA on the shape
+  // variables they are formed when first asked for (shapeComponents), and hasPca says they can be.
+  analysis::Pca pca;
   bool hasPca = false;
   Eigen::Index components = 0;       // components the CVA analysed; 0: the shape variables
   std::string componentChoice;       // as asked for: "auto" or a count; empty without

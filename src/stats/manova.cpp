@@ -240,25 +240,26 @@ Sscp sumsOfSquares(const Eigen::Ref<const Matrix>& X, const std::vector<int>& gr
   return s;
 }
 
-// The specimens' canonical variables (X - mean) * C, a band of rows at a time, of which the
-// first `keep` columns are kept, and the squared distance of each specimen to its group's mean
-// over all of them. The group means on the canonical variables are the groups' mean rows,
-// centred and multiplied by C.
+// The specimens' canonical variables (X - mean) * C, a band of rows at a time: the first
+// `keep` columns of C, or all of them with the squared distance of each specimen to its
+// group's mean over them (when `mdist` is given). The group means on the canonical variables
+// are the groups' mean rows, centred and multiplied by C.
 void canonicalVariables(const Eigen::Ref<const Matrix>& X, const Sscp& sums, const Matrix& C,
                         const std::vector<int>& groupOf, Eigen::Index keep, Matrix& canon,
-                        Matrix& gmean, ColVector& mdist) {
-  const Eigen::Index n = X.rows(), m = C.cols();
+                        Matrix& gmean, ColVector* mdist) {
+  const Eigen::Index n = X.rows(), m = mdist ? C.cols() : keep;
   gmean = (sums.groupMeans.rowwise() - sums.mean) * C;
   canon.resize(n, keep);
-  mdist.resize(n);
+  if (mdist) mdist->resize(n);
   forEachBand(n, kBandRows, [&](Eigen::Index, Eigen::Index first, Eigen::Index count) {
     Matrix band(count, m);
-    band.noalias() = (X.middleRows(first, count).rowwise() - sums.mean) * C;
+    band.noalias() = (X.middleRows(first, count).rowwise() - sums.mean) * C.leftCols(m);
     canon.middleRows(first, count) = band.leftCols(keep);
+    if (!mdist) return;
     for (Eigen::Index j = 0; j < m; ++j)
       for (Eigen::Index i = 0; i < count; ++i)
         band(i, j) -= gmean(groupOf[static_cast<size_t>(first + i)], j);
-    mdist.segment(first, count) = band.rowwise().squaredNorm();
+    mdist->segment(first, count) = band.rowwise().squaredNorm();
   });
 }
 
@@ -375,11 +376,15 @@ ManovaResult manovaCore(const Eigen::Ref<const Matrix>& Xin, const GroupIndex& g
 
   Matrix canon, gmean;
   ColVector mdist;
-  const Eigen::Index keep = kept == CanonicalColumns::All ? m : r;
-  canonicalVariables(X, sums, st.eigenvec, groupOf, keep, canon, gmean, mdist);
+  const bool all = kept == CanonicalColumns::All;
+  canonicalVariables(X, sums, st.eigenvec, groupOf, all ? m : r, canon, gmean,
+                     all ? &mdist : nullptr);
+  const Eigen::Index keep = canon.cols();
   gathered = Matrix();  // the gathered rows are done with: a large data set holds one copy fewer
-  st.mdist = Matrix::Constant(nIn, 1, kNaN);
-  for (Eigen::Index k = 0; k < n; ++k) st.mdist(rows[static_cast<size_t>(k)], 0) = mdist(k);
+  if (all) {
+    st.mdist = Matrix::Constant(nIn, 1, kNaN);
+    for (Eigen::Index k = 0; k < n; ++k) st.mdist(rows[static_cast<size_t>(k)], 0) = mdist(k);
+  }
   if (n == nIn) {
     st.canon = std::move(canon);  // every row took part
   } else {

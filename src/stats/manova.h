@@ -62,9 +62,10 @@ ManovaResult manova1(const Matrix& X, const Matrix& group);
 ManovaResult manova1(const Eigen::Ref<const Matrix>& X, const Matrix& group, const Matrix& alpha);
 ManovaResult manova1(const Eigen::Ref<const Matrix>& X, const Matrix& group, double alpha);
 
-// Which canonical variables a MANOVA keeps in `canon`: all m, or only those of the tested
-// dimensions, min(G - 1, m), the only ones that vary between the groups (a large data set is
-// then spared the rest). The distances to the group means are over all m either way.
+// What a MANOVA gives of the specimens: all m canonical variables in `canon` with the squared
+// distances to the group means (`mdist`), or only the canonical variables of the tested
+// dimensions, min(G - 1, m), the only ones that vary between the groups, and no distances (a
+// large data set is then spared the rest).
 enum class CanonicalColumns { All, Tested };
 ManovaResult manova1(const Eigen::Ref<const Matrix>& X, const Matrix& group, double alpha,
                      CanonicalColumns kept);

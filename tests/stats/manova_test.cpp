@@ -73,8 +73,7 @@ TEST(Manova1, WilksLambdaAndCanonicalAxesAgreeWithDeterminantsAndMahalanobis) {
     const Sample smp = makeSample(4, 15, 5, 1.5, seed);
     const ManovaResult r = manova1(smp.X, smp.group);
     const ManovaStats& s = r.stats;
-    // Kept to the tested dimensions, the canonical variables are the leading ones, and the
-    // distances to the group means are still over all of them (checked below).
+    // Kept to the tested dimensions, the canonical variables are the leading ones.
     const ManovaStats tested = manova1(smp.X, smp.group, 0.05, CanonicalColumns::Tested).stats;
     ASSERT_EQ(tested.canon.cols(), 3);
     EXPECT_TRUE(tested.canon.isApprox(s.canon.leftCols(3), 1e-12));
@@ -116,7 +115,6 @@ TEST(Manova1, WilksLambdaAndCanonicalAxesAgreeWithDeterminantsAndMahalanobis) {
       }
       const RowVector diff = smp.X.row(i) - mean / count;
       EXPECT_NEAR(s.mdist(i), (diff * Sinv * diff.transpose())(0, 0), 1e-8);
-      EXPECT_NEAR(tested.mdist(i), s.mdist(i), 1e-10);
     }
     EXPECT_EQ(s.gmdist.rows(), 4);
     EXPECT_TRUE(s.gmdist.isApprox(s.gmdist.transpose()));
