@@ -37,7 +37,7 @@ struct Fit {
     if (pca) return pca->scores.leftCols(components);
     return pwscores.leftCols(pwscores.cols() - 1);
   }
-  RowVector variableMeans;  // their means over the specimens
+  RowVector variableMeans;     // their means over the specimens
   stats::ManovaResult manova;  // its canonical variables only those of the tested dimensions
   // The principal components of the shape variables, with FitOptions::components; then the
   // variables are the scores on the first `components` of them.
