@@ -11,7 +11,6 @@ namespace tessaly::analysis {
 
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
 std::string whole(double x) {

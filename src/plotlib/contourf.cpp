@@ -12,8 +12,6 @@ namespace tessaly::plotlib {
 
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
 // The polygons as patch faces: one column per polygon, padded with its last corner.
 std::pair<Matrix, Matrix> faces(const std::vector<std::vector<detail::Point>>& polygons) {
   size_t corners = 0;

@@ -16,7 +16,6 @@ std::vector<Handle> errorbar(const Matrix& x, const Matrix& y, const Matrix& low
   if (y.size() != n || lower.size() != n || upper.size() != n)
     throw Error("errorbar needs x, y and the error lengths of one size.");
   platform::LineSpec style = platform::parseLineSpec(lineSpec);
-  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
   // Ticks at the ends of each bar, a hundredth of the x range wide on each side.
   double lo = std::numeric_limits<double>::infinity(), hi = -lo;

@@ -11,7 +11,6 @@ namespace tessaly::plotlib {
 
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // An arrow head reaches back a third of the arrow, and spreads a third of that either side.
 constexpr double kHeadLength = 1.0 / 3;
 constexpr double kHeadWidth = 1.0 / 3;

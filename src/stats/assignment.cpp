@@ -10,8 +10,6 @@ namespace tessaly::stats {
 
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
 // Element i of a vector given as a row or a column; NaN past its end.
 double elementOr(const Matrix& v, Eigen::Index i) {
   return i < v.size() ? v(i) : kNaN;

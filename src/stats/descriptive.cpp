@@ -14,8 +14,6 @@ namespace tessaly::stats {
 
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
 // Variance of each column of a matrix of observations (rows).
 RowVector columnVariance(const Matrix& x, int flag) {
   const auto n = static_cast<double>(x.rows());

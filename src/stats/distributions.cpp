@@ -13,7 +13,6 @@ namespace tessaly::stats {
 
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
 // Out-of-range arguments give NaN or an infinity instead of a C++ exception: the callers

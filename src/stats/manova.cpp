@@ -15,8 +15,6 @@ namespace tessaly::stats {
 
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
 // Names of numeric group values, written as a column of numbers is written: whole numbers
 // without a decimal point; otherwise one common number of significant digits, enough for the
 // largest magnitude plus four decimals.

@@ -11,8 +11,6 @@
 namespace tessaly::stats {
 namespace {
 
-const double kNaN = std::numeric_limits<double>::quiet_NaN();
-
 // n rows of m normal scores in g groups of equal size, group means shifted apart by `shift`.
 struct Sample {
   Matrix X;
