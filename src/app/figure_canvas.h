@@ -6,12 +6,17 @@
 #include <array>
 #include <map>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/interfaces.h"
 #include "platform/object_model.h"
 
 namespace tessaly::app {
+
+inline QString qs(const std::string& s) {
+  return QString::fromStdString(s);
+}
 
 class FigureCanvas : public QWidget {
   Q_OBJECT

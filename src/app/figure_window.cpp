@@ -38,10 +38,6 @@ using platform::Value;
 
 namespace {
 
-QString qs(const std::string& s) {
-  return QString::fromStdString(s);
-}
-
 std::string lowered(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return s;

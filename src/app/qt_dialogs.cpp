@@ -26,10 +26,6 @@ namespace tessaly::app {
 
 namespace {
 
-QString qs(const std::string& s) {
-  return QString::fromStdString(s);
-}
-
 QWidget* activeWindow() {
   return QApplication::activeWindow();
 }

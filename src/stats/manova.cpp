@@ -214,20 +214,24 @@ Sscp sumsOfSquares(const Eigen::Ref<const Matrix>& X, const std::vector<int>& gr
   const Eigen::Index n = X.rows(), m = X.cols();
   Sscp s;
   s.mean = n > 0 ? RowVector(X.colwise().mean()) : RowVector::Zero(m);
+  const Matrix zero = Matrix::Zero(m, m);
+  // With no variables every sum is empty (and an empty matrix has no rows to take).
+  if (m == 0) {
+    s.groupMeans = Matrix::Zero(g, 0);
+    s.W = s.B = s.T = zero;
+    return s;
+  }
   const std::vector<double> size = groupSizes(groupOf, g);
   s.groupMeans = groupMeansOf(X, groupOf, size);
-  // With no variables the products are empty; Eigen's rank update must not see empty operands.
-  const Matrix zero = Matrix::Zero(m, m);
-  s.W =
-      m == 0 ? zero : sumOverBands(n, kSscpBand, zero, [&](Eigen::Index first, Eigen::Index count) {
-        Matrix Z(count, m);
-        for (Eigen::Index j = 0; j < m; ++j)
-          for (Eigen::Index i = 0; i < count; ++i)
-            Z(i, j) = X(first + i, j) - s.groupMeans(groupOf[static_cast<size_t>(first + i)], j);
-        Matrix part = Matrix::Zero(m, m);
-        part.selfadjointView<Eigen::Lower>().rankUpdate(Z.transpose());
-        return part;
-      });
+  s.W = sumOverBands(n, kSscpBand, zero, [&](Eigen::Index first, Eigen::Index count) {
+    Matrix Z(count, m);
+    for (Eigen::Index j = 0; j < m; ++j)
+      for (Eigen::Index i = 0; i < count; ++i)
+        Z(i, j) = X(first + i, j) - s.groupMeans(groupOf[static_cast<size_t>(first + i)], j);
+    Matrix part = Matrix::Zero(m, m);
+    part.selfadjointView<Eigen::Lower>().rankUpdate(Z.transpose());
+    return part;
+  });
   s.W = s.W.selfadjointView<Eigen::Lower>();
   s.B = zero;
   for (int k = 0; k < g; ++k) {
@@ -390,7 +394,7 @@ ManovaResult manovaCore(const Eigen::Ref<const Matrix>& Xin, const GroupIndex& g
     for (Eigen::Index k = 0; k < n; ++k) st.canon.row(rows[static_cast<size_t>(k)]) = canon.row(k);
   }
   st.gmdist = Matrix::Zero(g, g);
-  for (int a = 0; a < g; ++a) {
+  for (int a = 0; a < g && gmean.cols() > 0; ++a) {
     for (int b = a + 1; b < g; ++b) {
       st.gmdist(a, b) = st.gmdist(b, a) = (gmean.row(a) - gmean.row(b)).squaredNorm();
     }

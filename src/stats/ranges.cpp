@@ -40,9 +40,7 @@ std::vector<std::optional<ColVector>> memberSpreads(const Matrix& x, const Matri
   for (Eigen::Index j = 0; j < g; ++j) {
     const auto& list = members[static_cast<size_t>(j)];
     if (list.size() < 2) continue;
-    Matrix rows(static_cast<Eigen::Index>(list.size()), q);
-    for (size_t k = 0; k < list.size(); ++k)
-      rows.row(static_cast<Eigen::Index>(k)) = x.row(list[k]);
+    const Matrix rows = x(list, Eigen::all);
     covariance[static_cast<size_t>(j)] = sampleCovariance(rows);
     const auto df = static_cast<double>(list.size() - 1);
     pooled += df * covariance[static_cast<size_t>(j)];

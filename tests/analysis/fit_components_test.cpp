@@ -5,15 +5,13 @@
 #include "analysis/fit.h"
 #include "core/dload.h"
 #include "core/error.h"
+#include "support/apes.h"
 #include "support/sscp.h"
 
 namespace tessaly::analysis {
 namespace {
 
-struct Apes {
-  Matrix data = dload(TESSALY_EXAMPLES "/apes/apes.txt");
-  Matrix codes = dload(TESSALY_EXAMPLES "/apes/apes-groups.txt");
-};
+using test_support::Apes;
 
 FitOptions onComponents(const std::string& choice) {
   FitOptions options;

@@ -5,14 +5,12 @@
 #include "core/dload.h"
 #include "core/error.h"
 #include "shape/configuration.h"
+#include "support/apes.h"
 
 namespace tessaly::analysis {
 namespace {
 
-struct Apes {
-  Matrix data = dload(TESSALY_EXAMPLES "/apes/apes.txt");
-  Matrix codes = dload(TESSALY_EXAMPLES "/apes/apes-groups.txt");
-};
+using test_support::Apes;
 
 const Fit& apesFit() {
   static const Apes apes;

@@ -54,7 +54,7 @@ TEST(SplitWords, UnfinishedQuotingIsAnError) {
       {R"("ends in an escaped quote\")", "a double quote is not closed"},
   };
   for (const auto& [line, message] : cases)
-    EXPECT_EQ(errorText([&] { splitWords(line); }), message) << line;
+    EXPECT_EQ(errorText([text = line] { splitWords(text); }), message) << line;
 }
 
 Step parse(const std::string& text) {

@@ -223,10 +223,10 @@ TEST(Basereg, PutsTheBaselineOnTheUnitInterval) {
   EXPECT_NEAR(even(0, 12), 1.0, 1e-14);
   EXPECT_NEAR(even(0, 13), 0.0, 1e-14);
 
-  for (auto [b1, b2] : {std::pair{0.0, 2.0}, {8.0, 2.0}, {1.5, 2.0}, {-1.0, 2.0}, {1.0, 8.0}})
-    EXPECT_EQ(errorText([&] { basereg(x, b1, b2); }),
+  for (auto baseline : {std::pair{0.0, 2.0}, {8.0, 2.0}, {1.5, 2.0}, {-1.0, 2.0}, {1.0, 8.0}})
+    EXPECT_EQ(errorText([&] { basereg(x, baseline.first, baseline.second); }),
               "The baseline landmarks must be whole numbers from 1 to 7.")
-        << b1 << " " << b2;
+        << baseline.first << " " << baseline.second;
   // Coincident baseline landmarks: no length, NaN coordinates.
   Matrix same = x;
   same(0, 2) = same(0, 0);
