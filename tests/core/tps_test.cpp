@@ -2,10 +2,12 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <string_view>
 
 #include "core/dload.h"
 #include "core/error.h"
@@ -483,6 +485,22 @@ TEST_F(LandmarkFileTest, TpsFilesAreRecognisedAndConvertBackExactly) {
   // The numeric text of the rows reads back to the same doubles.
   const std::string numeric = write(numericText(d.rows));
   EXPECT_EQ(dload(numeric), d.rows);
+}
+
+// A file given as a pipe (standard input, a process substitution) can be read only once: every
+// layout is read whole from it.
+TEST(LandmarkFile, PipesAreReadWhole) {
+  for (const char* text : {kTwoSpecimens, "1 2 3\n4 5 6\n"}) {
+    SCOPED_TRACE(text);
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    const std::string_view t = text;
+    ASSERT_EQ(::write(fds[1], t.data(), t.size()), static_cast<ssize_t>(t.size()));
+    ::close(fds[1]);
+    const TpsData piped = readLandmarkFile("/proc/self/fd/" + std::to_string(fds[0]));
+    ::close(fds[0]);
+    EXPECT_EQ(piped.rows, t.starts_with("LM") ? parseTps(t, "f").rows : dloadText(t, "f"));
+  }
 }
 
 }  // namespace
