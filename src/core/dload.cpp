@@ -189,16 +189,19 @@ Matrix dload(const std::string& path, bool* opened, std::vector<std::string>* wa
   const bool open = bytes.open(path);
   if (opened) *opened = open;
   if (!open) return scalar(-1);
+  return dloadText(bytes.text(), path, warnings);
+}
 
-  if (bytes.begin() == bytes.end()) throw Error("Cannot read " + path + ": the file holds no data");
+Matrix dloadText(std::string_view text, const std::string& path,
+                 std::vector<std::string>* warnings) {
+  if (text.empty()) throw Error("Cannot read " + path + ": the file holds no data");
   // Line 1 sets the count of numbers of every row.
-  const char* last = bytes.end();
-  const char* eol = static_cast<const char*>(
-      std::memchr(bytes.begin(), '\n', static_cast<size_t>(last - bytes.begin())));
+  const char* last = text.data() + text.size();
+  const char* eol = static_cast<const char*>(std::memchr(text.data(), '\n', text.size()));
   if (!eol) eol = last;
   std::string bad;
   std::vector<double> first;
-  if (!parseNumberLine(std::string(bytes.begin(), eol), first, bad))
+  if (!parseNumberLine(std::string(text.data(), eol), first, bad))
     throw Error(fileError(path, 1, "\"" + bad + "\" is not a number"));
   if (first.empty()) throw Error(fileError(path, 1, "no numbers on the line"));
   const char* rest = eol == last ? last : eol + 1;

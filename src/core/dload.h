@@ -4,6 +4,7 @@
 // the first. The data end at the end of the file or at the first line after the first that
 // holds nothing but its line end.
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/matrix.h"
@@ -18,6 +19,10 @@ namespace tessaly {
 // were not read goes to `warnings` (when given).
 Matrix dload(const std::string& path, bool* opened = nullptr,
              std::vector<std::string>* warnings = nullptr);
+
+// dload of a file's whole text, read already (a pipe can be read only once).
+Matrix dloadText(std::string_view text, const std::string& path,
+                 std::vector<std::string>* warnings = nullptr);
 
 // The warning for `count` lines that were not read after the empty line `line` of path.
 std::string unreadLinesWarning(const std::string& path, size_t line, size_t count);

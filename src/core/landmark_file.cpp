@@ -17,24 +17,15 @@ namespace tessaly {
 
 namespace {
 
-// The first line of a file that is not blank and no # comment (at most 4096 characters).
-std::string firstLine(const std::string& path, bool& opened) {
-  std::ifstream in(path, std::ios::binary);
-  opened = static_cast<bool>(in);
-  std::string line;
-  char c = 0;
-  while (line.size() < 4096 && in.get(c)) {
-    if (c != '\r' && c != '\n') {
-      line += c;
-      continue;
-    }
-    std::string_view seen = trimLine(line);
-    if (seen.substr(0, kUtf8Bom.size()) == kUtf8Bom) seen = trimLine(seen.substr(kUtf8Bom.size()));
-    if (!seen.empty() && seen[0] != '#') break;
-    line.clear();
+// The first line of a text that is not blank and no # comment (at most 4096 characters).
+std::string_view firstLine(std::string_view text) {
+  LineReader lines(text);
+  std::string_view line;
+  while (lines.next(line)) {
+    const std::string_view seen = trimLine(line);
+    if (!seen.empty() && seen[0] != '#') return line.substr(0, 4096);
   }
-  if (line.substr(0, kUtf8Bom.size()) == kUtf8Bom) line.erase(0, kUtf8Bom.size());
-  return line;
+  return {};
 }
 
 bool endsWithNts(const std::string& path) {
@@ -50,12 +41,6 @@ bool startsWithNumber(std::string_view line) {
   const std::string_view word = line.substr(0, line.find_first_of(" \t,"));
   double x = 0;
   return parseCoordinate(word, x);
-}
-
-std::string readAll(const std::string& path) {
-  std::string text;
-  readWholeFile(path, text);
-  return text;
 }
 
 }  // namespace
@@ -84,30 +69,28 @@ bool readWholeFile(const std::string& path, std::string& text) {
 }
 
 bool hasReadingOptions(const std::string& path) {
-  bool ok = true;
-  const std::string start = firstLine(path, ok);
-  return ok && (isTpsText(start) || endsWithNts(path) || isNtsText(start));
+  FileBytes bytes;
+  if (!bytes.open(path)) return false;
+  const std::string_view start = firstLine(bytes.text());
+  return isTpsText(start) || endsWithNts(path) || isNtsText(start);
 }
 
+// The file is read once (mapped rather than copied: large files are the rule), and its layout
+// decided from its bytes, so that a pipe is read whole too.
 TpsData readLandmarkFile(const std::string& path, bool* opened, const LandmarkOptions& options) {
-  bool ok = true;
-  const std::string start = firstLine(path, ok);
-  if (ok && isTpsText(start)) {
-    // Mapped rather than copied: large files are the rule.
-    FileBytes bytes;
-    if (bytes.open(path)) {
-      if (opened) *opened = true;
-      return parseTps(bytes.text(), path, options);
-    }
-  }
-  if (ok && (endsWithNts(path) || isNtsText(start))) {
-    if (opened) *opened = true;
-    return parseNts(readAll(path), path, options);
-  }
-  if (ok && !trimLine(start).empty() && !startsWithNumber(start))
-    throw Error(notLandmarkData(path));
+  FileBytes bytes;
+  const bool ok = bytes.open(path);
+  if (opened) *opened = ok;
   TpsData out;
-  out.rows = dload(path, opened, &out.warnings);
+  if (!ok) {
+    out.rows = scalar(-1);
+    return out;
+  }
+  const std::string_view text = bytes.text(), start = firstLine(text);
+  if (isTpsText(start)) return parseTps(text, path, options);
+  if (endsWithNts(path) || isNtsText(start)) return parseNts(text, path, options);
+  if (!trimLine(start).empty() && !startsWithNumber(start)) throw Error(notLandmarkData(path));
+  out.rows = dloadText(text, path, &out.warnings);
   return out;
 }
 

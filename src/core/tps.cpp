@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <exception>
 #include <map>
 #include <optional>
 #include <span>
 #include <utility>
 
+#include "core/bands.h"
 #include "core/error.h"
 #include "core/line_reader.h"
 
@@ -107,19 +109,75 @@ size_t plainLandmarkLine(std::string_view text, double xy[2]) {
   return static_cast<size_t>(p - text.data());
 }
 
-// The number of LM= lines in text: each "=" whose line holds only blanks and LM before it.
-// Found with memchr, so the count costs little beside the reading.
+// Calls f(start) with where each LM= line of text that starts at `from` or later starts, in
+// file order, until f returns false: each "=" whose line holds only blanks and LM before it, as
+// keywordOf reads the line. Found with memchr, so it costs little beside the reading.
+template <typename F>
+void forEachLmLine(std::string_view text, size_t from, F f) {
+  for (size_t at = text.find('=', from); at != std::string_view::npos;
+       at = text.find('=', at + 1)) {
+    size_t i = at;
+    while (i > from && isBlank(text[i - 1])) --i;
+    if (i < from + 2 || upper(text[i - 1]) != 'M' || upper(text[i - 2]) != 'L') continue;
+    i -= 2;
+    while (i > from && isBlank(text[i - 1])) --i;
+    if ((i == 0 || text[i - 1] == '\n' || text[i - 1] == '\r') && !f(i)) return;
+  }
+}
+
 size_t countLmLines(std::string_view text) {
   size_t count = 0;
-  for (size_t at = text.find('='); at != std::string_view::npos; at = text.find('=', at + 1)) {
-    size_t i = at;
-    while (i > 0 && isBlank(text[i - 1])) --i;
-    if (i < 2 || upper(text[i - 1]) != 'M' || upper(text[i - 2]) != 'L') continue;
-    i -= 2;
-    while (i > 0 && isBlank(text[i - 1])) --i;
-    if (i == 0 || text[i - 1] == '\n' || text[i - 1] == '\r') ++count;
-  }
+  forEachLmLine(text, 0, [&count](size_t) { return ++count, true; });
   return count;
+}
+
+// The lines of a text that ends at a line end, counted as LineReader counts them: LF, CR LF
+// and a lone CR each end one.
+size_t lineEnds(std::string_view text) {
+  if (text.empty()) return 0;
+  const char* p = text.data();
+  const size_t last = text.size() - 1;
+  size_t count = 0;
+  // Without branches and counted in bytes, 255 at most at a time, so that the loop is
+  // vectorised on the widest lanes.
+  for (size_t i = 0; i < last;) {
+    const size_t end = std::min(last, i + 255);
+    unsigned char ends = 0;
+    for (; i < end; ++i)
+      ends += static_cast<unsigned char>((p[i] == '\n') | ((p[i] == '\r') & (p[i + 1] != '\n')));
+    count += ends;
+  }
+  return count + (p[last] == '\n' || p[last] == '\r');
+}
+
+// A large text cut into parts of at least partBytes, each but the first starting at an LM=
+// line, so that every part holds whole specimens.
+std::vector<std::string_view> cutAtLmLines(std::string_view text, size_t partBytes) {
+  std::vector<std::string_view> parts;
+  size_t first = 0, cut = 0;
+  do {
+    cut = text.size();
+    if (text.size() - first > partBytes)
+      forEachLmLine(text, first + partBytes, [&cut](size_t start) { return cut = start, false; });
+    parts.push_back(text.substr(first, cut - first));
+    first = cut;
+  } while (cut != text.size());
+  return parts;
+}
+
+// The landmark count of the first specimen in the text that has landmarks; 0 when none has.
+long firstLandmarkCount(std::string_view text) {
+  long k = 0;
+  forEachLmLine(text, 0, [&](size_t start) {
+    const size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+    const std::optional<Keyword> kw = keywordOf(text.substr(start, end - start));
+    long n = 0;
+    if (!kw || !parseCount(kw->value, 1, n)) return true;
+    // More landmarks than the text has bytes cannot be read: the read fails without rows.
+    k = static_cast<size_t>(n) <= text.size() ? n : 0;
+    return false;
+  });
+  return k;
 }
 
 // A run of entries in one of the parser's stores that all specimens share.
@@ -192,14 +250,49 @@ bool allCoincide(const double* xy, size_t k) {
   return true;
 }
 
+// Where a part of the file starts: the lines and the specimens (LM= lines) of the parts before.
+struct PartStart {
+  size_t line = 0, specimen = 0;
+};
+
+// The configuration rows that the parts fill: row i for specimen i + 1 when it has k landmarks.
+// They are sized by the count of LM= lines and the landmark count of the first specimen, so
+// that a file of specimens alike (the rule) is read into them directly. They are not used
+// (k 0, no rows) for curve points (their count is known only when a block ends) nor when they
+// would take more than 8 bytes for each byte of the file.
+struct SharedRows {
+  Matrix rows;
+  long k = 0;
+  SharedRows(std::string_view text, size_t specimens, const LandmarkOptions& options) {
+    const long first = firstLandmarkCount(text);
+    const auto cols = static_cast<size_t>(2 * first + 1);
+    if (first == 0 || options.curves != LandmarkOptions::Curves::Skip ||
+        specimens > text.size() / cols)
+      return;
+    k = first;
+    rows.resize(static_cast<Eigen::Index>(specimens), static_cast<Eigen::Index>(cols));
+  }
+};
+
 class TpsParser {
  public:
-  TpsParser(std::string_view text, const std::string& path, const LandmarkOptions& options)
-      : text_(text), lines_(text), path_(path), options_(options) {}
+  // The parser of the part `text` of the file, which holds `specimens` LM= lines.
+  TpsParser(std::string_view text, const std::string& path, const LandmarkOptions& options,
+            PartStart start, size_t specimens, SharedRows& rows)
+      : text_(text),
+        lines_(text),
+        path_(path),
+        options_(options),
+        firstLine_(start.line),
+        count_(start.specimen),
+        rows_(&rows) {
+    specimens_.emplace_back().reserve(specimens);
+    if (rows.k > 0) band_.resize(kBand, rows.rows.cols());
+  }
 
-  TpsData run() {
-    expected_ = countLmLines(lines_.rest());
-    specimens_.reserve(expected_);
+  // Reads the part's lines; the specimen read last ends with the part, at the file's end
+  // (`last`) or at the LM= line that starts the next part.
+  void read(bool last) {
     std::string_view line;
     while (true) {
       while (landmarksMissing() && readPlainLandmark()) {
@@ -208,19 +301,68 @@ class TpsParser {
       readLine(line);
     }
     if (current_.number != 0) {
-      if (landmarksMissing())
-        fail(formatCount("the file ends after %1 of its %2 landmarks", current_.read, current_.k));
-      if (pointsLeft_ > 0)
-        fail(formatCount("the file ends after %1 of the %2 points of a curve",
-                         static_cast<size_t>(pointsOfCurve_ - pointsLeft_), pointsOfCurve_));
+      if (last) {
+        fileEnds();
+      } else {
+        ++firstLine_;  // the checks of the next LM= line, at that line
+        blockEnds(false);
+      }
       finishSpecimen();
     }
     flushBand();
-    return finish();
+  }
+
+  // The specimens of the parts after this one, in file order, joined to its own. Their
+  // records stay where their parts made them (a copy of them all would cost more than the
+  // rest of the join); the stores they point into are joined.
+  void join(std::span<TpsParser> after) {
+    size_t names = names_.size();
+    for (const TpsParser& p : after) names += p.names_.size();
+    names_.reserve(names);
+    for (TpsParser& p : after) append(p);
   }
 
  private:
   bool landmarksMissing() const { return current_.read < static_cast<size_t>(current_.k); }
+
+  void fileEnds() const {
+    if (landmarksMissing())
+      fail(formatCount("the file ends after %1 of its %2 landmarks", current_.read, current_.k));
+    if (pointsLeft_ > 0)
+      fail(formatCount("the file ends after %1 of the %2 points of a curve",
+                       static_cast<size_t>(pointsOfCurve_ - pointsLeft_), pointsOfCurve_));
+  }
+
+  // A block cut short, by the next LM= too, is named as the specimen it belongs to.
+  void blockEnds(bool ahead) const {
+    if (landmarksMissing())
+      fail(formatCount("its landmark block ends after %1 of its %2 landmarks", current_.read,
+                       current_.k),
+           ahead);
+  }
+
+  // Another part's stores after this one's, its records pointing into them.
+  void append(TpsParser& p) {
+    for (Specimen& s : p.specimens_.front()) {
+      s.id.first += names_.size();
+      s.image.first += names_.size();
+      s.curves.first += curvePoints_.size();
+      s.missing.first += missing_.size();
+      if (!s.inRows) s.at += values_.size();
+    }
+    specimens_.push_back(std::move(p.specimens_.front()));
+    names_ += p.names_;
+    values_.insert(values_.end(), p.values_.begin(), p.values_.end());
+    curvePoints_.insert(curvePoints_.end(), p.curvePoints_.begin(), p.curvePoints_.end());
+    missing_.insert(missing_.end(), p.missing_.begin(), p.missing_.end());
+    for (const std::string& name : p.skippedKeywords_) skipKeyword(name);
+    skippedPoints_ += p.skippedPoints_;
+  }
+
+  void skipKeyword(const std::string& name) {
+    if (std::ranges::find(skippedKeywords_, name) == skippedKeywords_.end())
+      skippedKeywords_.push_back(name);
+  }
   bool keepCurves() const { return options_.curves != LandmarkOptions::Curves::Skip; }
 
   template <typename T>
@@ -281,18 +423,12 @@ class TpsParser {
     const bool lm = kw.name == "LM";
     if (!lm && !isSpecimenKeyword(kw.name)) {
       // NUM= and the like number or describe the file; they carry no landmarks.
-      if (kw.name != "NUM" && std::find(skippedKeywords_.begin(), skippedKeywords_.end(),
-                                        kw.name) == skippedKeywords_.end())
-        skippedKeywords_.push_back(kw.name);
+      if (kw.name != "NUM") skipKeyword(kw.name);
       return;
     }
     if (current_.number == 0 && !lm)
       fail("the keyword " + kw.name + "= comes before the first LM=");
-    // A block cut short, by the next LM= too, is named as the specimen it belongs to.
-    if (landmarksMissing())
-      fail(formatCount("its landmark block ends after %1 of its %2 landmarks", current_.read,
-                       current_.k),
-           !lm);
+    blockEnds(!lm);
     if (lm) {
       startSpecimen(kw.value);
       return;
@@ -402,7 +538,8 @@ class TpsParser {
     Specimen& s = current_;
     if (static_cast<long>(s.curves.size) != curvesDeclared_ && keepCurves())
       fail(formatCount("CURVES= gives %1 curves, but %2 POINTS= blocks follow",
-                       static_cast<size_t>(curvesDeclared_), static_cast<long>(s.curves.size)));
+                       static_cast<size_t>(curvesDeclared_), static_cast<long>(s.curves.size)),
+           false);
     if (s.hasScale)
       for (double& v : points_) v *= s.scale;
     if (s.read > 0) {
@@ -410,26 +547,18 @@ class TpsParser {
       s.size = centroidSize(points_.data(), s.read);
     }
     store(s);
-    specimens_.push_back(s);
+    specimens_.back().push_back(s);
   }
 
-  // The rows are sized by the count of LM= lines and the landmark count of the first
-  // specimen, so that a file of specimens alike (the rule) is read into them directly. They
-  // are not used for curve points (their count is known only when a block ends) nor when
-  // they would take more than 8 bytes for each byte of the file.
+  // The coordinates into the shared rows when the specimen has their landmark count, else
+  // into the flat store.
   void store(Specimen& s) {
-    if (rowsK_ < 0 && s.k > 0) {
-      const auto cols = static_cast<size_t>(2 * s.k + 1);
-      const bool fits = !keepCurves() && expected_ <= text_.size() / cols;
-      rowsK_ = fits ? s.k : 0;
-      if (fits) {
-        rows_.resize(static_cast<Eigen::Index>(expected_), static_cast<Eigen::Index>(cols));
-        band_.resize(kBand, static_cast<Eigen::Index>(cols));
-      }
-    }
-    if (s.k == rowsK_ && rowsUsed_ < rows_.rows()) {
+    const auto row = static_cast<Eigen::Index>(s.number - 1);
+    if (s.k == rows_->k && row < rows_->rows.rows()) {
       s.inRows = true;
-      s.at = static_cast<size_t>(rowsUsed_++);
+      s.at = static_cast<size_t>(row);
+      if (inBand_ > 0 && bandFirst_ + inBand_ != row) flushBand();
+      if (inBand_ == 0) bandFirst_ = row;
       band_.row(inBand_).head(2 * s.k) = Eigen::Map<const RowVector>(points_.data(), 2 * s.k);
       band_(inBand_, 2 * s.k) = s.size;
       if (++inBand_ == kBand) flushBand();
@@ -441,31 +570,46 @@ class TpsParser {
 
   // The rows of the band into theirs in the rows, whole columns of the band at a time.
   void flushBand() {
-    rows_.middleRows(rowsUsed_ - inBand_, inBand_) = band_.topRows(inBand_);
+    if (inBand_ > 0) rows_->rows.middleRows(bandFirst_, inBand_) = band_.topRows(inBand_);
     inBand_ = 0;
+  }
+
+  template <typename F>
+  void eachSpecimen(F f) const {
+    for (const std::vector<Specimen>& part : specimens_)
+      for (const Specimen& s : part) f(s);
+  }
+  size_t specimenCount() const {
+    size_t count = 0;
+    for (const std::vector<Specimen>& part : specimens_) count += part.size();
+    return count;
   }
 
   // The landmark count of most specimens (the first such count in the file on a tie), among
   // those that have landmarks.
   long commonCount() const {
     std::map<long, size_t> counts;
-    for (const Specimen& s : specimens_)
+    eachSpecimen([&counts](const Specimen& s) {
       if (s.k > 0) ++counts[s.k];
+    });
     long best = 0;
     size_t most = 0;
-    for (const Specimen& s : specimens_)
+    eachSpecimen([&](const Specimen& s) {
       if (s.k > 0 && s.k != best && counts[s.k] > most) most = counts[s.k], best = s.k;
+    });
     return best;
   }
 
+ public:
+  // The file-wide checks and warnings, and the result, of the specimens read.
   TpsData finish() {
     TpsData out;
-    out.specimens = specimens_.size();
+    out.specimens = specimenCount();
     std::vector<std::string> placeholders, odd;
     const long k = commonCount();
     std::vector<const Specimen*> kept;
-    kept.reserve(specimens_.size());
-    for (const Specimen& s : specimens_) {
+    kept.reserve(out.specimens);
+    eachSpecimen([&](const Specimen& s) {
       if (s.k == 0)
         placeholders.push_back(who(s));
       else if (s.k != k || s.degenerate)
@@ -473,7 +617,7 @@ class TpsParser {
                                          : " (all landmarks coincide)"));
       else
         kept.push_back(&s);
-    }
+    });
     if (!placeholders.empty())
       out.warnings.push_back(
           path_ + ": " + std::to_string(placeholders.size()) +
@@ -489,8 +633,9 @@ class TpsParser {
     return out;
   }
 
+ private:
   void leaveOut(TpsData& out, const std::vector<std::string>& odd, long k, size_t n) const {
-    const std::string counts = std::to_string(n) + " of the " + std::to_string(specimens_.size()) +
+    const std::string counts = std::to_string(n) + " of the " + std::to_string(specimenCount()) +
                                " specimens have " + std::to_string(k) + " landmarks; ";
     if (!options_.skipIncomplete)
       failFile(counts + std::to_string(odd.size()) +
@@ -545,7 +690,7 @@ class TpsParser {
 
   // True when the kept specimens are the parser's rows, all of them and in their order.
   bool keptAreTheRows(const std::vector<const Specimen*>& kept) const {
-    if (static_cast<Eigen::Index>(kept.size()) != rows_.rows()) return false;
+    if (static_cast<Eigen::Index>(kept.size()) != rows_->rows.rows()) return false;
     for (size_t i = 0; i < kept.size(); ++i)
       if (!kept[i]->inRows || kept[i]->at != i) return false;
     return true;
@@ -562,7 +707,7 @@ class TpsParser {
         double* column = rows.col(j).data();
         for (size_t i = first; i < last; ++i) {
           const Specimen& s = *kept[i];
-          column[i] = s.inRows ? rows_(static_cast<Eigen::Index>(s.at), j)
+          column[i] = s.inRows ? rows_->rows(static_cast<Eigen::Index>(s.at), j)
                                : values_[s.at + static_cast<size_t>(j)];
         }
       }
@@ -572,14 +717,14 @@ class TpsParser {
 
   void build(const std::vector<const Specimen*>& kept, long k, TpsData& out) {
     if (keptAreTheRows(kept)) {
-      out.rows = std::move(rows_);
+      out.rows = std::move(rows_->rows);
     } else {
       const auto points = static_cast<Eigen::Index>(kept.front()->read);
       out.rows.resize(static_cast<Eigen::Index>(kept.size()), 2 * points + 1);
       gatherRows(kept, out.rows);
     }
     labelsOf(kept, out);
-    if (kept.size() != specimens_.size())
+    if (kept.size() != specimenCount())
       for (const Specimen* s : kept) out.kept.push_back(s->number);
     if (keepCurves()) {
       out.kinds.assign(static_cast<size_t>(k), 0);
@@ -649,7 +794,8 @@ class TpsParser {
   // Refuses the file at the current line, naming the specimen being read; its ID is looked
   // for further on when `ahead`.
   [[noreturn]] void fail(const std::string& what, bool ahead = true) const {
-    std::string where = "Cannot read " + path_ + ", line " + std::to_string(lines_.number()) + ": ";
+    std::string where =
+        "Cannot read " + path_ + ", line " + std::to_string(firstLine_ + lines_.number()) + ": ";
     if (current_.number != 0) where += tessaly::who(current_.number, idAhead(ahead)) + ": ";
     throw Error(where + what);
   }
@@ -666,21 +812,19 @@ class TpsParser {
   std::vector<double> points_;  // the current specimen's coordinates
   // The state of the curve being read in the current specimen.
   long curvesDeclared_ = 0, pointsLeft_ = 0, pointsOfCurve_ = 0;
-  size_t count_ = 0;
-  size_t expected_ = 0;  // the LM= lines of the file
-  Matrix rows_;          // configuration rows of rowsK_ landmarks, rowsUsed_ of them filled
-  long rowsK_ = -1;      // -1 while no specimen has landmarks; 0 when rows_ is not used
-  Eigen::Index rowsUsed_ = 0;
-  // The last rows stored, kept in row order until kBand of them are written at once, so that
-  // each write of a column fills whole lines of the cache.
+  size_t firstLine_ = 0;  // the lines of the file before the part
+  size_t count_ = 0;      // the specimens begun, those of the parts before included
+  SharedRows* rows_;
+  // The last rows stored, rows bandFirst_ on, kept in row order until kBand of them are
+  // written at once, so that each write of a column fills whole lines of the cache.
   static constexpr Eigen::Index kBand = 64;
   Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::RowMajor> band_;
-  Eigen::Index inBand_ = 0;
+  Eigen::Index bandFirst_ = 0, inBand_ = 0;
   std::vector<double> values_;  // the coordinates of the specimens not in rows_
   std::string names_;
   std::vector<long> curvePoints_;
   std::vector<Eigen::Index> missing_;
-  std::vector<Specimen> specimens_;
+  std::vector<std::vector<Specimen>> specimens_;  // those of each part joined, in file order
   std::vector<std::string> skippedKeywords_;
   size_t skippedPoints_ = 0;
 };
@@ -699,8 +843,42 @@ bool isTpsText(std::string_view text) {
   return false;
 }
 
-TpsData parseTps(std::string_view text, const std::string& path, const LandmarkOptions& options) {
-  return TpsParser(text, path, options).run();
+// The parts are read on the threads, each knowing the line and the specimen it starts at from
+// counts made first, and joined in file order; the first part that fails in file order gives
+// the error, as a reading from the start would. A text of one part is read on this thread.
+TpsData parseTps(std::string_view text, const std::string& path, const LandmarkOptions& options,
+                 size_t partBytes) {
+  if (text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
+  const std::vector<std::string_view> parts = cutAtLmLines(text, std::max<size_t>(partBytes, 1));
+  const auto count = static_cast<Eigen::Index>(parts.size());
+  std::vector<PartStart> starts(parts.size() + 1);
+  forEachBand(count, 1, [&](Eigen::Index b, Eigen::Index, Eigen::Index) {
+    const std::string_view part = parts[static_cast<size_t>(b)];
+    starts[static_cast<size_t>(b) + 1] = {lineEnds(part), countLmLines(part)};
+  });
+  for (size_t b = 1; b < starts.size(); ++b) {
+    starts[b].line += starts[b - 1].line;
+    starts[b].specimen += starts[b - 1].specimen;
+  }
+  SharedRows rows(text, starts.back().specimen, options);
+  std::vector<TpsParser> parsers;
+  parsers.reserve(parts.size());
+  for (size_t b = 0; b < parts.size(); ++b)
+    parsers.emplace_back(parts[b], path, options, starts[b],
+                         starts[b + 1].specimen - starts[b].specimen, rows);
+  std::vector<std::exception_ptr> errors(parts.size());
+  forEachBand(count, 1, [&](Eigen::Index b, Eigen::Index, Eigen::Index) {
+    const auto at = static_cast<size_t>(b);
+    try {
+      parsers[at].read(at + 1 == parts.size());
+    } catch (...) {
+      errors[at] = std::current_exception();
+    }
+  });
+  for (const std::exception_ptr& e : errors)
+    if (e) std::rethrow_exception(e);
+  parsers.front().join(std::span(parsers).subspan(1));
+  return parsers.front().finish();
 }
 
 }  // namespace tessaly

@@ -54,11 +54,15 @@ struct TpsData {
 // so that three-dimensional files are recognised and refused rather than misread).
 bool isTpsText(std::string_view text);
 
+// A text larger than this is read in parts of about this size on the threads.
+inline constexpr size_t kTpsPartBytes = size_t{1} << 22;
+
 // The whole text of a TPS file; `path` names the file in messages. A file that does not hold
 // well-formed two-dimensional specimens of one landmark count is an Error whose text names
-// the file, the line and the specimen (with its ID when it has one).
+// the file, the line and the specimen (with its ID when it has one). The result, messages and
+// warnings are the same whatever the part size and the number of threads.
 TpsData parseTps(std::string_view text, const std::string& path,
-                 const LandmarkOptions& options = {});
+                 const LandmarkOptions& options = {}, size_t partBytes = kTpsPartBytes);
 
 // The text of a file: true when it looks like an NTS file (a first line that is a comment
 // starting with a double quote, or a header "1 N C 0" with an L or dim=).

@@ -2,10 +2,12 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <string_view>
 
 #include "core/dload.h"
 #include "core/error.h"
@@ -162,6 +164,9 @@ const BadFile kBadFiles[] = {
      "Cannot read bad.tps, line 5: specimen 1: POINTS= must give a whole number of points, not "
      "\"x\""},
     {"LM=2\n0,5 1,5\n0 1\n", "Cannot read bad.tps, line 2: specimen 1: \"0,5\" is not a number"},
+    {"LM=5000000000000000000\n0 0\n",
+     "Cannot read bad.tps, line 2: specimen 1: the file ends after 1 of its 5000000000000000000 "
+     "landmarks"},
 };
 
 TEST(TpsParse, RefusesBadFilesWithMessagesNamingLineAndSpecimen) {
@@ -302,6 +307,94 @@ TEST(TpsParse, SlidingCurvesMustMatchInEverySpecimen) {
   }
 }
 
+// A file of 12 specimens (specimen i starting at line 6i - 3 when those before are plain), some
+// specimens written otherwise, each specimen followed by `tail`, lines ending in `eol`.
+struct PartsCase {
+  std::vector<std::pair<int, std::string>> specimens;
+  const char* expect;  // in the outcome of the whole text read at once
+  LandmarkOptions options = {};
+  const char* eol = "\n";
+  std::string tail = "";
+};
+
+std::string partsText(const PartsCase& c) {
+  std::string text = "\xEF\xBB\xBF# made\nNUM=12\n";
+  for (int i = 1; i <= 12; ++i) {
+    const std::string n = std::to_string(i);
+    std::string s = "LM=3\n" + n + " 0\n0 " + n + "\n" + n + " " + n + "\nID=s" + n +
+                    "\nIMAGE=d/s" + n + ".jpg\n";
+    for (const auto& [at, other] : c.specimens)
+      if (at == i) s = other;
+    text += s + c.tail;
+  }
+  std::string out;
+  for (char ch : text) out += ch == '\n' ? std::string(c.eol) : std::string(1, ch);
+  return out;
+}
+
+// Everything a read gives, or its error, as text.
+std::string outcome(const std::string& text, const LandmarkOptions& o, size_t partBytes) {
+  try {
+    const TpsData d = parseTps(text, "f.tps", o, partBytes);
+    std::string all = std::to_string(d.rows.rows()) + "x" + std::to_string(d.rows.cols()) + "\n" +
+                      numericText(d.rows) + std::to_string(d.specimens);
+    for (const auto* list : {&d.labels, &d.images, &d.warnings})
+      for (const std::string& s : *list) all += "|" + s;
+    for (size_t k : d.kept) all += " " + std::to_string(k);
+    for (int k : d.kinds) all += " " + std::to_string(k);
+    for (const auto& m : d.missing)
+      for (Eigen::Index j : m) all += " m" + std::to_string(j);
+    return all;
+  } catch (const Error& e) {
+    return e.what();
+  }
+}
+
+TEST(TpsParse, ReadInPartsAsInOne) {
+  const LandmarkOptions fixed = withCurves(LandmarkOptions::Curves::Fixed);
+  const std::string plain3 = "LM=3\n3 0\n0 3\n3 3\n";
+  const PartsCase cases[] = {
+      {{}, "12x7", {}, "\r\n"},
+      {{}, "|s12|s1.jpg", {}, "\r"},
+      {{{7, "LM=3\n7 0\n0 7\n"}},
+       "line 42: specimen 7: its landmark block ends after 2 of its 3 landmarks",
+       {},
+       "\r\n"},
+      {{{7, "LM=3\n7 0\n0 7\n7 7\nCURVES=2\nPOINTS=1\n1 1\n"}},
+       "line 46: specimen 7: CURVES= gives 2 curves, but 1 POINTS= blocks follow",
+       fixed},
+      {{{9, "LM=3\n9 0\n0 9 1\n9 9\nID=s9\n"}},
+       "line 53: specimen 9 (ID s9): a landmark line holds 3 numbers",
+       {},
+       "\r"},
+      {{{11, plain3 + "ID=s11\nIMAGE=x\n<<<<<<< HEAD\n"}},
+       "line 69: specimen 11 (ID s11): the line \"<<<<<<< HEAD\""},
+      {{{5, "LM=x\nID=s5\n"}, {9, "LM=3\n9 0\n0 9 1\n"}},
+       "line 27: specimen 5 (ID s5): LM= must give a whole number of landmarks, not \"x\""},
+      {{{12, "LM=3\n1 2\n"}}, "line 70: specimen 12: the file ends after 1 of its 3 landmarks"},
+      {{{4, "LM=0\nID=p4\n"}, {10, "LM=0\nID=p10\n"}},
+       "2 specimens have no landmarks (LM=0) and were skipped: specimen 4 (ID p4), specimen 10 "
+       "(ID p10)"},
+      {{{1, "LM=4\n1 0\n0 1\n1 1\n2 2\nID=s1\n"}, {8, "LM=4\n1 0\n0 1\n1 1\n2 2\n"}},
+       "the other 2 were skipped: specimen 1 (ID s1) (4 landmarks), specimen 8 (4 landmarks)",
+       skipping()},
+      {{{3, "LM=3\nNA 0\n0 3\n3 3\nID=s3\n"}, {9, "LM=3\n9 0\nnan nan\n9 9\n"}},
+       "(NA, nan) in 2 specimens: specimen 3 (ID s3): landmark 1, specimen 9: landmark 2"},
+      {{{2, plain3 + "SCALE=2\nFOO=1\n"},
+        {6, plain3 + "CURVES=1\nPOINTS=2\n1 1\n2 2\nBAR=\n"},
+        {10, plain3 + "FOO=3\n"}},
+       "the keywords FOO, BAR carry no landmarks"},
+      {{}, "12x11", fixed, "\n", "CURVES=1\nPOINTS=2\n5 5\n6 6\n"},
+  };
+  for (const PartsCase& c : cases) {
+    const std::string text = partsText(c);
+    SCOPED_TRACE(text);
+    const std::string whole = outcome(text, c.options, text.size());
+    EXPECT_THAT(whole, testing::HasSubstr(c.expect));
+    for (size_t partBytes : {1, 45, 300}) EXPECT_EQ(outcome(text, c.options, partBytes), whole);
+  }
+}
+
 TEST(NtsParse, ReadsBothLayoutsWithLabelsAndComments) {
   const TpsData rows = parseNts(
       "\"from a morphometrics program\n1 2L 6L 0 dim=2\nfirst second\nx1 y1 x2 y2 x3 y3\n"
@@ -392,6 +485,22 @@ TEST_F(LandmarkFileTest, TpsFilesAreRecognisedAndConvertBackExactly) {
   // The numeric text of the rows reads back to the same doubles.
   const std::string numeric = write(numericText(d.rows));
   EXPECT_EQ(dload(numeric), d.rows);
+}
+
+// A file given as a pipe (standard input, a process substitution) can be read only once: every
+// layout is read whole from it.
+TEST(LandmarkFile, PipesAreReadWhole) {
+  for (const char* text : {kTwoSpecimens, "1 2 3\n4 5 6\n"}) {
+    SCOPED_TRACE(text);
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    const std::string_view t = text;
+    ASSERT_EQ(::write(fds[1], t.data(), t.size()), static_cast<ssize_t>(t.size()));
+    ::close(fds[1]);
+    const TpsData piped = readLandmarkFile("/proc/self/fd/" + std::to_string(fds[0]));
+    ::close(fds[0]);
+    EXPECT_EQ(piped.rows, t.starts_with("LM") ? parseTps(t, "f").rows : dloadText(t, "f"));
+  }
 }
 
 }  // namespace
