@@ -250,9 +250,12 @@ bool allCoincide(const double* xy, size_t k) {
   return true;
 }
 
-// Where a part of the file starts: the lines and the specimens (LM= lines) of the parts before.
-struct PartStart {
-  size_t line = 0, specimen = 0;
+// A part refused at one of its lines, counted from the part's start: the file's line number is
+// known only when the lines of the parts before are counted, which a reading that succeeds
+// never needs.
+struct PartFailure {
+  size_t line;
+  std::string what;
 };
 
 // The configuration rows that the parts fill: row i for specimen i + 1 when it has k landmarks.
@@ -276,16 +279,11 @@ struct SharedRows {
 
 class TpsParser {
  public:
-  // The parser of the part `text` of the file, which holds `specimens` LM= lines.
+  // The parser of the part `text` of the file, which holds `specimens` LM= lines and follows
+  // `before` of them.
   TpsParser(std::string_view text, const std::string& path, const LandmarkOptions& options,
-            PartStart start, size_t specimens, SharedRows& rows)
-      : text_(text),
-        lines_(text),
-        path_(path),
-        options_(options),
-        firstLine_(start.line),
-        count_(start.specimen),
-        rows_(&rows) {
+            size_t before, size_t specimens, SharedRows& rows)
+      : text_(text), lines_(text), path_(path), options_(options), count_(before), rows_(&rows) {
     specimens_.emplace_back().reserve(specimens);
     if (rows.k > 0) band_.resize(kBand, rows.rows.cols());
   }
@@ -304,7 +302,7 @@ class TpsParser {
       if (last) {
         fileEnds();
       } else {
-        ++firstLine_;  // the checks of the next LM= line, at that line
+        ++lineAfter_;  // the checks of the next LM= line, at that line
         blockEnds(false);
       }
       finishSpecimen();
@@ -791,13 +789,12 @@ class TpsParser {
     return {};
   }
 
-  // Refuses the file at the current line, naming the specimen being read; its ID is looked
-  // for further on when `ahead`.
+  // Refuses the file at the current line of the part, naming the specimen being read; its ID
+  // is looked for further on when `ahead`.
   [[noreturn]] void fail(const std::string& what, bool ahead = true) const {
-    std::string where =
-        "Cannot read " + path_ + ", line " + std::to_string(firstLine_ + lines_.number()) + ": ";
-    if (current_.number != 0) where += tessaly::who(current_.number, idAhead(ahead)) + ": ";
-    throw Error(where + what);
+    std::string text;
+    if (current_.number != 0) text = tessaly::who(current_.number, idAhead(ahead)) + ": ";
+    throw PartFailure{lineAfter_ + lines_.number(), text + what};
   }
 
   [[noreturn]] void failFile(const std::string& what) const {
@@ -812,7 +809,7 @@ class TpsParser {
   std::vector<double> points_;  // the current specimen's coordinates
   // The state of the curve being read in the current specimen.
   long curvesDeclared_ = 0, pointsLeft_ = 0, pointsOfCurve_ = 0;
-  size_t firstLine_ = 0;  // the lines of the file before the part
+  size_t lineAfter_ = 0;  // 1 once the part's end stands for the next part's first line
   size_t count_ = 0;      // the specimens begun, those of the parts before included
   SharedRows* rows_;
   // The last rows stored, rows bandFirst_ on, kept in row order until kBand of them are
@@ -843,29 +840,41 @@ bool isTpsText(std::string_view text) {
   return false;
 }
 
-// The parts are read on the threads, each knowing the line and the specimen it starts at from
-// counts made first, and joined in file order; the first part that fails in file order gives
-// the error, as a reading from the start would. A text of one part is read on this thread.
+namespace {
+
+// The failure of part b as the file's error, its line counted from the start of the file.
+[[noreturn]] void rethrowAtFileLine(const std::exception_ptr& error,
+                                    std::span<const std::string_view> parts, size_t b,
+                                    const std::string& path) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const PartFailure& failure) {
+    size_t line = failure.line;
+    for (size_t p = 0; p < b; ++p) line += lineEnds(parts[p]);
+    throw Error("Cannot read " + path + ", line " + std::to_string(line) + ": " + failure.what);
+  }
+}
+
+}  // namespace
+
+// The parts are read on the threads, each knowing the specimen it starts at from a count of
+// the LM= lines made first, and joined in file order; the first part that fails in file order
+// gives the error, as a reading from the start would. A text of one part is read on this thread.
 TpsData parseTps(std::string_view text, const std::string& path, const LandmarkOptions& options,
                  size_t partBytes) {
   if (text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
   const std::vector<std::string_view> parts = cutAtLmLines(text, std::max<size_t>(partBytes, 1));
   const auto count = static_cast<Eigen::Index>(parts.size());
-  std::vector<PartStart> starts(parts.size() + 1);
+  std::vector<size_t> before(parts.size() + 1);
   forEachBand(count, 1, [&](Eigen::Index b, Eigen::Index, Eigen::Index) {
-    const std::string_view part = parts[static_cast<size_t>(b)];
-    starts[static_cast<size_t>(b) + 1] = {lineEnds(part), countLmLines(part)};
+    before[static_cast<size_t>(b) + 1] = countLmLines(parts[static_cast<size_t>(b)]);
   });
-  for (size_t b = 1; b < starts.size(); ++b) {
-    starts[b].line += starts[b - 1].line;
-    starts[b].specimen += starts[b - 1].specimen;
-  }
-  SharedRows rows(text, starts.back().specimen, options);
+  for (size_t b = 1; b < before.size(); ++b) before[b] += before[b - 1];
+  SharedRows rows(text, before.back(), options);
   std::vector<TpsParser> parsers;
   parsers.reserve(parts.size());
   for (size_t b = 0; b < parts.size(); ++b)
-    parsers.emplace_back(parts[b], path, options, starts[b],
-                         starts[b + 1].specimen - starts[b].specimen, rows);
+    parsers.emplace_back(parts[b], path, options, before[b], before[b + 1] - before[b], rows);
   std::vector<std::exception_ptr> errors(parts.size());
   forEachBand(count, 1, [&](Eigen::Index b, Eigen::Index, Eigen::Index) {
     const auto at = static_cast<size_t>(b);
@@ -875,8 +884,8 @@ TpsData parseTps(std::string_view text, const std::string& path, const LandmarkO
       errors[at] = std::current_exception();
     }
   });
-  for (const std::exception_ptr& e : errors)
-    if (e) std::rethrow_exception(e);
+  for (size_t b = 0; b < parts.size(); ++b)
+    if (errors[b]) rethrowAtFileLine(errors[b], parts, b, path);
   parsers.front().join(std::span(parsers).subspan(1));
   return parsers.front().finish();
 }
