@@ -1,13 +1,13 @@
 // A landmark file of any layout read whole: the first line decides between TPS, NTS and
 // numeric rows.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cstddef>
 #include <fstream>
 #include <iterator>
 #include <memory>
-
-#include <sys/stat.h>
 
 #include "core/dload.h"
 #include "core/error.h"

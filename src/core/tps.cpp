@@ -14,9 +14,7 @@
 #include "core/tps_lines.h"
 #include "core/tps_records.h"
 
-namespace tessaly {
-
-using namespace tps;
+namespace tessaly::tps {
 
 namespace {
 
@@ -388,22 +386,6 @@ class TpsParser {
   Stores stores_;
 };
 
-}  // namespace
-
-bool isTpsText(std::string_view text) {
-  LineReader lines(text);
-  std::string_view line;
-  while (lines.next(line)) {
-    const std::string_view t = trimLine(line);
-    if (t.empty() || t[0] == '#') continue;
-    auto kw = keywordOf(line);
-    return kw && (kw->name == "LM" || kw->name == "LM3" || kw->name == "NUM");
-  }
-  return false;
-}
-
-namespace {
-
 // The failure of part b as the file's error, its line counted from the start of the file.
 [[noreturn]] void rethrowAtFileLine(const std::exception_ptr& error,
                                     std::span<const std::string_view> parts, size_t b,
@@ -419,21 +401,38 @@ namespace {
 
 }  // namespace
 
+}  // namespace tessaly::tps
+
+namespace tessaly {
+
+bool isTpsText(std::string_view text) {
+  LineReader lines(text);
+  std::string_view line;
+  while (lines.next(line)) {
+    const std::string_view t = trimLine(line);
+    if (t.empty() || t[0] == '#') continue;
+    auto kw = tps::keywordOf(line);
+    return kw && (kw->name == "LM" || kw->name == "LM3" || kw->name == "NUM");
+  }
+  return false;
+}
+
 // The parts are read on the threads, each knowing the specimen it starts at from a count of
 // the LM= lines made first, and joined in file order; the first part that fails in file order
 // gives the error, as a reading from the start would. A text of one part is read on this thread.
 TpsData parseTps(std::string_view text, const std::string& path, const LandmarkOptions& options,
                  size_t partBytes) {
   if (text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
-  const std::vector<std::string_view> parts = cutAtLmLines(text, std::max<size_t>(partBytes, 1));
+  const std::vector<std::string_view> parts =
+      tps::cutAtLmLines(text, std::max<size_t>(partBytes, 1));
   const auto count = static_cast<Eigen::Index>(parts.size());
   std::vector<size_t> before(parts.size() + 1);
   forEachBand(count, 1, [&](Eigen::Index b, Eigen::Index, Eigen::Index) {
-    before[static_cast<size_t>(b) + 1] = countLmLines(parts[static_cast<size_t>(b)]);
+    before[static_cast<size_t>(b) + 1] = tps::countLmLines(parts[static_cast<size_t>(b)]);
   });
   for (size_t b = 1; b < before.size(); ++b) before[b] += before[b - 1];
-  SharedRows rows(text, before.back(), options);
-  std::vector<TpsParser> parsers;
+  tps::SharedRows rows(text, before.back(), options);
+  std::vector<tps::TpsParser> parsers;
   parsers.reserve(parts.size());
   for (size_t b = 0; b < parts.size(); ++b)
     parsers.emplace_back(parts[b], path, options, before[b], before[b + 1] - before[b], rows);
@@ -447,7 +446,7 @@ TpsData parseTps(std::string_view text, const std::string& path, const LandmarkO
     }
   });
   for (size_t b = 0; b < parts.size(); ++b)
-    if (errors[b]) rethrowAtFileLine(errors[b], parts, b, path);
+    if (errors[b]) tps::rethrowAtFileLine(errors[b], parts, b, path);
   parsers.front().join(std::span(parsers).subspan(1));
   return parsers.front().finish();
 }
