@@ -1,5 +1,7 @@
 // A landmark file of any layout read whole: the first line decides between TPS, NTS and
 // numeric rows.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cstddef>
@@ -68,7 +70,11 @@ bool readWholeFile(const std::string& path, std::string& text) {
   return true;
 }
 
+// Only a plain file is looked into: a pipe can be read once, and that reading is the one that
+// loads it (read with the default options unless its name ends in .nts).
 bool hasReadingOptions(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return endsWithNts(path);
   FileBytes bytes;
   if (!bytes.open(path)) return false;
   const std::string_view start = firstLine(bytes.text());

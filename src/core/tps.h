@@ -89,7 +89,8 @@ bool readWholeFile(const std::string& path, std::string& text);
 TpsData readLandmarkFile(const std::string& path, bool* opened = nullptr,
                          const LandmarkOptions& options = {});
 
-// True when the file at path is read as TPS or NTS (then the reading options apply).
+// True when the file at path is read as TPS or NTS (then the reading options apply). A path
+// that is no plain file (a pipe) is not opened: it is true only for a name ending in .nts.
 bool hasReadingOptions(const std::string& path);
 
 // The text of a numeric landmark file: one row a line, numbers in their shortest form that

@@ -488,7 +488,7 @@ TEST_F(LandmarkFileTest, TpsFilesAreRecognisedAndConvertBackExactly) {
 }
 
 // A file given as a pipe (standard input, a process substitution) can be read only once: every
-// layout is read whole from it.
+// layout is read whole from it, and asking whether it takes reading options leaves it unread.
 TEST(LandmarkFile, PipesAreReadWhole) {
   for (const char* text : {kTwoSpecimens, "1 2 3\n4 5 6\n"}) {
     SCOPED_TRACE(text);
@@ -497,7 +497,9 @@ TEST(LandmarkFile, PipesAreReadWhole) {
     const std::string_view t = text;
     ASSERT_EQ(::write(fds[1], t.data(), t.size()), static_cast<ssize_t>(t.size()));
     ::close(fds[1]);
-    const TpsData piped = readLandmarkFile("/proc/self/fd/" + std::to_string(fds[0]));
+    const std::string path = "/proc/self/fd/" + std::to_string(fds[0]);
+    EXPECT_FALSE(hasReadingOptions(path));  // asking does not use up the pipe
+    const TpsData piped = readLandmarkFile(path);
     ::close(fds[0]);
     EXPECT_EQ(piped.rows, t.starts_with("LM") ? parseTps(t, "f").rows : dloadText(t, "f"));
   }
